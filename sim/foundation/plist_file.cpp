@@ -1,0 +1,244 @@
+// Conversion between Value trees and libplist nodes, and the two encodings.
+#include "sim/foundation/plist_file.h"
+
+#include <plist/plist.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "sim/foundation/plist_check.h"
+
+namespace sim::plist {
+namespace {
+
+struct NodeDeleter {
+  void operator()(void* node) const { plist_free(node); }
+};
+using Node = std::unique_ptr<void, NodeDeleter>;
+
+struct MallocDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using Malloced = std::unique_ptr<T, MallocDeleter>;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+void put_be(std::string& out, std::uint64_t v, unsigned size) {
+  for (unsigned i = size; i-- > 0;) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+std::uint64_t get_be(const unsigned char* p, unsigned size) {
+  std::uint64_t v = 0;
+  for (unsigned i = 0; i < size; ++i) v = (v << 8) | p[i];
+  return v;
+}
+
+// libplist's date interface passes whole seconds and microseconds as 32-bit
+// integers, which loses precision, cannot hold years past 2069, and splits
+// negative fractions wrongly. Its node keeps a double, though, and its binary
+// reader and writer move that double unchanged, so dates cross over as a
+// one-object binary property list.
+Node date_node(double seconds) {
+  std::string b = "bplist00";
+  b.push_back('\x33');
+  put_be(b, std::bit_cast<std::uint64_t>(seconds), 8);
+  b.push_back('\x08');  // offset table: the date object is at offset 8
+  b.append(6, '\0');
+  b.push_back('\x01');  // offset size
+  b.push_back('\x01');  // reference size
+  put_be(b, 1, 8);      // object count
+  put_be(b, 0, 8);      // root object
+  put_be(b, 17, 8);     // offset table position
+  plist_t node = nullptr;
+  plist_from_bin(b.data(), static_cast<std::uint32_t>(b.size()), &node);
+  return Node(node);
+}
+
+double date_seconds(plist_t node) {
+  Node copy(plist_copy(node));
+  char* raw = nullptr;
+  std::uint32_t n = 0;
+  plist_to_bin(copy.get(), &raw, &n);
+  const std::unique_ptr<char, void (*)(char*)> bin(raw, plist_to_bin_free);
+  const auto* p = reinterpret_cast<const unsigned char*>(raw);
+  if (p != nullptr && n >= 8 + 9 + 1 + 32) {
+    const unsigned char* trailer = p + n - 32;
+    const unsigned offset_size = trailer[6];
+    const std::uint64_t root = get_be(trailer + 16, 8);
+    const std::uint64_t table = get_be(trailer + 24, 8);
+    if (offset_size >= 1 && offset_size <= 8 && table + (root + 1) * offset_size <= n - 32) {
+      const std::uint64_t off = get_be(p + table + root * offset_size, offset_size);
+      if (off + 9 <= table && p[off] == 0x33) return std::bit_cast<double>(get_be(p + off + 1, 8));
+    }
+  }
+  std::int32_t sec = 0, usec = 0;
+  plist_get_date_val(node, &sec, &usec);
+  return sec + usec / 1e6;
+}
+
+// libplist marks an integer above INT64_MAX by giving its node a 128-bit
+// size, which only its parsers set. The public way to make such a node is to
+// parse one; the way to recognise one is that it differs from a plain node
+// holding the same 64 bits.
+Node big_unsigned_node(std::uint64_t v) {
+  const std::string xml = "<plist version=\"1.0\"><integer>" + std::to_string(v) + "</integer></plist>";
+  plist_t node = nullptr;
+  plist_from_xml(xml.c_str(), static_cast<std::uint32_t>(xml.size()), &node);
+  return Node(node);
+}
+
+bool is_big_unsigned(plist_t node, std::uint64_t bits) {
+  if (bits <= static_cast<std::uint64_t>(INT64_MAX)) return false;
+  Node plain(plist_new_uint(bits));
+  return !plist_compare_node_value(node, plain.get());
+}
+
+Node to_node(const Value& v) {
+  switch (v.type()) {
+    case Value::Type::Boolean:
+      return Node(plist_new_bool(v.boolean() ? 1 : 0));
+    case Value::Type::Integer:
+      if (v.is_unsigned_integer()) return big_unsigned_node(v.unsigned_integer());
+      return Node(plist_new_uint(v.unsigned_integer()));
+    case Value::Type::Real:
+      return Node(plist_new_real(v.real()));
+    case Value::Type::String:
+      return Node(plist_new_string(v.string().c_str()));
+    case Value::Type::Data: {
+      const Data& d = v.data();
+      return Node(plist_new_data(d.empty() ? "" : reinterpret_cast<const char*>(d.data()), d.size()));
+    }
+    case Value::Type::Date:
+      return date_node(v.date().seconds);
+    case Value::Type::Array: {
+      Node array(plist_new_array());
+      for (const Value& item : v.array()) plist_array_append_item(array.get(), to_node(item).release());
+      return array;
+    }
+    case Value::Type::Dictionary: {
+      Node dict(plist_new_dict());
+      for (const auto& [key, item] : v.dictionary()) {
+        plist_dict_set_item(dict.get(), key.c_str(), to_node(item).release());
+      }
+      return dict;
+    }
+  }
+  return Node(plist_new_dict());
+}
+
+std::optional<Value> from_node(plist_t node, int depth) {
+  if (node == nullptr || depth > detail::kMaxDepth) return std::nullopt;
+  switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+      std::uint8_t b = 0;
+      plist_get_bool_val(node, &b);
+      return Value(b != 0);
+    }
+    case PLIST_UINT: {
+      std::uint64_t bits = 0;
+      plist_get_uint_val(node, &bits);
+      if (is_big_unsigned(node, bits)) return Value(bits);
+      return Value(static_cast<std::int64_t>(bits));
+    }
+    case PLIST_REAL: {
+      double d = 0;
+      plist_get_real_val(node, &d);
+      return Value(d);
+    }
+    case PLIST_STRING: {
+      std::uint64_t len = 0;
+      const char* p = plist_get_string_ptr(node, &len);
+      return Value(p ? std::string(p, len) : std::string());
+    }
+    case PLIST_DATA: {
+      std::uint64_t len = 0;
+      const auto* p = reinterpret_cast<const std::uint8_t*>(plist_get_data_ptr(node, &len));
+      return Value(p ? Data(p, p + len) : Data());
+    }
+    case PLIST_DATE:
+      return Value(Date{date_seconds(node)});
+    case PLIST_ARRAY: {
+      Array items;
+      const std::uint32_t n = plist_array_get_size(node);
+      items.reserve(n);
+      for (std::uint32_t i = 0; i < n; ++i) {
+        std::optional<Value> item = from_node(plist_array_get_item(node, i), depth + 1);
+        if (!item) return std::nullopt;
+        items.push_back(std::move(*item));
+      }
+      return Value(std::move(items));
+    }
+    case PLIST_DICT: {
+      Dictionary dict;
+      plist_dict_iter raw_iter = nullptr;
+      plist_dict_new_iter(node, &raw_iter);
+      Malloced<void> iter(raw_iter);
+      for (;;) {
+        char* raw_key = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(node, iter.get(), &raw_key, &item);
+        Malloced<char> key(raw_key);
+        if (item == nullptr) break;
+        std::optional<Value> value = from_node(item, depth + 1);
+        if (!value || key == nullptr) return std::nullopt;
+        dict.set(key.get(), std::move(*value));
+      }
+      return Value(std::move(dict));
+    }
+    default:  // keys outside dictionaries, UIDs
+      return std::nullopt;
+  }
+}
+
+std::string take(char* raw, std::uint32_t n, void (*release)(char*)) {
+  std::string out = raw ? std::string(raw, n) : std::string();
+  if (raw) release(raw);
+  return out;
+}
+
+}  // namespace
+
+std::optional<Value> parse(std::string_view in) {
+  if (in.empty() || in.size() > UINT32_MAX) return std::nullopt;
+  plist_t root = nullptr;
+  if (in.starts_with("bplist")) {
+    if (!detail::binary_is_well_formed(in)) return std::nullopt;
+    plist_from_bin(in.data(), static_cast<std::uint32_t>(in.size()), &root);
+  } else {
+    if (!detail::xml_is_well_formed(in)) return std::nullopt;
+    // libplist does not skip a byte-order mark. The copy also guarantees a
+    // terminating NUL for the parts of its reader that scan C strings.
+    if (in.starts_with(kByteOrderMark)) in.remove_prefix(kByteOrderMark.size());
+    const std::string copy(in);
+    plist_from_xml(copy.c_str(), static_cast<std::uint32_t>(copy.size()), &root);
+  }
+  Node owned(root);
+  return from_node(root, 0);
+}
+
+std::optional<Value> parse(const void* bytes, std::size_t n) {
+  if (bytes == nullptr) return std::nullopt;
+  return parse(std::string_view(static_cast<const char*>(bytes), n));
+}
+
+std::string to_xml(const Value& value) {
+  Node root = to_node(value);
+  char* raw = nullptr;
+  std::uint32_t n = 0;
+  plist_to_xml(root.get(), &raw, &n);
+  return take(raw, n, plist_to_xml_free);
+}
+
+std::string to_binary(const Value& value) {
+  Node root = to_node(value);
+  char* raw = nullptr;
+  std::uint32_t n = 0;
+  plist_to_bin(root.get(), &raw, &n);
+  return take(raw, n, plist_to_bin_free);
+}
+
+}  // namespace sim::plist

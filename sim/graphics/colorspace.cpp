@@ -1,0 +1,34 @@
+// Device colour spaces. Each Create returns a new object so that every
+// reference is counted on its own.
+#include "sim/graphics/cg_objects.h"
+
+namespace {
+
+CGColorSpaceRef NewSpace(CGColorSpaceModel model) {
+  auto* space = new CGColorSpace;
+  space->model = model;
+  return space;
+}
+
+}  // namespace
+
+extern "C" {
+
+CGColorSpaceRef CGColorSpaceCreateDeviceRGB(void) { return NewSpace(kCGColorSpaceModelRGB); }
+CGColorSpaceRef CGColorSpaceCreateDeviceGray(void) { return NewSpace(kCGColorSpaceModelMonochrome); }
+CGColorSpaceRef CGColorSpaceCreateDeviceCMYK(void) { return NewSpace(kCGColorSpaceModelCMYK); }
+
+CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space) {
+  if (space) space->refs.fetch_add(1, std::memory_order_relaxed);
+  return space;
+}
+
+void CGColorSpaceRelease(CGColorSpaceRef space) {
+  if (space && space->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete space;
+}
+
+CGColorSpaceModel CGColorSpaceGetModel(CGColorSpaceRef space) {
+  return space ? space->model : kCGColorSpaceModelUnknown;
+}
+
+}  // extern "C"

@@ -1,0 +1,167 @@
+// PNG decoding through libpng into premultiplied RGBA images.
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "sim/graphics/cg_objects.h"
+
+namespace sim::graphics {
+namespace {
+
+// Larger sides are refused before any pixel memory is taken.
+constexpr png_uint_32 kMaxSide = 16384;
+
+void Report(char* error, size_t errorSize, const char* format, ...) __attribute__((format(printf, 3, 4)));
+void Report(char* error, size_t errorSize, const char* format, ...) {
+  if (!error || errorSize == 0) return;
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(error, errorSize, format, args);
+  va_end(args);
+}
+
+struct Decode {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  size_t pos = 0;
+  char message[256] = {};
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  bool hasAlpha = false;
+  std::vector<uint8_t> pixels;
+  std::vector<png_bytep> rows;
+};
+
+void OnError(png_structp png, png_const_charp message) {
+  auto* decode = static_cast<Decode*>(png_get_error_ptr(png));
+  std::snprintf(decode->message, sizeof decode->message, "%s", message);
+  png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+void OnRead(png_structp png, png_bytep out, size_t length) {
+  auto* decode = static_cast<Decode*>(png_get_io_ptr(png));
+  if (decode->size - decode->pos < length) png_error(png, "the PNG data ends early");
+  std::memcpy(out, decode->data + decode->pos, length);
+  decode->pos += length;
+}
+
+// Runs libpng over decode->data into decode->pixels as straight RGBA.
+// libpng reports errors by longjmp back to this frame, so nothing here has a
+// destructor: everything with one lives in *decode, in the caller's frame.
+bool RunLibpng(png_structp png, png_infop info, Decode* decode) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_read_fn(png, decode, OnRead);
+  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_read_info(png, info);
+
+  const png_byte colourType = png_get_color_type(png, info);
+  const png_byte depth = png_get_bit_depth(png, info);
+  const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  decode->hasAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || transparency;
+  if (depth == 16) png_set_scale_16(png);
+  if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (transparency) png_set_tRNS_to_alpha(png);
+  if ((colourType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
+  if (!decode->hasAlpha) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+
+  decode->width = png_get_image_width(png, info);
+  decode->height = png_get_image_height(png, info);
+  const size_t stride = size_t(decode->width) * 4;
+  if (png_get_rowbytes(png, info) != stride) png_error(png, "unexpected row layout after expansion");
+  decode->pixels.resize(stride * decode->height);
+  decode->rows.resize(decode->height);
+  for (png_uint_32 y = 0; y < decode->height; ++y) decode->rows[y] = decode->pixels.data() + y * stride;
+  png_read_image(png, decode->rows.data());
+  png_read_end(png, nullptr);
+  return true;
+}
+
+CGImageRef DecodePNG(const uint8_t* data, size_t size, const char* what, char* error, size_t errorSize) {
+  if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+    Report(error, errorSize, "%s is not a PNG image", what);
+    return nullptr;
+  }
+  Decode decode;
+  decode.data = data;
+  decode.size = size;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decode, OnError, OnWarning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    Report(error, errorSize, "%s: out of memory", what);
+    return nullptr;
+  }
+  bool ok;
+  try {
+    ok = RunLibpng(png, info, &decode);
+  } catch (const std::bad_alloc&) {
+    std::snprintf(decode.message, sizeof decode.message, "out of memory");
+    ok = false;
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+  if (!ok) {
+    Report(error, errorSize, "%s: bad PNG image: %s", what, decode.message);
+    return nullptr;
+  }
+
+  // Premultiply: c x a / 255 rounded to nearest (never exactly .5).
+  if (decode.hasAlpha) {
+    uint8_t* p = decode.pixels.data();
+    for (size_t i = 0, n = decode.pixels.size(); i < n; i += 4) {
+      const unsigned a = p[i + 3];
+      if (a == 255) continue;
+      for (int k = 0; k < 3; ++k) p[i + k] = uint8_t((p[i + k] * a + 127u) / 255u);
+    }
+  }
+  CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
+  const uint32_t info32 = decode.hasAlpha ? kCGImageAlphaPremultipliedLast : kCGImageAlphaNoneSkipLast;
+  CGImageRef image = NewImageWithRGBA(decode.width, decode.height, rgb, info32, std::move(decode.pixels));
+  CGColorSpaceRelease(rgb);
+  return image;
+}
+
+}  // namespace
+}  // namespace sim::graphics
+
+extern "C" {
+
+CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* error, size_t errorSize) {
+  return sim::graphics::DecodePNG(static_cast<const uint8_t*>(data), length, "the data", error, errorSize);
+}
+
+CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t errorSize) {
+  using sim::graphics::Report;
+  if (!path) {
+    Report(error, errorSize, "no PNG file path given");
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) {
+    Report(error, errorSize, "cannot open %s: %s", path, std::strerror(errno));
+    return nullptr;
+  }
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    Report(error, errorSize, "cannot read %s", path);
+    return nullptr;
+  }
+  return sim::graphics::DecodePNG(bytes.data(), bytes.size(), path, error, errorSize);
+}
+
+}  // extern "C"

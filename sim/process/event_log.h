@@ -1,0 +1,36 @@
+// What the host records for `dump events`: posts on the three notification
+// centres, file writes, observer registrations, timers and relaunch requests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/runtime/runtime.h"
+
+namespace sim {
+
+// An object as an event names it: it may be gone by the time of the dump.
+struct ObjectRef {
+  uint64_t serial = 0;  // 0: null
+  std::string class_name;
+  static ObjectRef of(id o) { return o ? ObjectRef{o->serial, o->isa->name} : ObjectRef{}; }
+};
+
+struct Event {
+  std::string kind;  // post, file-write, relaunch-requested, timer, observer
+  std::string centre;
+  std::string name;
+  ObjectRef object;    // post: the object; timer: the target; observer: the observer
+  std::string path;    // file-write
+  bool atomic = false;
+  std::string selector;
+  double interval = 0;
+  bool repeats = false;
+};
+
+void record_event(Event e);
+const std::vector<Event>& events();
+void clear_events();
+
+}  // namespace sim

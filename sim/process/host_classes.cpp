@@ -1,0 +1,53 @@
+#include "sim/process/host_classes.h"
+
+#include <map>
+#include <string>
+
+namespace sim {
+namespace {
+
+struct Entry {
+  Layer layer;
+  Installer install;
+};
+
+std::map<std::string, Entry>& registry() {
+  static auto* r = new std::map<std::string, Entry>();
+  return *r;
+}
+
+bool g_uikit = false;
+bool g_springboard = false;
+
+bool layer_present(Layer l) {
+  switch (l) {
+    case Layer::Foundation: return true;
+    case Layer::UIKit: return g_uikit;
+    case Layer::SpringBoard: return g_springboard;
+  }
+  return false;
+}
+
+}  // namespace
+
+void register_installer(const char* class_name, Layer layer, Installer install) {
+  registry()[class_name] = Entry{layer, install};
+}
+
+Class ensure_class(const char* class_name) {
+  if (Class c = class_named(class_name)) return c;
+  auto it = registry().find(class_name);
+  if (it == registry().end()) fatal(std::string("no host class named ") + class_name);
+  if (!layer_present(it->second.layer))
+    fatal(std::string("host class ") + class_name + " does not exist in this process");
+  return it->second.install();
+}
+
+void install_layers(bool uikit, bool springboard) {
+  g_uikit = uikit;
+  g_springboard = springboard;
+  for (auto& [name, e] : registry())
+    if (layer_present(e.layer)) ensure_class(name.c_str());
+}
+
+}  // namespace sim

@@ -1,0 +1,76 @@
+// A simulated process: its file-system root, its kind (home screen,
+// application, daemon), the system version, the host classes that exist in
+// it, and the load of the library, exactly once per process life.
+#pragma once
+
+#include <string>
+
+#include "sim/runtime/runtime.h"
+
+namespace sim {
+
+enum class ProcessKind { SpringBoard, App, Daemon };
+
+struct OSVersion {
+  int major = 13;
+  int minor = 7;
+  int patch = 0;
+};
+
+struct ProcessOptions {
+  OSVersion ios;
+  ProcessKind kind = ProcessKind::SpringBoard;
+  std::string bundle_id = "com.apple.springboard";
+  std::string root;  // the simulated file system's root folder (must exist)
+};
+
+class Process {
+ public:
+  explicit Process(ProcessOptions options);  // boots: the host's classes exist afterwards
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  static Process* current();
+
+  const ProcessOptions& options() const { return options_; }
+  void set_ios(OSVersion v) { options_.ios = v; }
+
+  // The injection framework's load: the library's load-time entry runs.
+  void load_library();
+  bool library_loaded() const { return library_ != nullptr; }
+  void* library_symbol(const char* name) const;
+
+  // The process ends and starts anew: every object goes, the files stay,
+  // and the library loads again if it was loaded.
+  void relaunch();
+  // The host was asked to exit and relaunch; the caller carries it out once
+  // its current step has ended.
+  void request_relaunch() { relaunch_requested_ = true; }
+  bool take_relaunch_request() {
+    bool r = relaunch_requested_;
+    relaunch_requested_ = false;
+    return r;
+  }
+
+  // Device paths ("/var/mobile/...") mapped below the root.
+  std::string host_path(const std::string& device_path) const;
+
+ private:
+  void boot();
+  void shut_down();
+
+  ProcessOptions options_;
+  void* library_ = nullptr;
+  bool relaunch_requested_ = false;
+};
+
+// The library this build made (overridable with CORVANE_LIBRARY).
+std::string library_path();
+
+}  // namespace sim
+
+extern "C" {
+// Whether the running system is at least this version.
+BOOL sim_os_at_least(int major, int minor, int patch);
+}

@@ -1,0 +1,87 @@
+// The simulated runtime's inner layout: objects, classes, methods and the
+// per-class dispatch cache. Only sim/ sees these definitions; the library
+// sees id, Class and SEL as opaque pointers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/runtime/objc.h"
+
+struct objc_selector {
+  std::string name;
+};
+
+namespace sim {
+
+struct Method {
+  SEL sel = nullptr;
+  IMP imp = nullptr;
+  std::string types;       // as given to class_addMethod
+  std::string normalized;  // types without offsets and qualifiers, for checks
+  const sim_signature* verified = nullptr;  // last caller signature that matched
+};
+
+struct Ivar {
+  std::string name;
+  size_t offset = 0;
+  std::string type;  // "@" for an object the instance holds
+};
+
+// Associations and weak references of one object, made on first use.
+struct Association {
+  const void* key;
+  id value;
+  bool retained;  // every policy but ASSIGN retains
+};
+struct SideRecord {
+  std::vector<Association> associations;
+  std::vector<id*> weak_locations;
+};
+
+enum ObjectFlags : uint32_t {
+  kImmortal = 1u << 0,      // classes and constant strings: never freed
+  kDeallocating = 1u << 1,  // past its last release
+};
+
+// Small open-addressing map from selector to method. Every method change in
+// the process bumps a global epoch, which empties every cache lazily.
+struct MethodCache {
+  struct Entry {
+    SEL sel;
+    Method* method;
+  };
+  std::vector<Entry> entries;  // power-of-two size
+  size_t used = 0;
+  uint64_t epoch = 0;
+};
+
+using Constructor = void (*)(void*);
+using Destructor = void (*)(void*);
+
+}  // namespace sim
+
+struct objc_object {
+  Class isa = nullptr;
+  uint32_t refcount = 1;
+  uint32_t flags = 0;
+  sim::SideRecord* side = nullptr;
+  uint64_t serial = 0;  // the process's allocation number: stable for the object's life
+  objc_object* live_prev = nullptr;  // the process's list of live objects
+  objc_object* live_next = nullptr;
+};
+
+struct objc_class : objc_object {
+  objc_class* superclass = nullptr;
+  objc_class* counterpart = nullptr;  // class <-> metaclass
+  std::string name;
+  bool meta = false;
+  std::vector<sim::Method*> methods;  // owned, in order of addition
+  sim::MethodCache cache;
+  std::vector<sim::Ivar> ivars;
+  size_t instance_size = sizeof(objc_object);
+  sim::Constructor construct = nullptr;
+  sim::Destructor destruct = nullptr;
+};

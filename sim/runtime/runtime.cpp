@@ -1,0 +1,484 @@
+// The simulated Objective-C runtime: classes and metaclasses, selectors,
+// dispatch with a per-class cache, reference counting, associated objects,
+// zeroing weak references and the hooking facility.
+#include "sim/runtime/runtime.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
+#include "sim/runtime/encoding.h"
+
+namespace sim {
+namespace {
+
+struct RuntimeState {
+  std::unordered_map<std::string, Class> classes;
+  std::vector<Class> order;
+  objc_object* live_head = nullptr;
+  size_t live_count = 0;
+  std::vector<id> pool;
+  std::vector<TouchRecord> touches;
+  bool tearing_down = false;
+};
+
+RuntimeState* g_rt = nullptr;
+uint64_t g_epoch = 1;
+uint64_t g_next_serial = 1;  // never reset: names in the event log outlive a relaunch  // bumped by every method change; stale caches empty themselves
+
+std::unordered_map<std::string, objc_selector*>& selector_table() {
+  static auto* table = new std::unordered_map<std::string, objc_selector*>();
+  return *table;
+}
+
+void flush_caches() { ++g_epoch; }
+
+// --- the dispatch cache --------------------------------------------------
+
+inline size_t slot_of(SEL sel, size_t mask) {
+  auto v = reinterpret_cast<uintptr_t>(sel);
+  return static_cast<size_t>((v >> 4) ^ (v >> 12)) & mask;
+}
+
+inline Method* cache_find(Class cls, SEL sel) {
+  MethodCache& c = cls->cache;
+  if (c.epoch != g_epoch || c.entries.empty()) return nullptr;
+  size_t mask = c.entries.size() - 1;
+  for (size_t i = slot_of(sel, mask);; i = (i + 1) & mask) {
+    const MethodCache::Entry& e = c.entries[i];
+    if (e.sel == sel) return e.method;
+    if (!e.sel) return nullptr;
+  }
+}
+
+void cache_insert(Class cls, SEL sel, Method* m) {
+  MethodCache& c = cls->cache;
+  if (c.epoch != g_epoch) {
+    c.entries.assign(16, {nullptr, nullptr});
+    c.used = 0;
+    c.epoch = g_epoch;
+  }
+  if ((c.used + 1) * 4 > c.entries.size() * 3) {
+    std::vector<MethodCache::Entry> old;
+    old.swap(c.entries);
+    c.entries.assign(old.size() * 2, {nullptr, nullptr});
+    c.used = 0;
+    for (auto& e : old)
+      if (e.sel) cache_insert(cls, e.sel, e.method);
+  }
+  size_t mask = c.entries.size() - 1;
+  size_t i = slot_of(sel, mask);
+  while (c.entries[i].sel) i = (i + 1) & mask;
+  c.entries[i] = {sel, m};
+  ++c.used;
+}
+
+Method* lookup(Class cls, SEL sel) {
+  if (Method* m = cache_find(cls, sel)) return m;
+  Method* m = find_method(cls, sel);
+  if (m) cache_insert(cls, sel, m);
+  return m;
+}
+
+[[noreturn]] void unrecognized(id receiver, Class cls, SEL sel) {
+  bool is_class = cls->meta;
+  fatal(std::string(is_class ? "+[" : "-[") + cls->name + " " + sel_getName(sel) +
+        "]: unrecognized selector sent to " + (is_class ? "class" : "instance") +
+        (receiver ? "" : ""));
+}
+
+void verify(Method* m, Class cls, SEL sel, const sim_signature* sig) {
+  if (!encodings_agree(m->normalized, sig->types)) {
+    fatal(std::string("typed send of ") + (cls->meta ? "+[" : "-[") + cls->name + " " +
+          sel_getName(sel) + "] with types \"" + sig->types + "\" but the method's encoding is \"" +
+          m->types + "\"");
+  }
+  m->verified = sig;
+}
+
+SideRecord& side_of(id obj) {
+  if (!obj->side) obj->side = new SideRecord();
+  return *obj->side;
+}
+
+void link_live(id obj) {
+  obj->live_next = g_rt->live_head;
+  if (g_rt->live_head) g_rt->live_head->live_prev = obj;
+  g_rt->live_head = obj;
+  ++g_rt->live_count;
+}
+
+void unlink_live(id obj) {
+  if (obj->live_prev) obj->live_prev->live_next = obj->live_next;
+  else g_rt->live_head = obj->live_next;
+  if (obj->live_next) obj->live_next->live_prev = obj->live_prev;
+  --g_rt->live_count;
+}
+
+// Deallocation: weak references are zeroed, associations released, the
+// instance's own members destroyed (releasing what it holds), memory freed.
+void dispose(id obj) {
+  obj->flags |= kDeallocating;
+  if (SideRecord* s = obj->side) {
+    for (id* loc : s->weak_locations) *loc = nullptr;
+    s->weak_locations.clear();
+    auto assoc = std::move(s->associations);
+    s->associations.clear();
+    for (auto& a : assoc)
+      if (a.retained) objc_release(a.value);
+  }
+  if (obj->isa->destruct) obj->isa->destruct(obj);
+  delete obj->side;
+  obj->side = nullptr;
+  unlink_live(obj);
+  std::free(obj);
+}
+
+TouchRecord& touch(Class cls) {
+  const std::string& name = cls->meta ? cls->counterpart->name : cls->name;
+  for (auto& t : g_rt->touches)
+    if (t.class_name == name) return t;
+  g_rt->touches.push_back(TouchRecord{name, {}, {}, {}});
+  return g_rt->touches.back();
+}
+
+Method* add_method(Class cls, SEL sel, IMP imp, const char* types) {
+  auto* m = new Method();
+  m->sel = sel;
+  m->imp = imp;
+  m->types = types ? types : "";
+  m->normalized = normalize_encoding(m->types);
+  cls->methods.push_back(m);
+  flush_caches();
+  return m;
+}
+
+}  // namespace
+
+void fatal(const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "corvane-sim: fatal: %s\n", message.c_str());
+  std::fflush(stderr);
+  std::abort();
+}
+
+// --- process lifetime -------------------------------------------------------
+
+void runtime_start() {
+  if (g_rt) fatal("a simulated process is already running");
+  g_rt = new RuntimeState();
+  flush_caches();
+}
+
+bool runtime_running() { return g_rt != nullptr; }
+
+std::vector<void (*)()>& stop_hooks() {
+  static auto* hooks = new std::vector<void (*)()>();
+  return *hooks;
+}
+
+void on_runtime_stop(void (*reset)()) { stop_hooks().push_back(reset); }
+
+void runtime_stop() {
+  if (!g_rt) return;
+  for (auto reset : stop_hooks()) reset();
+  // Every object goes at once, in no particular order: releases between
+  // them are moot, so they are switched off while members are destroyed.
+  g_rt->tearing_down = true;
+  g_rt->pool.clear();
+  std::vector<id> all;
+  for (id o = g_rt->live_head; o; o = o->live_next) all.push_back(o);
+  for (id o : all) {
+    if (o->isa->destruct) o->isa->destruct(o);
+    delete o->side;
+  }
+  for (id o : all) std::free(o);
+  for (Class c : g_rt->order) {
+    for (Method* m : c->counterpart->methods) delete m;
+    for (Method* m : c->methods) delete m;
+    delete c->counterpart;
+    delete c;
+  }
+  delete g_rt;
+  g_rt = nullptr;
+  flush_caches();
+}
+
+const std::vector<TouchRecord>& runtime_touches() {
+  static const std::vector<TouchRecord> none;
+  return g_rt ? g_rt->touches : none;
+}
+
+size_t live_object_count() { return g_rt ? g_rt->live_count : 0; }
+
+// --- classes and methods ----------------------------------------------------
+
+Class define_class_raw(const std::string& name, Class superclass, size_t size, Constructor ctor,
+                       Destructor dtor) {
+  if (!g_rt) fatal("define_class(" + name + ") outside a simulated process");
+  if (g_rt->classes.count(name)) fatal("class " + name + " defined twice");
+  auto* cls = new objc_class();
+  auto* meta = new objc_class();
+  cls->name = meta->name = name;
+  cls->flags = meta->flags = kImmortal;
+  meta->meta = true;
+  cls->counterpart = meta;
+  meta->counterpart = cls;
+  cls->superclass = superclass;
+  // The root metaclass's superclass is the root class, as on the platform:
+  // class methods fall back to the root's instance methods.
+  meta->superclass = superclass ? superclass->counterpart : cls;
+  Class root = cls;
+  while (root->superclass) root = root->superclass;
+  meta->isa = root->counterpart;
+  cls->isa = meta;
+  cls->serial = meta->serial = g_next_serial++;
+  cls->instance_size = size;
+  cls->construct = ctor;
+  cls->destruct = dtor;
+  g_rt->classes.emplace(name, cls);
+  g_rt->order.push_back(cls);
+  return cls;
+}
+
+Class class_named(std::string_view name) {
+  if (!g_rt) return nullptr;
+  auto it = g_rt->classes.find(std::string(name));
+  return it == g_rt->classes.end() ? nullptr : it->second;
+}
+
+std::vector<Class> all_classes() { return g_rt ? g_rt->order : std::vector<Class>{}; }
+
+void define_method_raw(Class cls, const char* sel, IMP imp, const char* types) {
+  SEL s = sel_registerName(sel);
+  if (Method* m = own_method(cls, s)) {
+    m->imp = imp;
+    m->types = types;
+    m->normalized = normalize_encoding(types);
+    m->verified = nullptr;
+    flush_caches();
+    return;
+  }
+  add_method(cls, s, imp, types);
+}
+
+Method* own_method(Class cls, SEL sel) {
+  for (Method* m : cls->methods)
+    if (m->sel == sel) return m;
+  return nullptr;
+}
+
+Method* find_method(Class cls, SEL sel) {
+  for (Class c = cls; c; c = c->superclass)
+    if (Method* m = own_method(c, sel)) return m;
+  return nullptr;
+}
+
+void add_ivar(Class cls, const std::string& name, size_t offset, const std::string& type) {
+  cls->ivars.push_back(Ivar{name, offset, type});
+}
+
+const Ivar* find_ivar(Class cls, std::string_view name) {
+  for (Class c = cls; c; c = c->superclass)
+    for (const Ivar& iv : c->ivars)
+      if (iv.name == name) return &iv;
+  return nullptr;
+}
+
+id alloc_instance(Class cls) {
+  if (!g_rt) fatal("alloc outside a simulated process");
+  if (cls->meta) fatal("alloc of a metaclass");
+  size_t size = (cls->instance_size + 15) & ~size_t{15};
+  void* mem = std::aligned_alloc(16, size);
+  if (!mem) fatal("out of memory allocating " + cls->name);
+  std::memset(mem, 0, size);
+  if (cls->construct) cls->construct(mem);
+  id obj = static_cast<id>(mem);
+  obj->isa = cls;
+  obj->refcount = 1;
+  obj->serial = g_next_serial++;
+  link_live(obj);
+  return obj;
+}
+
+bool is_kind_of(id obj, Class cls) {
+  if (!obj || !cls) return false;
+  for (Class c = obj->isa; c; c = c->superclass)
+    if (c == cls) return true;
+  return false;
+}
+
+bool is_kind_of(id obj, std::string_view class_name) {
+  return is_kind_of(obj, class_named(class_name));
+}
+
+std::string class_name_of(id obj) { return obj ? obj->isa->name : std::string("nil"); }
+
+}  // namespace sim
+
+using namespace sim;
+
+// --- the platform's C functions ---------------------------------------------
+
+extern "C" {
+
+Class objc_getClass(const char* name) { return name ? class_named(name) : nullptr; }
+
+Class object_getClass(id obj) { return obj ? obj->isa : nullptr; }
+
+const char* class_getName(Class cls) { return cls ? cls->name.c_str() : "nil"; }
+
+const char* object_getClassName(id obj) { return obj ? obj->isa->name.c_str() : "nil"; }
+
+Class class_getSuperclass(Class cls) { return cls ? cls->superclass : nullptr; }
+
+BOOL class_isMetaClass(Class cls) { return cls && cls->meta; }
+
+BOOL class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
+  if (!cls || !name || !g_rt) return NO;
+  if (own_method(cls, name)) return NO;  // an existing method stays unchanged
+  add_method(cls, name, imp, types);     // the string is copied
+  touch(cls).added.emplace_back(sel_getName(name), types ? types : "");
+  return YES;
+}
+
+BOOL class_respondsToSelector(Class cls, SEL sel) { return cls && sel && lookup(cls, sel); }
+
+IMP class_getMethodImplementation(Class cls, SEL sel) {
+  Method* m = cls && sel ? lookup(cls, sel) : nullptr;
+  return m ? m->imp : nullptr;
+}
+
+const char* sim_class_method_types(Class cls, SEL sel) {
+  Method* m = cls && sel ? find_method(cls, sel) : nullptr;
+  return m ? m->types.c_str() : nullptr;
+}
+
+SEL sel_registerName(const char* name) {
+  auto& table = selector_table();
+  auto it = table.find(name);
+  if (it != table.end()) return it->second;
+  auto* s = new objc_selector{name};
+  table.emplace(name, s);
+  return s;
+}
+
+SEL sel_getUid(const char* name) { return sel_registerName(name); }
+
+const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selector>"; }
+
+void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* result) {
+  if (!cls || !sel || !g_rt) return;
+  Method* own = own_method(cls, sel);
+  if (own) {
+    // The slot is filled before the replacement can first run.
+    if (result) *result = own->imp;
+    own->imp = replacement;
+    flush_caches();
+  } else {
+    Method* inherited = find_method(cls->superclass, sel);
+    if (!inherited) return;  // nothing to hook: the class is left as it was
+    if (result) *result = inherited->imp;
+    add_method(cls, sel, replacement, inherited->types.c_str());
+  }
+  TouchRecord& t = touch(cls);
+  (cls->meta ? t.class_hooked : t.hooked).push_back(sel_getName(sel));
+}
+
+void objc_setAssociatedObject(id object, const void* key, id value, objc_AssociationPolicy policy) {
+  if (!object || !g_rt) return;
+  bool retains = policy != OBJC_ASSOCIATION_ASSIGN;
+  if (retains) objc_retain(value);
+  SideRecord& s = side_of(object);
+  Association old{nullptr, nullptr, false};
+  for (auto it = s.associations.begin(); it != s.associations.end(); ++it) {
+    if (it->key != key) continue;
+    old = *it;
+    s.associations.erase(it);
+    break;
+  }
+  if (value) s.associations.push_back(Association{key, value, retains});
+  // The old value goes last: releasing it may free objects that hold the new.
+  if (old.retained) objc_release(old.value);
+}
+
+id objc_getAssociatedObject(id object, const void* key) {
+  if (!object || !object->side) return nullptr;
+  for (auto& a : object->side->associations)
+    if (a.key == key) return a.value;
+  return nullptr;
+}
+
+id objc_retain(id obj) {
+  if (obj && !(obj->flags & kImmortal) && g_rt && !g_rt->tearing_down) ++obj->refcount;
+  return obj;
+}
+
+void objc_release(id obj) {
+  if (!obj || (obj->flags & (kImmortal | kDeallocating)) || !g_rt || g_rt->tearing_down) return;
+  if (obj->refcount == 0) fatal("over-release of a " + obj->isa->name);
+  if (--obj->refcount == 0) dispose(obj);
+}
+
+id objc_autorelease(id obj) {
+  if (obj && g_rt && !g_rt->tearing_down && !(obj->flags & kImmortal)) g_rt->pool.push_back(obj);
+  return obj;
+}
+
+void* objc_autoreleasePoolPush(void) {
+  return reinterpret_cast<void*>(g_rt ? g_rt->pool.size() + 1 : 1);
+}
+
+void objc_autoreleasePoolPop(void* token) {
+  if (!g_rt) return;
+  size_t mark = reinterpret_cast<size_t>(token) - 1;
+  while (g_rt && g_rt->pool.size() > mark) {
+    id o = g_rt->pool.back();
+    g_rt->pool.pop_back();
+    objc_release(o);
+  }
+}
+
+id objc_storeWeak(id* location, id obj) {
+  id old = *location;
+  if (old == obj) return obj;
+  if (old && old->side) {
+    auto& locs = old->side->weak_locations;
+    for (auto it = locs.begin(); it != locs.end(); ++it)
+      if (*it == location) {
+        locs.erase(it);
+        break;
+      }
+  }
+  if (obj && (obj->flags & kDeallocating)) obj = nullptr;
+  *location = obj;
+  if (obj && !(obj->flags & kImmortal)) side_of(obj).weak_locations.push_back(location);
+  return obj;
+}
+
+id objc_loadWeak(id* location) { return *location; }
+
+void objc_destroyWeak(id* location) {
+  if (g_rt && !g_rt->tearing_down) objc_storeWeak(location, nullptr);
+  *location = nullptr;
+}
+
+IMP sim_lookup_checked(id receiver, SEL sel, const sim_signature* sig) {
+  Class cls = receiver->isa;
+  Method* m = lookup(cls, sel);
+  if (!m) unrecognized(receiver, cls, sel);
+  if (m->verified != sig) verify(m, cls, sel, sig);
+  return m->imp;
+}
+
+IMP sim_lookup_super_checked(Class from, SEL sel, const sim_signature* sig, id receiver) {
+  Class start = from ? from->superclass : nullptr;
+  Method* m = start ? find_method(start, sel) : nullptr;
+  if (!m) unrecognized(receiver, from, sel);
+  if (m->verified != sig) verify(m, from, sel, sig);
+  return m->imp;
+}
+
+}  // extern "C"

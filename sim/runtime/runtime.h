@@ -1,0 +1,137 @@
+// What the simulated host's own code uses of the runtime beyond the
+// platform's C functions: defining classes, methods and instance variables,
+// allocating instances, and the per-process class table.
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/runtime/object.h"
+
+namespace sim {
+
+[[noreturn]] void fatal(const std::string& message);
+
+// One record per class that the library touched through MSHookMessageEx or
+// class_addMethod, in the order of first touch.
+struct TouchRecord {
+  std::string class_name;
+  std::vector<std::string> hooked;        // instance methods, installation order
+  std::vector<std::string> class_hooked;  // class methods (hooked on the metaclass)
+  std::vector<std::pair<std::string, std::string>> added;  // selector, encoding
+};
+
+// The runtime of one simulated process. Made when the process boots and
+// torn down with it: every class and object of the process goes then.
+void runtime_start();
+void runtime_stop();
+bool runtime_running();
+const std::vector<TouchRecord>& runtime_touches();
+// Host state kept outside objects (tables, centres, clocks) registers a
+// reset that runs whenever a process ends.
+void on_runtime_stop(void (*reset)());
+struct RuntimeStopHook {
+  explicit RuntimeStopHook(void (*reset)()) { on_runtime_stop(reset); }
+};
+size_t live_object_count();
+
+// Classes. define_class makes the class and its metaclass; T is the C++
+// struct that holds an instance (it must derive from the superclass's struct,
+// and ultimately from objc_object).
+Class define_class_raw(const std::string& name, Class superclass, size_t size, Constructor ctor,
+                       Destructor dtor);
+template <typename T>
+Class define_class(const std::string& name, Class superclass) {
+  return define_class_raw(
+      name, superclass, sizeof(T), [](void* p) { new (p) T(); },
+      [](void* p) { static_cast<T*>(p)->~T(); });
+}
+Class class_named(std::string_view name);  // nullptr when absent
+std::vector<Class> all_classes();          // in definition order
+
+// Adds a method without recording it as the library's doing.
+void define_method_raw(Class cls, const char* sel, IMP imp, const char* types);
+template <typename R, typename... A>
+void def(Class cls, const char* sel, R (*fn)(id, SEL, A...)) {
+  define_method_raw(cls, sel, reinterpret_cast<IMP>(fn), sim_enc::signature<R, A...>()->types);
+}
+template <typename R, typename... A>
+void def_class(Class cls, const char* sel, R (*fn)(id, SEL, A...)) {
+  define_method_raw(cls->counterpart, sel, reinterpret_cast<IMP>(fn),
+                    sim_enc::signature<R, A...>()->types);
+}
+Method* find_method(Class cls, SEL sel);  // along the superclass chain
+Method* own_method(Class cls, SEL sel);   // this class only
+
+// Named instance variables, for valueForKey:. type "@" is an object held by
+// a Strong member at that offset.
+void add_ivar(Class cls, const std::string& name, size_t offset, const std::string& type = "@");
+const Ivar* find_ivar(Class cls, std::string_view name);
+
+// Instances: zero-filled memory with the class's struct constructed in it.
+id alloc_instance(Class cls);
+template <typename T>
+T* as(id obj) {
+  return static_cast<T*>(obj);
+}
+bool is_kind_of(id obj, Class cls);
+bool is_kind_of(id obj, std::string_view class_name);
+std::string class_name_of(id obj);
+
+inline SEL sel(const char* name) { return sel_registerName(name); }
+
+// An object reference that retains what it holds (the host's strong
+// instance variables). Layout-compatible with id, so valueForKey: can read
+// it at its offset.
+class Strong {
+ public:
+  Strong() = default;
+  Strong(id v) : p_(objc_retain(v)) {}  // NOLINT: implicit on purpose
+  Strong(const Strong& o) : p_(objc_retain(o.p_)) {}
+  Strong& operator=(const Strong& o) { return *this = o.p_; }
+  Strong& operator=(id v) {
+    objc_retain(v);
+    id old = p_;
+    p_ = v;
+    objc_release(old);
+    return *this;
+  }
+  ~Strong() { objc_release(p_); }
+  id get() const { return p_; }
+  operator id() const { return p_; }  // NOLINT
+ private:
+  id p_ = nullptr;
+};
+
+// A zeroing weak reference.
+class Weak {
+ public:
+  Weak() = default;
+  Weak(const Weak&) = delete;
+  Weak& operator=(const Weak&) = delete;
+  Weak& operator=(id v) {
+    objc_storeWeak(&p_, v);
+    return *this;
+  }
+  ~Weak() { objc_destroyWeak(&p_); }
+  id get() const { return p_; }
+  operator id() const { return p_; }  // NOLINT
+ private:
+  id p_ = nullptr;
+};
+
+// Drains the autorelease pool pushed at construction.
+class AutoreleasePool {
+ public:
+  AutoreleasePool() : token_(objc_autoreleasePoolPush()) {}
+  ~AutoreleasePool() { objc_autoreleasePoolPop(token_); }
+  AutoreleasePool(const AutoreleasePool&) = delete;
+  AutoreleasePool& operator=(const AutoreleasePool&) = delete;
+ private:
+  void* token_;
+};
+
+}  // namespace sim

@@ -1,0 +1,83 @@
+#include "entry/settings.h"
+
+#include "entry/names.h"
+#include "platform/platform.h"
+
+namespace corvane {
+
+Settings settings;
+
+namespace {
+
+enum class Kind { Bool, Real };
+
+struct Key {
+  const char* name;
+  Kind kind;
+  double fallback;  // the default: 0 or 1 for booleans
+  bool Settings::*flag;
+  double Settings::*real;
+};
+
+// In the order they are read.
+constexpr Key kKeys[] = {
+    {"darkColorTint", Kind::Bool, 0, &Settings::darkColorTint, nullptr},
+    {"lightColorTint", Kind::Bool, 1, &Settings::lightColorTint, nullptr},
+    {"widgets", Kind::Bool, 1, &Settings::widgets, nullptr},
+    {"notifications", Kind::Bool, 1, &Settings::notifications, nullptr},
+    {"forceTouch", Kind::Bool, 1, &Settings::forceTouch, nullptr},
+    {"enableHeader", Kind::Bool, 0, &Settings::enableHeader, nullptr},
+    {"altAlgo", Kind::Bool, 0, &Settings::altAlgo, nullptr},
+    {"blurryForceTouch", Kind::Bool, 1, &Settings::blurryForceTouch, nullptr},
+    {"lightColorStrength", Kind::Real, 0.3, nullptr, &Settings::lightColorStrength},
+    {"lightColorOffset", Kind::Real, 0.3, nullptr, &Settings::lightColorOffset},
+    {"darkColorStrength", Kind::Real, 0.3, nullptr, &Settings::darkColorStrength},
+    {"darkColorOffset", Kind::Real, 0.3, nullptr, &Settings::darkColorOffset},
+    {"useDarkOffset", Kind::Bool, 0, &Settings::useDarkOffset, nullptr},
+    {"darkModeOffset", Kind::Real, 0.3, nullptr, &Settings::darkModeOffset},
+    {"forceLightDock", Kind::Bool, 0, &Settings::forceLightDock, nullptr},
+    {"forceLightFolders", Kind::Bool, 0, &Settings::forceLightFolders, nullptr},
+    {"forceLightNotifications", Kind::Bool, 0, &Settings::forceLightNotifications, nullptr},
+    {"forceLightWidget", Kind::Bool, 0, &Settings::forceLightWidget, nullptr},
+    {"hijackSnap", Kind::Bool, 0, &Settings::hijackSnap, nullptr},
+};
+
+// The value under the key, or a temporary number holding the default. A
+// value that is neither a number nor a string (an array, a date, data...)
+// cannot be converted, so it counts as absent rather than being sent a
+// message it does not answer.
+id value_or_default(id dict, const Key& key, SEL converter) {
+  id value = msg<id>(dict, CV_SEL("objectForKey:"), str(key.name));
+  if (value && msg<BOOL>(value, CV_SEL("respondsToSelector:"), converter)) return value;
+  Class number = cls("NSNumber");
+  if (key.kind == Kind::Bool) return msg<id>(number, CV_SEL("numberWithBool:"), (BOOL)(key.fallback != 0));
+  return msg<id>(number, CV_SEL("numberWithDouble:"), key.fallback);
+}
+
+}  // namespace
+
+void read_settings() {
+  id dict = msg<id>(cls("NSMutableDictionary"), CV_SEL("alloc"));
+  dict = msg<id>(dict, CV_SEL("initWithContentsOfFile:"), str(names::kSettingsPath));
+  for (const Key& key : kKeys) {
+    if (key.kind == Kind::Bool) {
+      id v = value_or_default(dict, key, CV_SEL("boolValue"));
+      settings.*key.flag = msg<BOOL>(v, CV_SEL("boolValue"));
+    } else {
+      id v = value_or_default(dict, key, CV_SEL("floatValue"));
+      settings.*key.real = msg<float>(v, CV_SEL("floatValue"));
+    }
+  }
+  msg<void>(dict, CV_SEL("release"));
+}
+
+void apply_version_gate() {
+  if (system_is_ios14_or_later()) {
+    settings.widgets = false;
+    settings.forceLightWidget = false;
+  }
+}
+
+}  // namespace corvane
+
+const corvane::Settings* corvane13_settings(void) { return &corvane::settings; }

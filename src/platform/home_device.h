@@ -1,0 +1,40 @@
+// The library's home on a device: the real Objective-C runtime, the
+// injection framework's hooking facility and the system frameworks,
+// compiled as C++ with clang for arm64-apple-ios13.0 (-fblocks).
+#pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <CoreGraphics/CoreGraphics.h>
+#include <objc/message.h>
+#include <objc/runtime.h>
+
+extern "C" void MSHookMessageEx(Class _class, SEL message, IMP hook, IMP* old);
+#include <stdlib.h>
+
+namespace corvane::platform {
+
+template <typename R, typename... A>
+inline R send(id receiver, SEL selector, A... args) {
+  return reinterpret_cast<R (*)(id, SEL, A...)>(objc_msgSend)(receiver, selector, args...);
+}
+inline id constant_string(const char* literal) {
+  return (id)CFStringCreateWithCString(nullptr, literal, kCFStringEncodingUTF8);
+}
+inline bool os_at_least(int major, int minor, int patch) {
+  (void)minor;
+  (void)patch;
+  if (major >= 14) {
+    if (__builtin_available(iOS 14.0, *)) return true;
+    return false;
+  }
+  return true;
+}
+inline void animate(double duration, void (*body)(void*), void* context) {
+  void (^block)(void) = ^{ body(context); };
+  send<void>((id)objc_getClass("UIView"), sel_registerName("animateWithDuration:animations:"),
+             duration, (id)block);
+}
+inline void* zero_alloc(size_t bytes) { return calloc(1, bytes); }
+inline void release_memory(void* p) { free(p); }
+
+}  // namespace corvane::platform

@@ -1,0 +1,32 @@
+// The library's home on Linux: the simulated host. Only this header and the
+// platform seam include the simulator's headers, all of them freestanding.
+#pragma once
+
+#include <stdlib.h>  // calloc, free: the C library's, not C++'s
+
+#include "sim/foundation/CFNotificationCenter.h"
+#include "sim/runtime/objc.h"
+
+extern "C" {
+id sim_constant_string(const char* utf8);
+BOOL sim_os_at_least(int major, int minor, int patch);
+void sim_animate(double duration, void (*body)(void*), void* context);
+}
+
+namespace corvane::platform {
+
+template <typename R, typename... A>
+inline R send(id receiver, SEL selector, A... args) {
+  return sim::send<R>(receiver, selector, args...);
+}
+inline id constant_string(const char* literal) { return sim_constant_string(literal); }
+inline bool os_at_least(int major, int minor, int patch) {
+  return sim_os_at_least(major, minor, patch);
+}
+inline void animate(double duration, void (*body)(void*), void* context) {
+  sim_animate(duration, body, context);
+}
+inline void* zero_alloc(size_t bytes) { return calloc(1, bytes); }
+inline void release_memory(void* p) { free(p); }
+
+}  // namespace corvane::platform

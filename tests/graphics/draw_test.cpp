@@ -1,0 +1,417 @@
+// CGContextDrawImage: area averaging, rounding, compositing, byte orders and
+// geometry.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "graphics/graphics_test_util.h"
+
+using namespace gfxtest;
+
+namespace {
+
+// Every pixel of the context (bytes R, G, B, A) equals colour.
+testing::AssertionResult AllPixelsAre(CGContextRef ctx, RGBA colour) {
+  const size_t w = CGBitmapContextGetWidth(ctx), h = CGBitmapContextGetHeight(ctx);
+  for (size_t y = 0; y < h; ++y) {
+    for (size_t x = 0; x < w; ++x) {
+      const RGBA got = PixelAt(ctx, x, y);
+      if (got != colour) {
+        return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << int(got[0]) << ","
+                                           << int(got[1]) << "," << int(got[2]) << "," << int(got[3]);
+      }
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+double Overlap(double a0, double a1, double b0, double b1) { return std::max(0.0, std::min(a1, b1) - std::max(a0, b0)); }
+
+// Where the four bytes of a pixel go for one RGB context layout.
+struct Order {
+  const char* name;
+  uint32_t info;
+  int r, g, b, a;
+  bool skip;
+};
+
+const Order kOrders[] = {
+    {"PremultipliedLast", kCGImageAlphaPremultipliedLast, 0, 1, 2, 3, false},
+    {"PremultipliedLast|32Big", kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big, 0, 1, 2, 3, false},
+    {"PremultipliedLast|32Little", kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little, 3, 2, 1, 0, false},
+    {"PremultipliedFirst", kCGImageAlphaPremultipliedFirst, 1, 2, 3, 0, false},
+    {"PremultipliedFirst|32Little", kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, 2, 1, 0, 3, false},
+    {"NoneSkipLast", kCGImageAlphaNoneSkipLast, 0, 1, 2, 3, true},
+    {"NoneSkipFirst|32Big", kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Big, 1, 2, 3, 0, true},
+    {"NoneSkipLast|32Little", kCGImageAlphaNoneSkipLast | kCGBitmapByteOrder32Little, 3, 2, 1, 0, true},
+    {"NoneSkipFirst|32Little", kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little, 2, 1, 0, 3, true},
+};
+
+// Reference drawing by brute force: for every destination pixel, every
+// source pixel weighted by the area they share, then source-over. Returns
+// the unrounded R, G, B, A for each destination pixel (row 0 at the top).
+std::vector<double> ReferenceDraw(const std::vector<uint8_t>& dst, size_t cw, size_t ch, bool skip,
+                                  const std::vector<uint8_t>& src, size_t iw, size_t ih, CGRect rect) {
+  const double x = rect.origin.x, w = rect.size.width, h = rect.size.height;
+  const double top = double(ch) - (rect.origin.y + h);
+  std::vector<double> out(cw * ch * 4);
+  for (size_t r = 0; r < ch; ++r) {
+    for (size_t c = 0; c < cw; ++c) {
+      double s[4] = {0, 0, 0, 0};
+      for (size_t j = 0; j < ih; ++j) {
+        const double oy = Overlap(double(r), double(r + 1), top + double(j) * h / double(ih),
+                                  top + double(j + 1) * h / double(ih));
+        if (oy == 0) continue;
+        for (size_t i = 0; i < iw; ++i) {
+          const double ox = Overlap(double(c), double(c + 1), x + double(i) * w / double(iw),
+                                    x + double(i + 1) * w / double(iw));
+          for (int k = 0; k < 4; ++k) s[k] += ox * oy * src[(j * iw + i) * 4 + k];
+        }
+      }
+      const double keep = 1.0 - s[3] / 255.0;
+      for (int k = 0; k < 4; ++k) {
+        const double d = (k == 3 && skip) ? 255.0 : dst[(r * cw + c) * 4 + k];
+        out[(r * cw + c) * 4 + k] = s[k] + d * keep;
+      }
+    }
+  }
+  return out;
+}
+
+struct RandomCase {
+  size_t iw, ih, cw, ch;
+  CGRect rect;
+};
+
+}  // namespace
+
+// A uniform image stays exactly uniform whatever the scale, up or down,
+// including whole images reduced to a single pixel.
+TEST(DrawImage, UniformImageStaysExactAtEverySize) {
+  const RGBA colours[] = {{200, 100, 50, 255}, {60, 30, 10, 128}, {1, 254, 0, 255}};
+  const size_t targets[] = {1, 7, 40, 64, 130};
+  for (const RGBA& colour : colours) {
+    for (size_t n = 1; n <= 130; ++n) {
+      Image image = UniformImage(n, n, colour);
+      for (size_t t : targets) {
+        SCOPED_TRACE(std::to_string(n) + " -> " + std::to_string(t));
+        Context ctx = RGBAContext(t, t);
+        CGContextDrawImage(ctx.get(), CGRectMake(0, 0, double(t), double(t)), image.get());
+        ASSERT_TRUE(AllPixelsAre(ctx.get(), colour));
+      }
+    }
+  }
+}
+
+TEST(DrawImage, UniformImageStaysExactForOddShapesAndLargeSizes) {
+  struct Case {
+    size_t iw, ih, cw, ch;
+  };
+  const Case cases[] = {{1, 130, 5, 3},     {130, 1, 3, 5},     {3, 97, 11, 13},     {97, 3, 2, 1},
+                        {120, 120, 1, 1},   {1024, 1024, 1, 1}, {1024, 1024, 1000, 3}, {1000, 7, 999, 2},
+                        {2, 2, 1024, 1024}, {7, 5, 1023, 3},    {1024, 1024, 1024, 1024}};
+  const RGBA colour = {90, 45, 12, 180};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.iw) + "x" + std::to_string(c.ih) + " -> " + std::to_string(c.cw) + "x" +
+                 std::to_string(c.ch));
+    Image image = UniformImage(c.iw, c.ih, colour);
+    Context ctx = RGBAContext(c.cw, c.ch);
+    CGContextDrawImage(ctx.get(), CGRectMake(0, 0, double(c.cw), double(c.ch)), image.get());
+    ASSERT_TRUE(AllPixelsAre(ctx.get(), colour));
+  }
+}
+
+// Fractional rects: pixels wholly inside keep the colour exactly; pixels
+// partly inside get colour x coverage (onto a zeroed buffer), rounded to
+// nearest.
+TEST(DrawImage, FractionalRectsWeighEdgePixelsByCoverage) {
+  const CGRect rects[] = {CGRectMake(0, 0, 10.5, 10.5),    CGRectMake(0.25, 0.75, 9.5, 8.25),
+                          CGRectMake(-0.5, 2.5, 11, 3.3),  CGRectMake(3.1, 3.7, 0.4, 0.2),
+                          CGRectMake(1.5, -4.25, 7, 20),   CGRectMake(9.9, 9.9, 5, 5)};
+  const RGBA colour = {240, 120, 60, 255};
+  const size_t sizes[] = {1, 3, 10, 17, 40};
+  for (const CGRect& rect : rects) {
+    for (size_t n : sizes) {
+      SCOPED_TRACE(std::to_string(n) + " into (" + std::to_string(rect.origin.x) + ", " +
+                   std::to_string(rect.origin.y) + ", " + std::to_string(rect.size.width) + ", " +
+                   std::to_string(rect.size.height) + ")");
+      Image image = UniformImage(n, n, colour);
+      Context ctx = RGBAContext(10, 10);
+      CGContextDrawImage(ctx.get(), rect, image.get());
+      const double top = 10.0 - (rect.origin.y + rect.size.height);
+      for (size_t r = 0; r < 10; ++r) {
+        for (size_t c = 0; c < 10; ++c) {
+          const double coverage =
+              Overlap(double(c), double(c + 1), rect.origin.x, rect.origin.x + rect.size.width) *
+              Overlap(double(r), double(r + 1), top, top + rect.size.height);
+          const RGBA got = PixelAt(ctx.get(), c, r);
+          for (int k = 0; k < 4; ++k) {
+            ASSERT_NEAR(got[k], colour[k] * coverage, 0.5 + 1e-9) << "pixel " << c << "," << r << " channel " << k;
+          }
+        }
+      }
+    }
+  }
+}
+
+// Reduced to one pixel, a two-colour image gives the exact mean of its
+// pixels, within rounding.
+TEST(DrawImage, TwoColourImageAveragesToExactMeanInOnePixel) {
+  const RGBA a = {255, 0, 10, 255}, b = {0, 128, 0, 128};
+  struct Pattern {
+    const char* name;
+    bool (*isA)(size_t x, size_t y, size_t w, size_t h);
+  };
+  const Pattern patterns[] = {
+      {"checker", [](size_t x, size_t y, size_t, size_t) { return (x + y) % 2 == 0; }},
+      {"left third", [](size_t x, size_t, size_t w, size_t) { return 3 * x < w; }},
+      {"top rows", [](size_t, size_t y, size_t, size_t h) { return 5 * y < 2 * h; }},
+      {"one pixel", [](size_t x, size_t y, size_t w, size_t h) { return x == w / 2 && y == h / 3; }},
+      {"stripes of 7", [](size_t x, size_t, size_t, size_t) { return (x / 7) % 2 == 1; }},
+  };
+  struct Size {
+    size_t w, h;
+  };
+  const Size sizes[] = {{2, 1}, {1, 2}, {3, 3}, {40, 40}, {120, 120}, {1023, 7}, {1000, 1000}, {1024, 1024}};
+  for (const Pattern& p : patterns) {
+    for (const Size& s : sizes) {
+      SCOPED_TRACE(std::string(p.name) + " " + std::to_string(s.w) + "x" + std::to_string(s.h));
+      std::vector<uint8_t> rgba(s.w * s.h * 4);
+      size_t countA = 0;
+      for (size_t y = 0; y < s.h; ++y) {
+        for (size_t x = 0; x < s.w; ++x) {
+          const bool isA = p.isA(x, y, s.w, s.h);
+          countA += isA;
+          std::memcpy(&rgba[(y * s.w + x) * 4], (isA ? a : b).data(), 4);
+        }
+      }
+      Image image = ImageFromRGBA(s.w, s.h, rgba);
+      uint8_t pixel[4] = {0, 0, 0, 0};
+      Space rgb = RGBSpace();
+      Context ctx(CGBitmapContextCreate(pixel, 1, 1, 8, 4, rgb.get(),
+                                        kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big));
+      CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 1, 1), image.get());
+      const double n = double(s.w * s.h);
+      for (int k = 0; k < 4; ++k) {
+        const double mean = (double(countA) * a[k] + (n - double(countA)) * b[k]) / n;
+        EXPECT_NEAR(pixel[k], mean, 0.5 + 1e-9) << "channel " << k;
+      }
+    }
+  }
+}
+
+// Random images, destination contents and rects (scaling both ways, whole
+// and fractional, partly outside the context, identity placements) against
+// the brute-force reference, in every RGB byte order and alpha layout.
+TEST(DrawImage, MatchesBruteForceReferenceInEveryLayout) {
+  std::mt19937 rng(1234);
+  auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+
+  std::vector<RandomCase> cases;
+  for (int i = 0; i < 160; ++i) {
+    RandomCase c{size_t(uniform(1, 13)), size_t(uniform(1, 13)), size_t(uniform(1, 13)), size_t(uniform(1, 13)), {}};
+    switch (i % 4) {
+      case 0:  // identity placement, possibly hanging over an edge
+        c.rect = CGRectMake(uniform(-4, 12), uniform(-4, 12), double(c.iw), double(c.ih));
+        break;
+      case 1:  // whole-pixel rect of another size
+        c.rect = CGRectMake(uniform(-3, 5), uniform(-3, 5), uniform(1, 20), uniform(1, 20));
+        break;
+      default:  // fractional
+        c.rect = CGRectMake(real(-3, 8), real(-3, 8), real(0.3, 18), real(0.3, 18));
+        break;
+    }
+    cases.push_back(c);
+  }
+  // Wide rows exercise four-pixel blocks and their remainders.
+  for (size_t w = 1; w <= 19; ++w) cases.push_back({w, 2, 21, 3, CGRectMake(1, 0, double(w), 2)});
+
+  for (const Order& order : kOrders) {
+    for (const RandomCase& c : cases) {
+      SCOPED_TRACE(std::string(order.name) + ": " + std::to_string(c.iw) + "x" + std::to_string(c.ih) + " into " +
+                   std::to_string(c.cw) + "x" + std::to_string(c.ch) + " at (" + std::to_string(c.rect.origin.x) +
+                   ", " + std::to_string(c.rect.origin.y) + ", " + std::to_string(c.rect.size.width) + ", " +
+                   std::to_string(c.rect.size.height) + ")");
+      // Premultiplied source with a mix of opaque, clear and partial pixels.
+      std::vector<uint8_t> src(c.iw * c.ih * 4);
+      for (size_t i = 0; i < src.size(); i += 4) {
+        const int kind = uniform(0, 3);
+        const int alpha = kind == 0 ? 255 : kind == 1 ? 0 : uniform(1, 254);
+        for (int k = 0; k < 3; ++k) src[i + k] = uint8_t(uniform(0, alpha));
+        src[i + 3] = uint8_t(alpha);
+      }
+      // Destination contents in R, G, B, A terms (any alpha byte for skip
+      // layouts, which must read as opaque).
+      std::vector<uint8_t> dst(c.cw * c.ch * 4);
+      for (size_t i = 0; i < dst.size(); i += 4) {
+        const int alpha = uniform(0, 255);
+        for (int k = 0; k < 3; ++k) dst[i + k] = uint8_t(uniform(0, order.skip ? 255 : alpha));
+        dst[i + 3] = uint8_t(alpha);
+      }
+      std::vector<uint8_t> buffer(c.cw * c.ch * 4);
+      const int at[4] = {order.r, order.g, order.b, order.a};
+      for (size_t p = 0; p < c.cw * c.ch; ++p) {
+        for (int k = 0; k < 4; ++k) buffer[p * 4 + at[k]] = dst[p * 4 + k];
+      }
+
+      Image image = ImageFromRGBA(c.iw, c.ih, src);
+      Space rgb = RGBSpace();
+      Context ctx(CGBitmapContextCreate(buffer.data(), c.cw, c.ch, 8, c.cw * 4, rgb.get(), order.info));
+      ASSERT_NE(ctx, nullptr);
+      CGContextDrawImage(ctx.get(), c.rect, image.get());
+
+      const std::vector<double> want = ReferenceDraw(dst, c.cw, c.ch, order.skip, src, c.iw, c.ih, c.rect);
+      for (size_t p = 0; p < c.cw * c.ch; ++p) {
+        for (int k = 0; k < 4; ++k) {
+          ASSERT_NEAR(buffer[p * 4 + at[k]], want[p * 4 + k], 0.5 + 1e-9)
+              << "pixel " << p % c.cw << "," << p / c.cw << " channel " << k;
+        }
+      }
+    }
+  }
+}
+
+// The literal bytes that land in memory for each layout, through both the
+// identity route and the resampling route.
+TEST(DrawImage, WritesComponentsInTheLayoutsByteOrder) {
+  struct Case {
+    uint32_t info;
+    RGBA bytes;  // expected memory bytes for premultiplied (100, 50, 25, 200) onto zero
+  };
+  const Case cases[] = {
+      {kCGImageAlphaPremultipliedLast, {100, 50, 25, 200}},
+      {kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big, {100, 50, 25, 200}},
+      {kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little, {200, 25, 50, 100}},
+      {kCGImageAlphaPremultipliedFirst, {200, 100, 50, 25}},
+      {kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Big, {200, 100, 50, 25}},
+      {kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, {25, 50, 100, 200}},
+      // Padding reads as opaque black underneath and is written 255.
+      {kCGImageAlphaNoneSkipLast, {100, 50, 25, 255}},
+      {kCGImageAlphaNoneSkipFirst, {255, 100, 50, 25}},
+      {kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little, {25, 50, 100, 255}},
+  };
+  const RGBA colour = {100, 50, 25, 200};
+  for (const Case& c : cases) {
+    for (bool identity : {true, false}) {
+      SCOPED_TRACE("info " + std::to_string(c.info) + (identity ? " identity" : " resampled"));
+      const size_t n = identity ? 6 : 12;
+      Image image = UniformImage(n, n, colour);
+      Context ctx = RGBAContext(6, 6, c.info);
+      ASSERT_NE(ctx, nullptr);
+      CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 6, 6), image.get());
+      ASSERT_TRUE(AllPixelsAre(ctx.get(), c.bytes));
+    }
+  }
+}
+
+// Compositing is source-over onto what the buffer holds:
+// result = source + destination x (255 - source alpha) / 255.
+TEST(DrawImage, CompositesSourceOverExistingContents) {
+  struct Case {
+    RGBA src, dst, want;
+  };
+  const Case cases[] = {
+      {{100, 50, 0, 128}, {0, 0, 200, 200}, {100, 50, 100, 228}},  // 200 x 127 / 255 = 99.6
+      {{0, 0, 0, 0}, {10, 20, 30, 40}, {10, 20, 30, 40}},          // clear source leaves it
+      {{9, 8, 7, 255}, {10, 20, 30, 40}, {9, 8, 7, 255}},          // opaque source replaces it
+      {{0, 0, 0, 1}, {255, 255, 255, 255}, {254, 254, 254, 255}},
+  };
+  for (const Case& c : cases) {
+    for (size_t n : {size_t(8), size_t(3)}) {  // identity route, then resampling route
+      SCOPED_TRACE(n);
+      Context ctx = RGBAContext(8, 8);
+      auto* data = static_cast<uint8_t*>(CGBitmapContextGetData(ctx.get()));
+      for (size_t i = 0; i < 8 * 8 * 4; i += 4) std::memcpy(data + i, c.dst.data(), 4);
+      Image image = UniformImage(n, n, c.src);
+      CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 8, 8), image.get());
+      EXPECT_TRUE(AllPixelsAre(ctx.get(), c.want));
+    }
+  }
+}
+
+// The rect is in coordinates whose origin is the bottom-left corner: y = 0
+// is the last row in memory, and the image's first row lands at the rect's
+// top.
+TEST(DrawImage, UsesBottomLeftOrigin) {
+  const RGBA red = {255, 0, 0, 255}, blue = {0, 0, 255, 255}, none = {0, 0, 0, 0};
+  {
+    Image dot = UniformImage(1, 1, red);
+    Context ctx = RGBAContext(4, 4);
+    CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 1, 1), dot.get());
+    CGContextDrawImage(ctx.get(), CGRectMake(2, 1, 1, 1), dot.get());
+    for (size_t y = 0; y < 4; ++y) {
+      for (size_t x = 0; x < 4; ++x) {
+        const bool lit = (x == 0 && y == 3) || (x == 2 && y == 2);
+        EXPECT_EQ(PixelAt(ctx.get(), x, y), lit ? red : none) << x << "," << y;
+      }
+    }
+  }
+  // Top row red, bottom row blue; drawn as it is and scaled up twice.
+  std::vector<uint8_t> rgba;
+  for (const RGBA& c : {red, red, blue, blue}) rgba.insert(rgba.end(), c.begin(), c.end());
+  Image image = ImageFromRGBA(2, 2, rgba);
+  for (double scale : {1.0, 2.0}) {
+    SCOPED_TRACE(scale);
+    Context ctx = RGBAContext(4, 4);
+    CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 2 * scale, 2 * scale), image.get());
+    const size_t rows = size_t(2 * scale);
+    for (size_t y = 0; y < 4; ++y) {
+      const size_t fromTop = y + rows - 4;  // memory row within the drawn area
+      const RGBA want = y < 4 - rows ? none : (fromTop < rows / 2 ? red : blue);
+      EXPECT_EQ(PixelAt(ctx.get(), 0, y), want) << "row " << y;
+    }
+  }
+}
+
+TEST(DrawImage, GrayContextsTakeLuminanceAndGrayImagesExpand) {
+  Space gray = GraySpace();
+  // Opaque colours into gray: 0.299 R + 0.587 G + 0.114 B, rounded.
+  struct Case {
+    RGBA src;
+    uint8_t want;
+  };
+  const Case cases[] = {{{255, 0, 0, 255}, 76}, {{0, 255, 0, 255}, 150}, {{0, 0, 255, 255}, 29},
+                        {{77, 77, 77, 255}, 77}, {{0, 0, 0, 0}, 40},      {{100, 100, 100, 128}, 120}};
+  for (const Case& c : cases) {
+    for (size_t n : {size_t(5), size_t(2)}) {
+      uint8_t buffer[25];
+      std::memset(buffer, 40, sizeof buffer);  // existing gray, opaque
+      Context ctx(CGBitmapContextCreate(buffer, 5, 5, 8, 5, gray.get(), kCGImageAlphaNone));
+      ASSERT_NE(ctx, nullptr);
+      Image image = UniformImage(n, n, c.src);
+      CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 5, 5), image.get());
+      for (uint8_t v : buffer) ASSERT_EQ(v, c.want) << int(c.src[0]) << "," << int(c.src[1]) << "," << int(c.src[2]);
+    }
+  }
+  // A gray image drawn into RGB repeats its level in R, G and B.
+  const uint8_t levels[4] = {0, 85, 170, 255};
+  Image grayImage(sim_CGImageCreateWithBytes(2, 2, 2, gray.get(), kCGImageAlphaNone, levels));
+  ASSERT_NE(grayImage, nullptr);
+  Context ctx = RGBAContext(2, 2);
+  CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 2, 2), grayImage.get());
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(PixelAt(ctx.get(), i % 2, i / 2), (RGBA{levels[i], levels[i], levels[i], 255}));
+  }
+}
+
+TEST(DrawImage, DoesNothingWithoutContextImageOrArea) {
+  Image image = UniformImage(3, 3, {10, 20, 30, 255});
+  Context ctx = RGBAContext(4, 4);
+  CGContextDrawImage(nullptr, CGRectMake(0, 0, 4, 4), image.get());
+  const double inf = INFINITY;
+  const CGRect nothing[] = {CGRectMake(0, 0, 0, 4),   CGRectMake(0, 0, 4, 0),    CGRectMake(4, 0, 3, 3),
+                            CGRectMake(-3, 0, 3, 3),  CGRectMake(0, 4, 3, 3),    CGRectMake(0, 0, inf, 4),
+                            CGRectMake(NAN, 0, 4, 4), CGRectMake(0, -1e308, 4, -1e308)};
+  for (const CGRect& rect : nothing) CGContextDrawImage(ctx.get(), rect, image.get());
+  CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 4, 4), nullptr);
+  EXPECT_TRUE(AllPixelsAre(ctx.get(), {0, 0, 0, 0}));
+
+  // A negative size extends the rect the other way; it does not flip.
+  CGContextDrawImage(ctx.get(), CGRectMake(4, 4, -4, -4), image.get());
+  EXPECT_TRUE(AllPixelsAre(ctx.get(), {10, 20, 30, 255}));
+}

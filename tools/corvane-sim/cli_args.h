@@ -1,0 +1,50 @@
+// Reads the command line of corvane-sim:
+//
+//   corvane-sim run SCRIPT [--root DIR]
+//   corvane-sim preview [-o FILE.png] [--settings FILE.plist] [--icon FILE.png] [--ios VERSION]
+//   corvane-sim --help | -h | help [COMMAND] | COMMAND --help
+//
+// Nothing is printed and nothing exits here: the result says what to do, and
+// for help or a usage error also carries the text and the exit status.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "tools/corvane-sim/literals.h"
+
+namespace corvane::cli {
+
+struct RunOptions {
+    std::string script;               // a path, or "-" for standard input
+    std::optional<std::string> root;  // --root DIR; empty: a fresh temporary directory
+};
+
+struct PreviewOptions {
+    std::string output = "corvane-preview.png";  // -o FILE.png
+    std::optional<std::string> settings;         // --settings FILE.plist; empty: default settings
+    std::optional<std::string> icon;             // --icon FILE.png; empty: built-in icons
+    IosVersion ios;                              // --ios VERSION, default 13.7
+};
+
+struct CliCommand {
+    enum class Action {
+        Run,      // run the script in `run`
+        Preview,  // render the preview in `preview`
+        Exit,     // print `out` on standard output and `err` on standard error, then exit with `status`
+    };
+    Action action = Action::Exit;
+    RunOptions run;
+    PreviewOptions preview;
+    std::string out;
+    std::string err;
+    int status = 0;  // 0 for help, 2 for a usage error
+};
+
+// `args` excludes the program name (argv + 1 .. argv + argc).
+CliCommand parse_cli(std::span<const std::string_view> args);
+CliCommand parse_cli(int argc, const char* const* argv);
+
+}  // namespace corvane::cli

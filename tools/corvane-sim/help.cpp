@@ -1,0 +1,146 @@
+#include "tools/corvane-sim/help.h"
+
+namespace corvane::cli {
+namespace {
+
+constexpr std::string_view kRunSynopsis = "corvane-sim run SCRIPT [--root DIR]";
+// Both usage texts print a synopsis after a 7-column prefix ("Usage: "), so
+// the continuation line lines up under the first option.
+constexpr std::string_view kPreviewSynopsis =
+    "corvane-sim preview [-o FILE.png] [--settings FILE.plist]\n"
+    "                           [--icon FILE.png] [--ios VERSION]";
+
+constexpr std::string_view kRunBody = R"(
+Runs one simulated process with the library loaded, driven by SCRIPT ("-"
+reads standard input). dump, send and expect print one JSON document a line
+on standard output; diagnostics go to standard error.
+
+Options:
+  --root DIR     root of the simulated file system, kept afterwards; without
+                 it a fresh temporary directory is used and removed at exit
+  -h, --help     show this help
+
+Exit status: 0 when the script ran to its end and every expect held; 1 when
+an expect failed (the script goes on); 2 for a script error, reported as
+SCRIPT:LINE: message, after which nothing more of the script runs.
+
+Script: one command a line; # starts a comment; words are separated by
+spaces; "..." quotes a word (\" and \\ inside) and makes it a string.
+
+Before the library loads:
+  ios VERSION                    system version: 13.7 (default), 14.0, 14.4.2
+  process springboard            the process to load into (default)
+  process app BUNDLE_ID          an application (UIKit, no home-screen classes)
+  process daemon NAME            a daemon (Foundation only)
+  settings KEY=VALUE ...         merge keys into the settings file:
+                                 YES NO true false, 1 -3, 0.5, "text"
+  settings-file PATH             copy a property-list file to the settings path
+  settings-remove                delete the settings file
+  applist BUNDLE_ID ...          the per-application list holds these ids
+  load                           load the library: its load-time entry runs
+  (settings, settings-file, settings-remove and applist also work after
+  load; they then change only the files, as an outside settings pane would)
+
+Objects:
+  new NAME KIND [key=value ...]  create a host object with its private parts:
+    banner                       icon=ICON frame=x,y,w,h content=YES|NO
+    widget                       icon=ICON frame=x,y,w,h
+    platter                      icon=ICON|none items=N effect=YES|NO
+    statusbar, statusbar-modern  style=N
+    dock, folder-icon, folder-background, view (frame=x,y,w,h)
+  let NAME = VALUE               rgba(r,g,b,a) white(w,a) pattern image(ICON)
+                                 nil NUMBER
+  ICON is solid:R,G,B,A@WxH[*S] (premultiplied bytes 0-255, points, scale),
+  png:PATH or none; default solid:255,59,48,255@40x40.
+
+Events:
+  layout NAME                    the host lays the object out
+  style light|dark|unspecified   the system style changes through the arbiter
+  arbiter SELECTOR [ARGS...]     the host calls one arbiter method directly
+  post NAME [OBJECT]             post on the default notification centre
+  darwin-post NAME               a Darwin notification arrives from outside
+  tick SECONDS                   advance the run loop's clock; timers fire
+  device [locked=YES|NO] [homescreen=YES|NO] [frontapp=BUNDLE_ID]
+  zoom [w=W h=H]                 ask for a launch zoom view, bound to 'zoom'
+  send TARGET SELECTOR [ARGS...] send a message; prints {"result":...}
+                                 ARGS: names, literals, "strings", YES/NO,
+                                 numbers, x,y,w,h rects, w,h sizes
+  relaunch                       end the process and start anew; files stay
+
+Output:
+  dump NAME|process|events|runtime   print an object, the process, the event
+                                     log or the hook table as JSON
+  dump file PATH                 a property-list file (device path) as JSON
+  expect NAME.FIELD[.FIELD...] VALUE
+                                 compare a dumped field (colours within 1e-6,
+                                 nil matches null); a mismatch exits with 1
+  render FILE.png [scale=N]      draw the screen as it stands
+
+Predefined names: arbiter, and springboard in the home-screen process. Private
+parts are named after instance variables without the underscore, e.g.
+b1.backgroundView, m.platterView.
+)";
+
+constexpr std::string_view kPreviewBody = R"(
+Renders the simulated screen in the light and the dark style side by side
+(banner, widget, force-touch menu, status bar, dock, folder) with the library
+loaded, and writes it as a PNG. With no options it uses the default settings
+and built-in icons.
+
+Options:
+  -o, --output FILE.png    where to write (default corvane-preview.png)
+  --settings FILE.plist    a settings file (XML or binary property list)
+  --icon FILE.png          an icon to use instead of the built-in ones
+  --ios VERSION            system version: 13.7 (default), 14.0, 14.4.2
+  -h, --help               show this help
+
+Exit status: 0 on success, 2 for a usage error.
+)";
+
+}  // namespace
+
+std::string usage_text() {
+    std::string s = "Usage: ";
+    s += kRunSynopsis;
+    s += "\n       ";
+    s += kPreviewSynopsis;
+    s += "\n       corvane-sim --help | COMMAND --help\n";
+    return s;
+}
+
+std::optional<std::string> command_usage(std::string_view command) {
+    if (command == "run") return "Usage: " + std::string(kRunSynopsis) + "\n";
+    if (command == "preview") return "Usage: " + std::string(kPreviewSynopsis) + "\n";
+    return std::nullopt;
+}
+
+std::string main_help() {
+    return "corvane-sim: runs the Corvane13 library in a simulated iOS process.\n\n" + usage_text() +
+           R"(
+Commands:
+  run          run a scenario script; prints JSON Lines on standard output
+  preview      render the screen in the light and dark style to a PNG
+  help [CMD]   show this help, or the help of a command
+
+Options:
+  -h, --help   show this help
+
+Exit status: 0 on success; 1 when an expect of a script failed; 2 for a
+usage or script error.
+
+See 'corvane-sim COMMAND --help' for the options of a command and, for run,
+the script language.
+)";
+}
+
+std::string run_help() { return *command_usage("run") + std::string(kRunBody); }
+
+std::string preview_help() { return *command_usage("preview") + std::string(kPreviewBody); }
+
+std::optional<std::string> command_help(std::string_view command) {
+    if (command == "run") return run_help();
+    if (command == "preview") return preview_help();
+    return std::nullopt;
+}
+
+}  // namespace corvane::cli
