@@ -11,6 +11,35 @@
 namespace sim::plist::detail {
 namespace {
 
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool valid_utf8(std::string_view t) {
+  const auto* p = reinterpret_cast<const unsigned char*>(t.data());
+  const auto* end = p + t.size();
+  while (p < end) {
+    const unsigned c = *p++;
+    if (c < 0x80) continue;
+    int more = 0;
+    unsigned cp = 0, min = 0;
+    if ((c & 0xE0) == 0xC0) {
+      more = 1, cp = c & 0x1F, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      more = 2, cp = c & 0x0F, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      more = 3, cp = c & 0x07, min = 0x10000;
+    } else {
+      return false;
+    }
+    if (end - p < more) return false;
+    for (int k = 0; k < more; ++k) {
+      if ((p[k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[k] & 0x3F);
+    }
+    p += more;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+  }
+  return true;
+}
+
 // --- XML ------------------------------------------------------------------------
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -138,8 +167,9 @@ class XmlChecker {
     // libplist's reader and its nodes work on C strings in places, so a NUL
     // would cut a string short. Other control characters, which XML does not
     // allow either, are let through: libplist writes them unescaped and
-    // reads them back unchanged.
-    if (s_.find('\0') != std::string_view::npos) return false;
+    // reads them back unchanged. Text that is not UTF-8 would reach Value
+    // strings as it is, and libplist mangles such strings in binary files.
+    if (s_.find('\0') != std::string_view::npos || !valid_utf8(s_)) return false;
     if (s_.substr(0, 3) == "\xEF\xBB\xBF") i_ = 3;
     while (i_ < s_.size()) {
       if (s_[i_] != '<') {
@@ -380,12 +410,27 @@ class BinaryChecker {
   }
 
   // libplist keeps strings as C strings (and asserts that a key has no NUL
-  // in it), so a string holding a NUL character is refused.
-  bool has_nul(std::size_t pos, std::uint64_t count, unsigned unit) const {
+  // in it), so strings holding a NUL character are refused. So are bytes
+  // that are not ASCII in an ASCII string and unpaired surrogates in a UTF-16
+  // one, which would not make valid UTF-8.
+  bool ascii(std::size_t pos, std::uint64_t count) const {
     for (std::uint64_t k = 0; k < count; ++k) {
-      if (read_be(p_ + pos + k * unit, unit) == 0) return true;
+      if (p_[pos + k] == 0 || p_[pos + k] >= 0x80) return false;
     }
-    return false;
+    return true;
+  }
+
+  bool utf16(std::size_t pos, std::uint64_t count) const {
+    for (std::uint64_t k = 0; k < count; ++k) {
+      const std::uint64_t unit = read_be(p_ + pos + 2 * k, 2);
+      if (unit == 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return false;
+      if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (++k == count) return false;
+        const std::uint64_t low = read_be(p_ + pos + 2 * k, 2);
+        if (low < 0xDC00 || low > 0xDFFF) return false;
+      }
+    }
+    return true;
   }
 
   bool refs(std::size_t pos, std::uint64_t count, int depth, bool keys_are_strings) {
@@ -433,10 +478,10 @@ class BinaryChecker {
         ok = length(pos, low, len) && len <= room();
         break;
       case 0x5:  // ASCII string
-        ok = length(pos, low, len) && len <= room() && !has_nul(pos, len, 1);
+        ok = length(pos, low, len) && len <= room() && ascii(pos, len);
         break;
       case 0x6:  // UTF-16 string
-        ok = length(pos, low, len) && len <= room() / 2 && !has_nul(pos, len, 2);
+        ok = length(pos, low, len) && len <= room() / 2 && utf16(pos, len);
         break;
       case 0xA:  // array
         ok = length(pos, low, len) && len <= room() / ref_size_ && refs(pos, len, depth, false);

@@ -16,7 +16,7 @@ namespace sim::plist::detail {
 // Deepest nesting of arrays and dictionaries accepted in either encoding.
 inline constexpr int kMaxDepth = 512;
 
-// True when text is a well-formed XML document whose root is a <plist>
+// True when text is a well-formed UTF-8 XML document whose root is a <plist>
 // element holding one value, or a bare value element, and whose values are
 // all well-formed: dictionaries alternate <key> and value, integers are
 // decimal (no leading zeros) or 0x-hexadecimal and fit in 64 bits, reals are
@@ -26,7 +26,8 @@ bool xml_is_well_formed(std::string_view text);
 
 // True when bytes are a binary property list whose trailer, offset table
 // and every object reachable from the root lie inside the buffer, with no
-// reference cycles and only the object kinds Value can hold.
+// reference cycles, strings that convert to UTF-8 without NUL characters,
+// and only the object kinds Value can hold.
 bool binary_is_well_formed(std::string_view bytes);
 
 }  // namespace sim::plist::detail

@@ -246,28 +246,95 @@ void RunSum(const uint8_t* p, size_t n, uint64_t sum[4]) {
   sum[3] = a;
 }
 
+// The four channels of a pixel as doubles, two to a register where SSE2 is
+// available.
+#if defined(__SSE2__)
+struct Px {
+  __m128d lo, hi;
+};
+inline Px ZeroPx() { return {_mm_setzero_pd(), _mm_setzero_pd()}; }
+inline Px LoadPx(const uint8_t* p) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(Load32(p))), zero), zero);
+  return {_mm_cvtepi32_pd(v), _mm_cvtepi32_pd(_mm_shuffle_epi32(v, 0xEE))};
+}
+inline Px SumPx(const uint64_t s[4]) {
+  return {_mm_set_pd(double(s[1]), double(s[0])), _mm_set_pd(double(s[3]), double(s[2]))};
+}
+inline void AddPx(Px& acc, const Px& p) {
+  acc.lo = _mm_add_pd(acc.lo, p.lo);
+  acc.hi = _mm_add_pd(acc.hi, p.hi);
+}
+inline void MaddPx(Px& acc, double w, const Px& p) {
+  const __m128d ww = _mm_set1_pd(w);
+  acc.lo = _mm_add_pd(acc.lo, _mm_mul_pd(ww, p.lo));
+  acc.hi = _mm_add_pd(acc.hi, _mm_mul_pd(ww, p.hi));
+}
+inline void StorePx(double* out, const Px& p) {
+  _mm_storeu_pd(out, p.lo);
+  _mm_storeu_pd(out + 2, p.hi);
+}
+#else
+struct Px {
+  double v[4];
+};
+inline Px ZeroPx() { return {{0, 0, 0, 0}}; }
+inline Px LoadPx(const uint8_t* p) { return {{double(p[0]), double(p[1]), double(p[2]), double(p[3])}}; }
+inline Px SumPx(const uint64_t s[4]) { return {{double(s[0]), double(s[1]), double(s[2]), double(s[3])}}; }
+inline void AddPx(Px& acc, const Px& p) {
+  for (int k = 0; k < 4; ++k) acc.v[k] += p.v[k];
+}
+inline void MaddPx(Px& acc, double w, const Px& p) {
+  for (int k = 0; k < 4; ++k) acc.v[k] += w * p.v[k];
+}
+inline void StorePx(double* out, const Px& p) { std::memcpy(out, p.v, sizeof p.v); }
+#endif
+
+// Runs up to this long are added pixel by pixel; longer ones in integers.
+constexpr int64_t kShortRun = 8;
+
 // One source row filtered horizontally: four doubles per destination column.
 void FilterRow(const uint8_t* row, const std::vector<Span>& spans, double scale, double* out) {
   for (const Span& s : spans) {
-    if (s.last < s.first) {
-      out[0] = out[1] = out[2] = out[3] = 0;
-    } else if (s.first == s.last) {
-      const uint8_t* p = row + s.first * 4;
-      for (int k = 0; k < 4; ++k) out[k] = s.wFirst * p[k];
-    } else {
-      const uint8_t* p = row + s.first * 4;
-      const uint8_t* q = row + s.last * 4;
-      uint64_t run[4];
-      RunSum(p + 4, size_t(s.last - s.first - 1), run);
-      for (int k = 0; k < 4; ++k) out[k] = s.wFirst * p[k] + s.wLast * q[k] + scale * double(run[k]);
+    Px acc = ZeroPx();
+    if (s.last >= s.first) {
+      MaddPx(acc, s.wFirst, LoadPx(row + s.first * 4));
+      if (s.last > s.first) {
+        const int64_t inner = s.last - s.first - 1;
+        if (inner > 0) {
+          Px run = ZeroPx();
+          if (inner <= kShortRun) {
+            for (int64_t i = s.first + 1; i < s.last; ++i) AddPx(run, LoadPx(row + i * 4));
+          } else {
+            uint64_t sums[4];
+            RunSum(row + (s.first + 1) * 4, size_t(inner), sums);
+            run = SumPx(sums);
+          }
+          MaddPx(acc, scale, run);
+        }
+        MaddPx(acc, s.wLast, LoadPx(row + s.last * 4));
+      }
     }
+    StorePx(out, acc);
     out += 4;
   }
 }
 
+// acc[i] += weight x values[i] for n doubles.
+void AddWeighted(double* acc, const double* values, double weight, size_t n) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128d w = _mm_set1_pd(weight);
+  for (; i + 2 <= n; i += 2) {
+    _mm_storeu_pd(acc + i, _mm_add_pd(_mm_loadu_pd(acc + i), _mm_mul_pd(w, _mm_loadu_pd(values + i))));
+  }
+#endif
+  for (; i < n; ++i) acc[i] += weight * values[i];
+}
+
+// Round to nearest (halves up), saturating to 0..255.
 inline uint8_t ToByte(double v) {
-  v = std::floor(v + 0.5);
-  return v <= 0 ? 0 : v >= 255 ? 255 : uint8_t(v);
+  return v <= 0 ? 0 : v >= 254.5 ? 255 : uint8_t(v + 0.5);
 }
 
 // Composites n resampled premultiplied RGBA pixels (doubles) source-over
@@ -332,7 +399,7 @@ void DrawResampled(CGContext* ctx, const CGImage* image, double left, double top
         filtered = out;
       }
       const double weight = j == span.first ? span.wFirst : j == span.last ? span.wLast : sy;
-      for (size_t k = 0; k < n * 4; ++k) acc[k] += weight * filtered[k];
+      AddWeighted(acc.data(), filtered, weight, n * 4);
     }
     CompositeRow(ctx->layout, acc.data(),
                  ctx->data + size_t(r) * ctx->bytesPerRow + size_t(c0) * ctx->layout.bytesPerPixel, n);

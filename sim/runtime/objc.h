@@ -119,6 +119,8 @@ template <> struct enc<CGRect> { static constexpr const char* s = "{CGRect={CGPo
 template <> struct enc<double*> { static constexpr const char* s = "^d"; };
 template <> struct enc<bool*> { static constexpr const char* s = "^B"; };
 template <> struct enc<id*> { static constexpr const char* s = "^@"; };
+// Other pointers (CGImageRef, CF types) are checked as untyped pointers.
+template <typename T> struct enc<T*> { static constexpr const char* s = "^v"; };
 // clang-format on
 
 template <typename... Ts>

@@ -1,4 +1,6 @@
 // SBDockView: placeholder host class; its own behaviour comes with its surface.
+#include "sim/springboard/SBDockView.h"
+
 #include "sim/process/host_classes.h"
 #include "sim/uikit/UIView.h"
 
@@ -16,4 +18,7 @@ Class install() {
 SIM_HOST_CLASS("SBDockView", Layer::SpringBoard, install);
 
 }  // namespace
+
+id make_dock() { return make_view("SBDockView", CGRect{}); }
+
 }  // namespace sim

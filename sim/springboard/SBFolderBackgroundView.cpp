@@ -1,4 +1,6 @@
 // SBFolderBackgroundView: placeholder host class; its own behaviour comes with its surface.
+#include "sim/springboard/SBFolderBackgroundView.h"
+
 #include "sim/process/host_classes.h"
 #include "sim/uikit/UIView.h"
 
@@ -16,4 +18,7 @@ Class install() {
 SIM_HOST_CLASS("SBFolderBackgroundView", Layer::SpringBoard, install);
 
 }  // namespace
+
+id make_folder_background() { return make_view("SBFolderBackgroundView", CGRect{}); }
+
 }  // namespace sim

@@ -1,4 +1,6 @@
 // SBFolderIconImageView: placeholder host class; its own behaviour comes with its surface.
+#include "sim/springboard/SBFolderIconImageView.h"
+
 #include "sim/process/host_classes.h"
 #include "sim/uikit/UIView.h"
 
@@ -16,4 +18,7 @@ Class install() {
 SIM_HOST_CLASS("SBFolderIconImageView", Layer::SpringBoard, install);
 
 }  // namespace
+
+id make_folder_icon() { return make_view("SBFolderIconImageView", CGRect{}); }
+
 }  // namespace sim

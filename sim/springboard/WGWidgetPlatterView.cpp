@@ -1,4 +1,6 @@
 // WGWidgetPlatterView: placeholder host class; its own behaviour comes with its surface.
+#include "sim/springboard/WGWidgetPlatterView.h"
+
 #include "sim/process/host_classes.h"
 #include "sim/uikit/UIView.h"
 
@@ -24,4 +26,7 @@ Class install() {
 SIM_HOST_CLASS("WGWidgetPlatterView", Layer::SpringBoard, install);
 
 }  // namespace
+
+id make_widget(id, CGRect frame) { return make_view("WGWidgetPlatterView", frame); }
+
 }  // namespace sim

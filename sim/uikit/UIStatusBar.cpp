@@ -1,4 +1,6 @@
 // UIStatusBar: placeholder host class; its own behaviour comes with its surface.
+#include "sim/uikit/UIStatusBar.h"
+
 #include "sim/process/host_classes.h"
 #include "sim/uikit/UIView.h"
 
@@ -16,4 +18,7 @@ Class install() {
 SIM_HOST_CLASS("UIStatusBar", Layer::UIKit, install);
 
 }  // namespace
+
+id make_status_bar(bool modern, NSInteger) { return make_view(modern ? "UIStatusBar_Modern" : "UIStatusBar", CGRect{}); }
+
 }  // namespace sim

@@ -1,5 +1,8 @@
 // _UIPreviewPlatterPanController: placeholder host class.
+#include "sim/uikit/_UIPreviewPlatterPanController.h"
+
 #include "sim/process/host_classes.h"
+#include "sim/uikit/UIView.h"
 
 namespace sim {
 namespace {
@@ -17,4 +20,7 @@ Class install() {
 SIM_HOST_CLASS("_UIPreviewPlatterPanController", Layer::UIKit, install);
 
 }  // namespace
+
+id make_platter_controller(id, int, bool) { return nullptr; }
+
 }  // namespace sim

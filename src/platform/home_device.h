@@ -34,6 +34,24 @@ inline void animate(double duration, void (*body)(void*), void* context) {
   send<void>((id)objc_getClass("UIView"), sel_registerName("animateWithDuration:animations:"),
              duration, (id)block);
 }
+// The block holds the target weakly (a zeroing weak cell it owns); once the
+// target is gone, the block invalidates its timer.
+inline void schedule_weak_repeating_timer(double interval, id target, SEL selector) {
+  id* cell = static_cast<id*>(calloc(1, sizeof(id)));
+  objc_storeWeak(cell, target);
+  void (^tick)(id) = ^(id timer) {
+    id strong = objc_loadWeakRetained(cell);
+    if (!strong) {
+      send<void>(timer, sel_registerName("invalidate"));
+      return;
+    }
+    send<void>(strong, selector);
+    objc_release(strong);
+  };
+  send<id>((id)objc_getClass("NSTimer"),
+           sel_registerName("scheduledTimerWithTimeInterval:repeats:block:"), interval, (BOOL)true,
+           (id)tick);
+}
 inline void* zero_alloc(size_t bytes) { return calloc(1, bytes); }
 inline void release_memory(void* p) { free(p); }
 

@@ -11,6 +11,7 @@ extern "C" {
 id sim_constant_string(const char* utf8);
 BOOL sim_os_at_least(int major, int minor, int patch);
 void sim_animate(double duration, void (*body)(void*), void* context);
+void sim_schedule_weak_repeating_timer(double interval, id target, SEL selector);
 }
 
 namespace corvane::platform {
@@ -25,6 +26,9 @@ inline bool os_at_least(int major, int minor, int patch) {
 }
 inline void animate(double duration, void (*body)(void*), void* context) {
   sim_animate(duration, body, context);
+}
+inline void schedule_weak_repeating_timer(double interval, id target, SEL selector) {
+  sim_schedule_weak_repeating_timer(interval, target, selector);
 }
 inline void* zero_alloc(size_t bytes) { return calloc(1, bytes); }
 inline void release_memory(void* p) { free(p); }

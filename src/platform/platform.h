@@ -42,6 +42,13 @@ inline void animate(double duration, void (*body)(void*), void* context) {
   platform::animate(duration, body, context);
 }
 
+// A repeating timer on the main run loop that sends `selector` (no
+// arguments) to `target` every `interval` seconds for as long as the target
+// lives, without keeping it alive.
+inline void schedule_weak_repeating_timer(double interval, id target, SEL selector) {
+  platform::schedule_weak_repeating_timer(interval, target, selector);
+}
+
 // Zero-filled memory, and its release.
 inline void* zero_alloc(size_t bytes) { return platform::zero_alloc(bytes); }
 inline void release_memory(void* p) { platform::release_memory(p); }

@@ -61,6 +61,9 @@ std::vector<double> ReferenceDraw(const std::vector<uint8_t>& dst, size_t cw, si
   std::vector<double> out(cw * ch * 4);
   for (size_t r = 0; r < ch; ++r) {
     for (size_t c = 0; c < cw; ++c) {
+      // Pixels the rect does not reach are left exactly as they were,
+      // padding bytes included.
+      const double reach = Overlap(double(c), double(c + 1), x, x + w) * Overlap(double(r), double(r + 1), top, top + h);
       double s[4] = {0, 0, 0, 0};
       for (size_t j = 0; j < ih; ++j) {
         const double oy = Overlap(double(r), double(r + 1), top + double(j) * h / double(ih),
@@ -74,7 +77,7 @@ std::vector<double> ReferenceDraw(const std::vector<uint8_t>& dst, size_t cw, si
       }
       const double keep = 1.0 - s[3] / 255.0;
       for (int k = 0; k < 4; ++k) {
-        const double d = (k == 3 && skip) ? 255.0 : dst[(r * cw + c) * 4 + k];
+        const double d = (k == 3 && skip && reach > 0) ? 255.0 : dst[(r * cw + c) * 4 + k];
         out[(r * cw + c) * 4 + k] = s[k] + d * keep;
       }
     }

@@ -1,0 +1,10 @@
+// SBFolderIconImageView as the host builds it.
+#pragma once
+
+#include "sim/runtime/runtime.h"
+
+namespace sim {
+
+id make_folder_icon();
+
+}  // namespace sim
