@@ -1,0 +1,264 @@
+#include "tools/corvane-sim/dump.h"
+
+#include "sim/foundation/foundation.h"
+#include "sim/foundation/plist_file.h"
+#include "sim/process/event_log.h"
+#include "sim/runtime/object.h"
+#include "sim/uikit/UIColor.h"
+#include "sim/uikit/UIImage.h"
+#include "sim/uikit/UIView.h"
+#include "src/entry/settings_values.h"
+
+namespace corvane::cli {
+namespace {
+
+using sim::send;
+using sim::sel;
+
+bool responds(id o, const char* selector) {
+  return o && class_respondsToSelector(o->isa, sel(selector));
+}
+
+Json frame_json(CGRect r) {
+  return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height});
+}
+
+// The instance variable of `parent` that holds `child`, if one does.
+std::string role_of(id parent, id child) {
+  if (!parent) return {};
+  for (Class c = parent->isa; c; c = c->superclass)
+    for (const sim::Ivar& iv : c->ivars)
+      if (iv.type == "@" && *reinterpret_cast<id*>(reinterpret_cast<char*>(parent) + iv.offset) == child)
+        return iv.name;
+  return {};
+}
+
+Json plist_json(const sim::plist::Value& v) {
+  using T = sim::plist::Value::Type;
+  switch (v.type()) {
+    case T::Boolean: return Json(v.boolean());
+    case T::Integer:
+      return v.is_unsigned_integer() ? Json(v.unsigned_integer()) : Json(v.integer());
+    case T::Real: return Json(v.real());
+    case T::String: return Json(v.string());
+    case T::Data: {
+      static const char* hex = "0123456789abcdef";
+      std::string out;
+      for (uint8_t b : v.data()) {
+        out.push_back(hex[b >> 4]);
+        out.push_back(hex[b & 15]);
+      }
+      return Json::object().set("data", out);
+    }
+    case T::Date: return Json::object().set("date", v.date().seconds);
+    case T::Array: {
+      Json a = Json::array();
+      for (const auto& item : v.array()) a.push(plist_json(item));
+      return a;
+    }
+    case T::Dictionary: {
+      Json o = Json::object();
+      for (const auto& [k, item] : v.dictionary()) o.set(k, plist_json(item));
+      return o;
+    }
+  }
+  return Json();
+}
+
+}  // namespace
+
+Json colour_json(id colour) {
+  auto comps = sim::colour_components(colour);
+  if (!comps) return Json();
+  return Json::array({(*comps)[0], (*comps)[1], (*comps)[2], (*comps)[3]});
+}
+
+Json image_json(id image) {
+  if (!image) return Json();
+  CGSize size = send<CGSize>(image, sel("size"));
+  return Json::object()
+      .set("size", Json::array({size.width, size.height}))
+      .set("scale", send<double>(image, sel("scale")));
+}
+
+Json dump_view(const Session& s, id view, id parent) {
+  Json j = Json::object();
+  j.set("name", s.name_of(view));
+  j.set("class", view->isa->name);
+  j.set("frame", frame_json(send<CGRect>(view, sel("frame"))));
+  j.set("backgroundColor", colour_json(send<id>(view, sel("backgroundColor"))));
+  j.set("hidden", send<BOOL>(view, sel("isHidden")));
+  j.set("alpha", send<double>(view, sel("alpha")));
+  j.set("overrideUserInterfaceStyle", send<NSInteger>(view, sel("overrideUserInterfaceStyle")));
+  j.set("effectiveStyle", sim::effective_style(view));
+  id layer = send<id>(view, sel("layer"));
+  j.set("cornerRadius", send<double>(layer, sel("cornerRadius")));
+  j.set("clipsToBounds", send<BOOL>(view, sel("clipsToBounds")));
+  if (!parent) parent = send<id>(view, sel("superview"));
+  if (std::string role = role_of(parent, view); !role.empty()) j.set("role", role);
+  auto animations = sim::take_animations(view);
+  if (!animations.empty()) {
+    Json a = Json::array();
+    for (const auto& rec : animations) {
+      Json props = Json::array();
+      for (const auto& p : rec.properties) props.push(p);
+      a.push(Json::object().set("duration", rec.duration).set("properties", props));
+    }
+    j.set("animated", a);
+  }
+  if (responds(view, "foregroundColor"))
+    j.set("foregroundColor", colour_json(send<id>(view, sel("foregroundColor"))));
+  if (responds(view, "image")) {
+    if (const char* types = sim_class_method_types(view->isa, sel("image")); types && types[0] == '@')
+      j.set("image", image_json(send<id>(view, sel("image"))));
+  }
+  Json subs = Json::array();
+  for (const auto& sub : sim::as<sim::UIViewObj>(view)->subviews) subs.push(dump_view(s, sub, view));
+  j.set("subviews", subs);
+  return j;
+}
+
+Json dump_object(const Session& s, id o) {
+  if (!o) return Json();
+  if (sim::is_kind_of(o, "UIView")) return dump_view(s, o, nullptr);
+  if (sim::is_kind_of(o, "UIColor")) return colour_json(o);
+  if (sim::is_kind_of(o, "UIImage")) return Json::object().set("image", image_json(o));
+  if (sim::is_string(o)) return Json(sim::string_value(o));
+  if (sim::is_number(o)) {
+    auto* n = sim::as<sim::NSNumberObj>(o);
+    if (n->kind == sim::NSNumberObj::Bool) return Json(n->i != 0);
+    if (n->kind == sim::NSNumberObj::Int) return Json(n->i);
+    return Json(n->d);
+  }
+  if (sim::is_kind_of(o, "NSArray")) {
+    Json a = Json::array();
+    for (const auto& item : sim::as<sim::NSArrayObj>(o)->items) a.push(dump_object(s, item));
+    return a;
+  }
+  if (sim::is_kind_of(o, "NSDictionary")) {
+    Json d = Json::object();
+    for (const auto& [k, v] : sim::as<sim::NSDictionaryObj>(o)->entries)
+      d.set(sim::string_value(k), dump_object(s, v));
+    return d;
+  }
+  Json j = Json::object();
+  j.set("name", s.name_of(o));
+  j.set("class", o->isa->name);
+  if (sim::is_kind_of(o, "_UIPreviewPlatterPanController")) {
+    id actions = private_part(o, "actionsView");
+    id platter = private_part(o, "platterView");
+    j.set("actionsView", actions ? dump_view(s, actions, o) : Json());
+    j.set("platterView", platter ? dump_view(s, platter, o) : Json());
+  }
+  if (sim::is_kind_of(o, "UIUserInterfaceStyleArbiter"))
+    j.set("currentStyle", send<NSInteger>(o, sel("currentStyle")));
+  if (sim::is_kind_of(o, "SpringBoard")) {
+    j.set("isLocked", send<BOOL>(o, sel("isLocked")));
+    j.set("isShowingHomescreen", send<BOOL>(o, sel("isShowingHomescreen")));
+    id app = send<id>(o, sel("_accessibilityFrontMostApplication"));
+    id bundle = send<id>(app, sel("bundleIdentifier"));
+    j.set("frontApp", bundle ? Json(sim::string_value(bundle)) : Json());
+  }
+  return j;
+}
+
+Json events_json(const Session& s) {
+  auto ref = [&](const sim::ObjectRef& r) -> Json {
+    if (!r.serial) return Json();
+    // A live object reached by a name prints that name; otherwise CLASS#N.
+    if (auto name = s.name_for_serial(r.serial)) return Json(*name);
+    return Json(r.class_name + "#" + std::to_string(r.serial));
+  };
+  Json list = Json::array();
+  for (const sim::Event& e : sim::events()) {
+    Json j = Json::object().set("kind", e.kind);
+    if (e.kind == "post") {
+      j.set("centre", e.centre).set("name", e.name).set("object", ref(e.object));
+    } else if (e.kind == "file-write") {
+      j.set("path", e.path).set("atomic", e.atomic);
+    } else if (e.kind == "timer") {
+      j.set("target", ref(e.object)).set("selector", e.selector).set("interval", e.interval)
+          .set("repeats", e.repeats);
+    } else if (e.kind == "observer") {
+      j.set("centre", e.centre).set("name", e.name).set("observer", ref(e.object))
+          .set("selector", e.selector);
+    }
+    list.push(j);
+  }
+  return Json::object().set("events", list);
+}
+
+Json runtime_json() {
+  Json classes = Json::object();
+  for (const sim::TouchRecord& t : sim::runtime_touches()) {
+    Json hooked = Json::array();
+    for (const auto& h : t.hooked) hooked.push(h);
+    Json added = Json::object();
+    for (const auto& [sel_name, enc] : t.added) added.set(sel_name, enc);
+    Json class_hooked = Json::array();
+    for (const auto& h : t.class_hooked) class_hooked.push(h);
+    classes.set(t.class_name,
+                Json::object().set("hooked", hooked).set("added", added).set("classHooked", class_hooked));
+  }
+  return Json::object().set("classes", classes);
+}
+
+Json file_json(const Session& s, const std::string& device_path) {
+  auto v = sim::plist::read_file(const_cast<Session&>(s).process().host_path(device_path), nullptr);
+  return v ? plist_json(*v) : Json();
+}
+
+Json settings_json(const Session& s) {
+  using Fn = const corvane::Settings* (*)();
+  auto fn = reinterpret_cast<Fn>(const_cast<Session&>(s).process().library_symbol("corvane13_settings"));
+  if (!fn) return Json();
+  const corvane::Settings& v = *fn();
+  return Json::object()
+      .set("darkColorTint", v.darkColorTint)
+      .set("lightColorTint", v.lightColorTint)
+      .set("widgets", v.widgets)
+      .set("notifications", v.notifications)
+      .set("forceTouch", v.forceTouch)
+      .set("enableHeader", v.enableHeader)
+      .set("altAlgo", v.altAlgo)
+      .set("blurryForceTouch", v.blurryForceTouch)
+      .set("lightColorStrength", v.lightColorStrength)
+      .set("lightColorOffset", v.lightColorOffset)
+      .set("darkColorStrength", v.darkColorStrength)
+      .set("darkColorOffset", v.darkColorOffset)
+      .set("useDarkOffset", v.useDarkOffset)
+      .set("darkModeOffset", v.darkModeOffset)
+      .set("forceLightDock", v.forceLightDock)
+      .set("forceLightFolders", v.forceLightFolders)
+      .set("forceLightNotifications", v.forceLightNotifications)
+      .set("forceLightWidget", v.forceLightWidget)
+      .set("hijackSnap", v.hijackSnap);
+}
+
+Json process_json(const Session& s) {
+  const sim::ProcessOptions& o = s.options();
+  const char* kind = o.kind == sim::ProcessKind::SpringBoard ? "springboard"
+                     : o.kind == sim::ProcessKind::App       ? "app"
+                                                             : "daemon";
+  std::string ios = std::to_string(o.ios.major) + "." + std::to_string(o.ios.minor) +
+                    (o.ios.patch ? "." + std::to_string(o.ios.patch) : "");
+  Json objects = Json::object();
+  for (const auto& [name, obj] : s.bindings()) objects.set(name, dump_object(s, obj));
+  bool loaded = const_cast<Session&>(s).process().library_loaded();
+  Json j = Json::object()
+               .set("ios", ios)
+               .set("process", kind)
+               .set("bundle", o.bundle_id)
+               .set("libraryLoaded", loaded);
+  if (loaded) {
+    using Fn = bool (*)();
+    auto fn = reinterpret_cast<Fn>(const_cast<Session&>(s).process().library_symbol("corvane13_dark_mode_active"));
+    j.set("darkModeActive", fn ? Json(fn()) : Json());
+    j.set("settings", settings_json(s));
+  }
+  if (id arbiter = s.lookup("arbiter")) j.set("systemStyle", send<NSInteger>(arbiter, sel("currentStyle")));
+  j.set("objects", objects);
+  return j;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,75 @@
+// One simulator session: the simulated process (booted at once, rebuilt
+// while nothing depends on it when `ios` or `process` changes it), its file
+// system root, and the names a script has bound.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/process/process.h"
+#include "sim/runtime/runtime.h"
+
+namespace corvane::cli {
+
+class Session {
+ public:
+  // `root`: the simulated file system's root; empty for a fresh temporary
+  // folder, removed when the session ends.
+  explicit Session(std::optional<std::string> root);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  sim::Process& process() { return *process_; }
+  const std::string& root() const { return root_; }
+
+  // Changes the system version or the process kind; only before the
+  // library loads and before any object is made. Returns an error message.
+  std::optional<std::string> reconfigure(const sim::ProcessOptions& options);
+  const sim::ProcessOptions& options() const { return options_; }
+
+  // The process ends and starts anew: every binding to an object goes.
+  void relaunch();
+  // Carries out a relaunch the host asked for during the last command.
+  bool relaunch_if_requested();
+
+  // Names bound by `new`, `let` and `zoom`; the predefined `arbiter` and
+  // (in the home screen) `springboard` are answered without a binding.
+  void bind(const std::string& name, id object);
+  void unbind(const std::string& name);
+  id lookup(const std::string& name) const;  // nil when unknown
+  bool is_bound(const std::string& name) const;
+  const std::map<std::string, sim::Strong>& bindings() const { return bindings_; }
+
+  // A dotted path of a bound name and private parts ("b1.headerContentView"):
+  // the object, or nil with `consumed` telling how many parts resolved.
+  id resolve(const std::vector<std::string>& path, size_t* consumed) const;
+
+  // The name that reaches an object: a bound name, NAME.part for a private
+  // part of a named object, or CLASS#N.
+  std::string name_of(id object) const;
+  // The name of a live object by its serial number, if a name reaches it.
+  std::optional<std::string> name_for_serial(uint64_t serial) const;
+  // Names are worked out once per command; objects change between commands.
+  void invalidate_names() const { names_valid_ = false; }
+
+ private:
+  void boot();
+  void rebuild_names() const;
+
+  std::string root_;
+  bool own_root_ = false;
+  sim::ProcessOptions options_;
+  std::unique_ptr<sim::Process> process_;
+  std::map<std::string, sim::Strong> bindings_;
+  mutable std::map<uint64_t, std::string> names_;  // serial -> name, made on demand
+  mutable bool names_valid_ = false;
+};
+
+// The private part `part` of `object` (instance variable `_part`, or `part`).
+id private_part(id object, const std::string& part);
+
+}  // namespace corvane::cli
