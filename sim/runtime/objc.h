@@ -63,6 +63,10 @@ void objc_destroyWeak(id* location);
 void* objc_autoreleasePoolPush(void);
 void objc_autoreleasePoolPop(void* token);
 
+// Bumped by every method change in the process and by every process start
+// and end: a cached lookup made under another epoch is stale.
+extern uint64_t sim_dispatch_epoch;
+
 // Looks up the implementation that a typed send reaches: the receiver's
 // class's method for sel, checked against the caller's signature. Aborts
 // with a message naming class and selector when the class does not answer
@@ -159,13 +163,35 @@ constexpr const sim_signature* signature() {
 // Typed sends. A message to nil does nothing and yields zero.
 namespace sim {
 
+struct SendCacheEntry {
+  Class cls;
+  SEL sel;
+  IMP imp;
+  uint64_t epoch;
+};
+
+// Each signature keeps a small direct-mapped cache of (class, selector) to
+// implementation. An entry is only made after the checked lookup succeeded
+// for that signature, so a hit needs no further type check.
+template <typename R, typename... A>
+inline IMP lookup(id receiver, SEL sel) {
+  static SendCacheEntry cache[32];
+  Class cls = *reinterpret_cast<Class*>(receiver);  // isa is an object's first word
+  uintptr_t h = (reinterpret_cast<uintptr_t>(cls) >> 4) ^ (reinterpret_cast<uintptr_t>(sel) >> 3);
+  SendCacheEntry& e = cache[h & 31];
+  if (e.cls == cls && e.sel == sel && e.epoch == sim_dispatch_epoch) return e.imp;
+  IMP imp = sim_lookup_checked(receiver, sel, sim_enc::signature<R, A...>());
+  e = SendCacheEntry{cls, sel, imp, sim_dispatch_epoch};
+  return imp;
+}
+
 template <typename R, typename... A>
 inline R send(id receiver, SEL sel, A... args) {
   if (!receiver) {
     if constexpr (!__is_same(R, void)) return R{};
     else return;
   }
-  IMP imp = sim_lookup_checked(receiver, sel, sim_enc::signature<R, A...>());
+  IMP imp = lookup<R, A...>(receiver, sel);
   return reinterpret_cast<R (*)(id, SEL, A...)>(imp)(receiver, sel, args...);
 }
 

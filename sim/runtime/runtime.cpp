@@ -11,6 +11,8 @@
 
 #include "sim/runtime/encoding.h"
 
+uint64_t sim_dispatch_epoch = 1;  // declared extern "C" in objc.h
+
 namespace sim {
 namespace {
 
@@ -25,7 +27,7 @@ struct RuntimeState {
 };
 
 RuntimeState* g_rt = nullptr;
-uint64_t g_epoch = 1;
+uint64_t& g_epoch = sim_dispatch_epoch;
 uint64_t g_next_serial = 1;  // never reset: names in the event log outlive a relaunch  // bumped by every method change; stale caches empty themselves
 
 std::unordered_map<std::string, objc_selector*>& selector_table() {
