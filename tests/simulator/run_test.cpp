@@ -1,0 +1,149 @@
+// corvane-sim run, end to end: exit statuses, output and error reporting.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/sim_fixture.h"
+#include "tools/corvane-sim/json.h"
+
+using corvane_test::TempDir;
+using corvane_test::read_bytes;
+using corvane_test::write_bytes;
+
+namespace {
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs corvane-sim with a script given on standard input.
+Result run_script(const std::string& script, const std::string& extra_args = "") {
+  TempDir dir;
+  write_bytes(dir.path() + "/script.cvs", script);
+  std::string cmd = std::string(CORVANE_SIM_PATH) + " run - " + extra_args + " < " + dir.path() +
+                    "/script.cvs 2> " + dir.path() + "/err";
+  FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  int status = pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, read_bytes(dir.path() + "/err")};
+}
+
+std::vector<corvane::cli::Json> lines(const std::string& out) {
+  std::vector<corvane::cli::Json> docs;
+  size_t start = 0;
+  while (start < out.size()) {
+    size_t end = out.find('\n', start);
+    auto parsed = corvane::cli::parse_json(out.substr(start, end - start));
+    EXPECT_TRUE(parsed.value) << out.substr(start, end - start);
+    if (parsed.value) docs.push_back(*parsed.value);
+    start = end == std::string::npos ? out.size() : end + 1;
+  }
+  return docs;
+}
+
+TEST(SimulatorRun, ScriptErrorsStopTheScriptWithStatus2) {
+  struct Case {
+    const char* script;
+    const char* message;
+  } cases[] = {
+      {"load\nfrobnicate\ndump runtime\n", "<stdin>:2: unknown command 'frobnicate'"},
+      {"new v view frame=1,2\n", "<stdin>:1:"},
+      {"new v view\nsend v flyAway\n", "<stdin>:2: 'v' (UIView) does not respond to flyAway"},
+      {"send nobody frame\n", "no object or class named 'nobody'"},
+      {"load\nios 14.0\n", "<stdin>:2: ios must come before load"},
+      {"process daemon locationd\nnew b banner\n", "exists only in the springboard process"},
+      {"new v view\nsend v setHidden: maybe\n", "argument 1 of setHidden:"},
+      {"new v view\nsend v setFrame: 1,2,3\n", "argument 1 of setFrame:"},
+      {"dump \"unterminated\n", "<stdin>:1:"},
+      {"new v view\nrelaunch\ndump v\n", "<stdin>:3: no object named 'v'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    Result r = run_script(c.script);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("classes"), std::string::npos) << "nothing runs after the error";
+  }
+}
+
+TEST(SimulatorRun, FailedExpectationsAreReportedAndTheScriptGoesOn) {
+  Result r = run_script(
+      "new v view frame=0,0,10,20\n"
+      "expect v.frame [0,0,10,21]\n"
+      "expect v.hidden NO\n"
+      "send v setHidden: YES\n"
+      "expect v.hidden YES\n"
+      "send v frame\n");
+  EXPECT_EQ(r.status, 1);
+  auto docs = lines(r.out);
+  ASSERT_EQ(docs.size(), 3u);
+  EXPECT_EQ(docs[0].find("expect")->as_string(), "v.frame [0,0,10,21]");
+  EXPECT_EQ(*docs[0].find("got"), corvane::cli::parse_json("[0,0,10,20]").value.value());
+  EXPECT_EQ(docs[1].dump(), "{}");  // setHidden: returns nothing
+  EXPECT_EQ(docs[2].dump(), "{\"result\":[0,0,10,20]}");
+  EXPECT_NE(r.err.find("<stdin>:2"), std::string::npos);
+}
+
+TEST(SimulatorRun, SendPrintsResultsByType) {
+  Result r = run_script(
+      "send UIColor colorWithWhite:alpha: 0.25 1\n"
+      "let c = rgba(0.9,0.5,0.1,1)\n"
+      "send c getWhite:alpha: nil nil\n"
+      "new v view\n"
+      "send v isHidden\n"
+      "send v alpha\n"
+      "send v superview\n");
+  EXPECT_EQ(r.status, 2) << "pointer arguments cannot be given in a script: " << r.err;
+  auto docs = lines(r.out);
+  ASSERT_GE(docs.size(), 1u);
+  EXPECT_EQ(docs[0].dump(), "{\"result\":[0.25,0.25,0.25,1]}");
+
+  r = run_script("new v view\nsend v isHidden\nsend v alpha\nsend v superview\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "{\"result\":false}\n{\"result\":1}\n{\"result\":null}\n");
+}
+
+TEST(SimulatorRun, LoadInstallsTheHookTableOnTheElevenClasses) {
+  Result r = run_script("ios 13.7\nload\ndump runtime\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto docs = lines(r.out);
+  ASSERT_EQ(docs.size(), 1u);
+  const auto* classes = docs[0].find("classes");
+  ASSERT_TRUE(classes);
+  EXPECT_EQ(classes->size(), 11u);
+  EXPECT_EQ(classes->find("UIUserInterfaceStyleArbiter")->find("added")->find("darkModeChanged:")->as_string(),
+            "v@:B");
+  EXPECT_EQ(classes->find("SBUIController")->find("classHooked")->size(), 1u);
+}
+
+TEST(SimulatorRun, SettingsLandBelowTheRootAndAreReadAtLoad) {
+  TempDir root;
+  Result r = run_script("settings notifications=NO darkModeOffset=0.5 label=\"hi\"\nload\ndump settings\n",
+                        "--root " + root.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto file = sim::plist::read_file(root.path() + corvane_test::kSettingsDevicePath, nullptr);
+  ASSERT_TRUE(file && file->is_dictionary());
+  EXPECT_EQ(file->find("label")->string(), "hi");
+  auto docs = lines(r.out);
+  ASSERT_EQ(docs.size(), 1u);
+  EXPECT_FALSE(docs[0].find("notifications")->as_bool());
+  EXPECT_EQ(docs[0].find("darkModeOffset")->as_double(), 0.5);
+}
+
+TEST(SimulatorRun, HelpAndUsage) {
+  std::string cmd = std::string(CORVANE_SIM_PATH) + " --help > /dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0);
+  cmd = std::string(CORVANE_SIM_PATH) + " run > /dev/null 2>&1";
+  EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 2);
+  cmd = std::string(CORVANE_SIM_PATH) + " run /no/such/script.cvs > /dev/null 2>&1";
+  EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 2);
+}
+
+}  // namespace
