@@ -32,8 +32,13 @@ struct Base {
   virtual ~Base() = default;
   virtual long answer() const = 0;
 };
+// Out of line, and more than one implementation, as a real virtual call
+// is: otherwise the compiler guesses the implementation and inlines it.
 struct Impl : Base {
-  long answer() const override { return 42; }
+  __attribute__((noinline)) long answer() const override { return 42; }
+};
+struct Other : Base {
+  __attribute__((noinline)) long answer() const override { return 7; }
 };
 
 void BM_CachedTypedSend(benchmark::State& state) {
@@ -53,7 +58,9 @@ void BM_CachedTypedSend(benchmark::State& state) {
 BENCHMARK(BM_CachedTypedSend);
 
 void BM_VirtualCall(benchmark::State& state) {
-  std::unique_ptr<Base> b = std::make_unique<Impl>();
+  std::unique_ptr<Base> b;
+  if (state.max_iterations > 0) b = std::make_unique<Impl>();
+  else b = std::make_unique<Other>();
   Base* p = b.get();
   for (auto _ : state) {
     benchmark::DoNotOptimize(p);

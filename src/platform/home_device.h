@@ -17,8 +17,20 @@ template <typename R, typename... A>
 inline R send(id receiver, SEL selector, A... args) {
   return reinterpret_cast<R (*)(id, SEL, A...)>(objc_msgSend)(receiver, selector, args...);
 }
+// One string object per literal for the life of the process: the library
+// passes only literals, so their addresses identify them.
 inline id constant_string(const char* literal) {
-  return (id)CFStringCreateWithCString(nullptr, literal, kCFStringEncodingUTF8);
+  struct Entry {
+    const char* literal;
+    id string;
+  };
+  static Entry table[128];
+  static int used = 0;
+  for (int i = 0; i < used; ++i)
+    if (table[i].literal == literal) return table[i].string;
+  id s = (id)CFStringCreateWithCString(nullptr, literal, kCFStringEncodingUTF8);
+  if (used < 128) table[used++] = Entry{literal, s};
+  return s;
 }
 inline bool os_at_least(int major, int minor, int patch) {
   (void)minor;
