@@ -7,7 +7,9 @@
 // property list never produce a value.
 //
 // Limits that come from libplist and the formats:
-// - Strings and keys end at their first NUL character when written.
+// - Strings and keys are UTF-8 without NUL characters. Files holding other
+//   strings are refused; when writing, a string ends at its first NUL, and
+//   invalid UTF-8 does not survive the binary encoding.
 // - XML dates carry whole seconds (the fraction is dropped on writing, as the
 //   platform does); binary dates keep the full double.
 // - A real of -0.0 is written to XML as 0.0.

@@ -23,8 +23,8 @@ namespace pl = sim::plist;
 // A fresh folder under the temporary directory, removed with its contents.
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/plist_test.XXXXXX";
+  explicit TempDir(const std::string& parent = std::filesystem::temp_directory_path().string()) {
+    std::string pattern = parent + "/plist_test.XXXXXX";
     path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
   }
   ~TempDir() {
