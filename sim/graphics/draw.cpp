@@ -182,25 +182,32 @@ void DrawIdentity(CGContext* ctx, const CGImage* image, Order order, int64_t dx,
 // The source pixels that one destination pixel overlaps along one axis:
 // first and last (inclusive) with their overlap lengths, and between them a
 // run of whole source pixels each weighing `scale`. Empty when last < first.
+// `whole` marks a span that starts and ends on source pixel edges, so that
+// every pixel in it weighs `scale` (exact reductions such as 3:1 or n:1).
 struct Span {
   int64_t first = 0;
   int64_t last = -1;
   double wFirst = 0;  // the only weight when first == last
   double wLast = 0;
+  bool whole = false;
 };
 
-// Source pixel i covers [origin + i x scale, origin + (i+1) x scale) in
-// destination coordinates; spans for destination pixels [d0, d1).
-std::vector<Span> MakeSpans(int64_t d0, int64_t d1, double origin, double scale, size_t count) {
+// Source pixel i covers [origin + i x extent / count, origin + (i+1) x
+// extent / count) in destination coordinates; spans for destination pixels
+// [d0, d1). Positions are computed as (d - origin) x count / extent so that
+// whole-number geometry gives exact source edges.
+std::vector<Span> MakeSpans(int64_t d0, int64_t d1, double origin, double extent, size_t count) {
   std::vector<Span> spans(size_t(d1 - d0));
   const double n = double(count);
+  const double scale = extent / n;
   for (int64_t c = d0; c < d1; ++c) {
-    const double u0 = std::clamp((double(c) - origin) / scale, 0.0, n);
-    const double u1 = std::clamp((double(c + 1) - origin) / scale, 0.0, n);
+    const double u0 = std::clamp((double(c) - origin) * n / extent, 0.0, n);
+    const double u1 = std::clamp((double(c + 1) - origin) * n / extent, 0.0, n);
     if (!(u1 > u0)) continue;
     Span& s = spans[size_t(c - d0)];
     s.first = std::min(int64_t(std::floor(u0)), int64_t(count) - 1);
     s.last = std::clamp(int64_t(std::ceil(u1)) - 1, s.first, int64_t(count) - 1);
+    s.whole = u0 == double(s.first) && u1 == double(s.last + 1);
     if (s.first == s.last) {
       s.wFirst = (u1 - u0) * scale;
     } else {
@@ -293,25 +300,38 @@ inline void StorePx(double* out, const Px& p) { std::memcpy(out, p.v, sizeof p.v
 // Runs up to this long are added pixel by pixel; longer ones in integers.
 constexpr int64_t kShortRun = 8;
 
+// The per-channel sum of n consecutive pixels, as doubles.
+inline Px SumPixels(const uint8_t* p, int64_t n) {
+  if (n > kShortRun) {
+    uint64_t sums[4];
+    RunSum(p, size_t(n), sums);
+    return SumPx(sums);
+  }
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  __m128i acc = zero;
+  for (int64_t i = 0; i < n; ++i) {
+    acc = _mm_add_epi32(acc, _mm_unpacklo_epi16(
+                                 _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(Load32(p + i * 4))), zero), zero));
+  }
+  return {_mm_cvtepi32_pd(acc), _mm_cvtepi32_pd(_mm_shuffle_epi32(acc, 0xEE))};
+#else
+  Px acc = ZeroPx();
+  for (int64_t i = 0; i < n; ++i) AddPx(acc, LoadPx(p + i * 4));
+  return acc;
+#endif
+}
+
 // One source row filtered horizontally: four doubles per destination column.
 void FilterRow(const uint8_t* row, const std::vector<Span>& spans, double scale, double* out) {
   for (const Span& s : spans) {
     Px acc = ZeroPx();
-    if (s.last >= s.first) {
+    if (s.whole) {
+      MaddPx(acc, scale, SumPixels(row + s.first * 4, s.last - s.first + 1));
+    } else if (s.last >= s.first) {
       MaddPx(acc, s.wFirst, LoadPx(row + s.first * 4));
       if (s.last > s.first) {
-        const int64_t inner = s.last - s.first - 1;
-        if (inner > 0) {
-          Px run = ZeroPx();
-          if (inner <= kShortRun) {
-            for (int64_t i = s.first + 1; i < s.last; ++i) AddPx(run, LoadPx(row + i * 4));
-          } else {
-            uint64_t sums[4];
-            RunSum(row + (s.first + 1) * 4, size_t(inner), sums);
-            run = SumPx(sums);
-          }
-          MaddPx(acc, scale, run);
-        }
+        if (s.last - s.first > 1) MaddPx(acc, scale, SumPixels(row + (s.first + 1) * 4, s.last - s.first - 1));
         MaddPx(acc, s.wLast, LoadPx(row + s.last * 4));
       }
     }
@@ -333,42 +353,103 @@ void AddWeighted(double* acc, const double* values, double weight, size_t n) {
 }
 
 // Round to nearest (halves up), saturating to 0..255.
-inline uint8_t ToByte(double v) {
-  return v <= 0 ? 0 : v >= 254.5 ? 255 : uint8_t(v + 0.5);
+inline uint8_t ToByte(double v) { return uint8_t(std::min(std::max(v + 0.5, 0.0), 255.0)); }
+
+// The share of the destination that shows through a source of alpha a.
+inline double Keep(double a) { return std::max(0.0, 1.0 - a * (1.0 / 255.0)); }
+
+#if defined(__SSE2__)
+// The inverse of Swizzle4: destination order back to R, G, B, A.
+template <Order O>
+inline __m128i Unswizzle4(__m128i v) {
+  if constexpr (O == Order::ARGB) return _mm_or_si128(_mm_srli_epi32(v, 8), _mm_slli_epi32(v, 24));
+  return Swizzle4<O>(v);  // the other orders are their own inverse
 }
+
+// CompositeRow for a four-byte RGB destination of a known order.
+template <Order O>
+void CompositeRowRGB(const double* s, uint8_t* dst, size_t n, uint32_t skipMask) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128d half = _mm_set1_pd(0.5), top = _mm_set1_pd(255.0), one = _mm_set1_pd(1.0);
+  const __m128d inverse = _mm_set1_pd(1.0 / 255.0);
+  for (size_t i = 0; i < n; ++i, s += 4, dst += 4) {
+    const __m128i word = _mm_cvtsi32_si128(int(Load32(dst) | skipMask));
+    const __m128i d = _mm_unpacklo_epi16(_mm_unpacklo_epi8(Unswizzle4<O>(word), zero), zero);
+    const __m128d keep = _mm_max_pd(_mm_setzero_pd(), _mm_sub_pd(one, _mm_mul_pd(_mm_set1_pd(s[3]), inverse)));
+    __m128d lo = _mm_add_pd(_mm_loadu_pd(s), _mm_mul_pd(_mm_cvtepi32_pd(d), keep));
+    __m128d hi = _mm_add_pd(_mm_loadu_pd(s + 2), _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(d, 0xEE)), keep));
+    lo = _mm_min_pd(_mm_max_pd(_mm_add_pd(lo, half), _mm_setzero_pd()), top);
+    hi = _mm_min_pd(_mm_max_pd(_mm_add_pd(hi, half), _mm_setzero_pd()), top);
+    const __m128i ints = _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(ints, zero), zero);
+    Store32(dst, uint32_t(_mm_cvtsi128_si32(Swizzle4<O>(bytes))));
+  }
+}
+#endif
 
 // Composites n resampled premultiplied RGBA pixels (doubles) source-over
 // onto a destination row, rounding each result once.
 void CompositeRow(const Layout& l, const double* s, uint8_t* dst, size_t n) {
-  for (size_t i = 0; i < n; ++i, s += 4, dst += l.bytesPerPixel) {
-    const double keep = std::max(0.0, 1.0 - s[3] / 255.0);  // share of the destination that shows through
-    switch (l.model) {
-      case PixelModel::RGB: {
-        for (int k = 0; k < 3; ++k) dst[l.colour[k]] = ToByte(s[k] + dst[l.colour[k]] * keep);
-        if (l.alpha >= 0) dst[l.alpha] = l.skip ? 255 : ToByte(s[3] + dst[l.alpha] * keep);
-        break;
+  const size_t step = l.bytesPerPixel;
+  switch (l.model) {
+    case PixelModel::RGB: {
+#if defined(__SSE2__)
+      Order order;
+      if (DestinationOrder(l, &order)) {
+        const uint32_t skipMask = l.skip ? (0xffu << (8 * l.alpha)) : 0u;
+        switch (order) {
+          case Order::RGBA: return CompositeRowRGB<Order::RGBA>(s, dst, n, skipMask);
+          case Order::ARGB: return CompositeRowRGB<Order::ARGB>(s, dst, n, skipMask);
+          case Order::BGRA: return CompositeRowRGB<Order::BGRA>(s, dst, n, skipMask);
+          case Order::ABGR: return CompositeRowRGB<Order::ABGR>(s, dst, n, skipMask);
+        }
       }
-      case PixelModel::Gray: {
-        const double y = 0.299 * s[0] + 0.587 * s[1] + 0.114 * s[2];
-        dst[l.colour[0]] = ToByte(y + dst[l.colour[0]] * keep);
-        break;
+#endif
+      const int r = l.colour[0], g = l.colour[1], b = l.colour[2], a = l.alpha;
+      if (l.skip) {  // opaque destination: the padding byte is written 255
+        for (size_t i = 0; i < n; ++i, s += 4, dst += step) {
+          const double keep = Keep(s[3]);
+          dst[r] = ToByte(s[0] + dst[r] * keep);
+          dst[g] = ToByte(s[1] + dst[g] * keep);
+          dst[b] = ToByte(s[2] + dst[b] * keep);
+          dst[a] = 255;
+        }
+      } else {
+        for (size_t i = 0; i < n; ++i, s += 4, dst += step) {
+          const double keep = Keep(s[3]);
+          dst[r] = ToByte(s[0] + dst[r] * keep);
+          dst[g] = ToByte(s[1] + dst[g] * keep);
+          dst[b] = ToByte(s[2] + dst[b] * keep);
+          dst[a] = ToByte(s[3] + dst[a] * keep);
+        }
       }
-      case PixelModel::CMYK: {
-        // Through RGB (the destination is opaque), then back with as much
-        // black as possible.
+      return;
+    }
+    case PixelModel::Gray: {
+      const int y = l.colour[0];
+      for (size_t i = 0; i < n; ++i, s += 4, dst += step) {
+        const double luminance = 0.299 * s[0] + 0.587 * s[1] + 0.114 * s[2];
+        dst[y] = ToByte(luminance + dst[y] * Keep(s[3]));
+      }
+      return;
+    }
+    case PixelModel::CMYK: {
+      // Through RGB (the destination is opaque), then back with as much
+      // black as possible.
+      for (size_t i = 0; i < n; ++i, s += 4, dst += step) {
+        const double keep = Keep(s[3]);
         const double white = (255.0 - dst[l.colour[3]]) / 255.0;
         double rgb[3];
         for (int k = 0; k < 3; ++k) rgb[k] = s[k] + (255.0 - dst[l.colour[k]]) * white * keep;
         const double lightest = std::min(255.0, std::max({rgb[0], rgb[1], rgb[2]}));
-        const double black = 255.0 - lightest;
         for (int k = 0; k < 3; ++k) {
           dst[l.colour[k]] = lightest > 0 ? ToByte((lightest - rgb[k]) * 255.0 / lightest) : 0;
         }
-        dst[l.colour[3]] = ToByte(black);
-        break;
+        dst[l.colour[3]] = ToByte(255.0 - lightest);
       }
-      case PixelModel::AlphaOnly: break;
+      return;
     }
+    case PixelModel::AlphaOnly: return;
   }
 }
 
@@ -376,8 +457,8 @@ void DrawResampled(CGContext* ctx, const CGImage* image, double left, double top
                    int64_t c1, int64_t r0, int64_t r1) {
   const double sx = w / double(image->width);
   const double sy = h / double(image->height);
-  const std::vector<Span> columns = MakeSpans(c0, c1, left, sx, image->width);
-  const std::vector<Span> rows = MakeSpans(r0, r1, top, sy, image->height);
+  const std::vector<Span> columns = MakeSpans(c0, c1, left, w, image->width);
+  const std::vector<Span> rows = MakeSpans(r0, r1, top, h, image->height);
   const size_t n = size_t(c1 - c0);
   const size_t rowBytes = image->width * 4;
 

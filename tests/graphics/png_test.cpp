@@ -21,7 +21,7 @@ namespace {
 
 // What to write: rows are in the PNG's own packed sample format (16-bit
 // samples big-endian), one std::string-like byte block per row.
-struct PngSpec {
+struct PngPicture {
   png_uint_32 width = 0, height = 0;
   int colourType = PNG_COLOR_TYPE_RGB;
   int depth = 8;
@@ -35,7 +35,7 @@ struct PngSpec {
 
 // libpng reports write errors by longjmp to here; nothing in this frame has
 // a destructor.
-bool WriteWithLibpng(std::FILE* file, const PngSpec& spec, png_bytep* rows) {
+bool WriteWithLibpng(std::FILE* file, const PngPicture& picture, png_bytep* rows) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   if (setjmp(png_jmpbuf(png))) {
@@ -43,14 +43,14 @@ bool WriteWithLibpng(std::FILE* file, const PngSpec& spec, png_bytep* rows) {
     return false;
   }
   png_init_io(png, file);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.depth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, picture.width, picture.height, picture.depth, picture.colourType,
+               picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-  if (!spec.paletteAlpha.empty()) {
-    png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
+  if (!picture.palette.empty()) png_set_PLTE(png, info, picture.palette.data(), int(picture.palette.size()));
+  if (!picture.paletteAlpha.empty()) {
+    png_set_tRNS(png, info, picture.paletteAlpha.data(), int(picture.paletteAlpha.size()), nullptr);
   }
-  if (spec.transparentColour) png_set_tRNS(png, info, nullptr, 0, &spec.transparent);
+  if (picture.transparentColour) png_set_tRNS(png, info, nullptr, 0, &picture.transparent);
   png_write_info(png, info);
   png_write_image(png, rows);
   png_write_end(png, nullptr);
@@ -70,15 +70,15 @@ class PngDecoding : public testing::Test {
     rmdir(dir_.c_str());
   }
 
-  std::string Write(const std::string& name, PngSpec spec) {
+  std::string Write(const std::string& name, PngPicture picture) {
     const std::string path = dir_ + "/" + name;
     files_.push_back(path);
     std::vector<png_bytep> rows;
-    for (auto& row : spec.rows) rows.push_back(row.data());
+    for (auto& row : picture.rows) rows.push_back(row.data());
     std::FILE* file = std::fopen(path.c_str(), "wb");
     EXPECT_NE(file, nullptr);
     if (!file) return path;
-    EXPECT_TRUE(WriteWithLibpng(file, spec, rows.data()));
+    EXPECT_TRUE(WriteWithLibpng(file, picture, rows.data()));
     std::fclose(file);
     return path;
   }
@@ -124,12 +124,12 @@ class PngDecoding : public testing::Test {
 }  // namespace
 
 TEST_F(PngDecoding, PremultipliesStraightAlphaOnLoad) {
-  PngSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-  spec.rows = {{200, 100, 50, 128, 255, 255, 255, 0, 1, 2, 3, 255}, {255, 0, 0, 1, 10, 20, 30, 254, 0, 0, 0, 0}};
-  Image image = Load(Write("rgba.png", spec));
+  PngPicture picture;
+  picture.width = 3;
+  picture.height = 2;
+  picture.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+  picture.rows = {{200, 100, 50, 128, 255, 255, 255, 0, 1, 2, 3, 255}, {255, 0, 0, 1, 10, 20, 30, 254, 0, 0, 0, 0}};
+  Image image = Load(Write("rgba.png", picture));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(CGImageGetBitsPerComponent(image.get()), 8u);
   EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), 32u);
@@ -147,32 +147,32 @@ TEST_F(PngDecoding, PremultipliesStraightAlphaOnLoad) {
 TEST_F(PngDecoding, ExpandsEveryColourType) {
   struct Case {
     const char* name;
-    PngSpec spec;
+    PngPicture picture;
     std::vector<RGBA> want;
     CGImageAlphaInfo alpha;
   };
   std::vector<Case> cases;
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 3, s.height = 1, s.colourType = PNG_COLOR_TYPE_GRAY;
     s.rows = {{0, 128, 255}};
     cases.push_back({"gray", s, {{0, 0, 0, 255}, {128, 128, 128, 255}, {255, 255, 255, 255}}, kCGImageAlphaNoneSkipLast});
   }
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 3, s.height = 1, s.colourType = PNG_COLOR_TYPE_GRAY, s.depth = 1;
     s.rows = {{0b10100000}};
     cases.push_back({"1-bit gray", s, {{255, 255, 255, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}},
                      kCGImageAlphaNoneSkipLast});
   }
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 2, s.height = 1, s.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
     s.rows = {{200, 51, 7, 255}};
     cases.push_back({"gray + alpha", s, {{40, 40, 40, 51}, {7, 7, 7, 255}}, kCGImageAlphaPremultipliedLast});
   }
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 3, s.height = 1, s.colourType = PNG_COLOR_TYPE_PALETTE, s.depth = 4;
     s.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     s.paletteAlpha = {255, 128};  // the third entry has none: opaque
@@ -181,26 +181,26 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
                      kCGImageAlphaPremultipliedLast});
   }
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 2, s.height = 1, s.colourType = PNG_COLOR_TYPE_PALETTE;
     s.palette = {{9, 8, 7}, {1, 2, 3}};
     s.rows = {{1, 0}};
     cases.push_back({"opaque palette", s, {{1, 2, 3, 255}, {9, 8, 7, 255}}, kCGImageAlphaNoneSkipLast});
   }
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 2, s.height = 1, s.colourType = PNG_COLOR_TYPE_RGB, s.depth = 16;
     s.rows = {{0xff, 0xff, 0x80, 0x80, 0x00, 0x00, 0x7f, 0x7f, 0x01, 0x01, 0xfe, 0xfe}};
     cases.push_back({"16-bit RGB", s, {{255, 128, 0, 255}, {127, 1, 254, 255}}, kCGImageAlphaNoneSkipLast});
   }
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 1, s.height = 1, s.colourType = PNG_COLOR_TYPE_RGB_ALPHA, s.depth = 16;
     s.rows = {{0xff, 0xff, 0x00, 0x00, 0x00, 0x00, 0x80, 0x80}};
     cases.push_back({"16-bit RGBA", s, {{128, 0, 0, 128}}, kCGImageAlphaPremultipliedLast});
   }
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 2, s.height = 1, s.colourType = PNG_COLOR_TYPE_RGB;
     s.transparentColour = true;
     s.transparent.red = 10, s.transparent.green = 20, s.transparent.blue = 30;
@@ -209,7 +209,7 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
                      kCGImageAlphaPremultipliedLast});
   }
   {
-    PngSpec s;
+    PngPicture s;
     s.width = 9, s.height = 9, s.colourType = PNG_COLOR_TYPE_RGB, s.interlaced = true;
     std::vector<RGBA> want;
     for (png_uint_32 y = 0; y < 9; ++y) {
@@ -225,10 +225,10 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Image image = Load(Write(std::string(c.name) + ".png", c.spec));
+    Image image = Load(Write(std::string(c.name) + ".png", c.picture));
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(CGImageGetWidth(image.get()), c.spec.width);
-    EXPECT_EQ(CGImageGetHeight(image.get()), c.spec.height);
+    EXPECT_EQ(CGImageGetWidth(image.get()), c.picture.width);
+    EXPECT_EQ(CGImageGetHeight(image.get()), c.picture.height);
     EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), 32u);
     EXPECT_EQ(CGImageGetAlphaInfo(image.get()), c.alpha);
     EXPECT_TRUE(PixelsAre(image.get(), c.want));
@@ -236,12 +236,12 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
 }
 
 TEST_F(PngDecoding, DecodesFromMemoryLikeFromAFile) {
-  PngSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-  spec.rows = {{255, 0, 0, 255, 0, 255, 0, 102}, {0, 0, 255, 51, 4, 5, 6, 0}};
-  const std::string bytes = ReadAll(Write("memory.png", spec));
+  PngPicture picture;
+  picture.width = 2;
+  picture.height = 2;
+  picture.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+  picture.rows = {{255, 0, 0, 255, 0, 255, 0, 102}, {0, 0, 255, 51, 4, 5, 6, 0}};
+  const std::string bytes = ReadAll(Write("memory.png", picture));
   char error[128] = "";
   Image image(sim_CGImageCreateWithPNGData(bytes.data(), bytes.size(), error, sizeof error));
   ASSERT_NE(image, nullptr) << error;
@@ -249,12 +249,12 @@ TEST_F(PngDecoding, DecodesFromMemoryLikeFromAFile) {
 }
 
 TEST_F(PngDecoding, ReportsMissingBrokenAndForeignInput) {
-  PngSpec spec;
-  spec.width = 4;
-  spec.height = 4;
-  spec.colourType = PNG_COLOR_TYPE_RGB;
-  spec.rows.assign(4, std::vector<uint8_t>(12, 7));
-  const std::string good = ReadAll(Write("good.png", spec));
+  PngPicture picture;
+  picture.width = 4;
+  picture.height = 4;
+  picture.colourType = PNG_COLOR_TYPE_RGB;
+  picture.rows.assign(4, std::vector<uint8_t>(12, 7));
+  const std::string good = ReadAll(Write("good.png", picture));
   std::string badCrc = good;
   badCrc[20] ^= 0x40;  // inside the header chunk
 
