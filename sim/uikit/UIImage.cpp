@@ -4,7 +4,9 @@
 #include <limits>
 #include <vector>
 
+#include "sim/foundation/foundation.h"
 #include "sim/process/host_classes.h"
+#include "sim/process/process.h"
 
 namespace sim {
 namespace {
@@ -15,8 +17,36 @@ CGSize size(id self, SEL) { return image(self)->size; }
 double scale(id self, SEL) { return image(self)->scale; }
 CGImageRef cg_image(id self, SEL) { return image(self)->cg_image; }
 
+// The scale a file name states: "name@2x.png" is 2, "name@3x.png" 3, else 1.
+double scale_of_file_name(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos) name.resize(dot);
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, "@2x") == 0) return 2;
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, "@3x") == 0) return 3;
+  return 1;
+}
+
+id with_contents_of_file(id, SEL, id path) {
+  if (!is_string(path)) return nullptr;
+  const std::string device_path = string_value(path);
+  Process* p = Process::current();
+  const std::string file = p ? p->host_path(device_path) : device_path;
+  return make_png_image(file, scale_of_file_name(device_path), nullptr);
+}
+
+id with_cg_image(id, SEL, CGImageRef bitmap, double scale, NSInteger) {
+  if (!bitmap || !(scale > 0)) return nullptr;
+  CGSize points{static_cast<double>(CGImageGetWidth(bitmap)) / scale,
+                static_cast<double>(CGImageGetHeight(bitmap)) / scale};
+  return make_image(bitmap, points, scale);
+}
+
 Class install() {
   Class c = define_class<UIImageObj>("UIImage", ensure_class("NSObject"));
+  def_class(c, "imageWithContentsOfFile:", with_contents_of_file);
+  def_class(c, "imageWithCGImage:scale:orientation:", with_cg_image);
   def(c, "size", size);
   def(c, "scale", scale);
   def(c, "CGImage", cg_image);
@@ -60,6 +90,21 @@ id make_solid_image(uint8_t r, uint8_t g, uint8_t b, uint8_t a, CGSize points, d
                                         kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big,
                                         bytes.data());
     CGColorSpaceRelease(rgb);
+  }
+  id o = make_image(bitmap, points, scale);
+  CGImageRelease(bitmap);
+  return o;
+}
+
+id make_gray_image(uint8_t level, CGSize points, double scale) {
+  size_t w = pixels_for(points.width, scale);
+  size_t h = pixels_for(points.height, scale);
+  CGImageRef bitmap = nullptr;
+  if (w && h) {
+    std::vector<uint8_t> bytes(w * h, level);
+    CGColorSpaceRef gray = CGColorSpaceCreateDeviceGray();
+    bitmap = sim_CGImageCreateWithBytes(w, h, w, gray, kCGImageAlphaNone, bytes.data());
+    CGColorSpaceRelease(gray);
   }
   id o = make_image(bitmap, points, scale);
   CGImageRelease(bitmap);

@@ -5,6 +5,7 @@
 #include <stdlib.h>  // calloc, free: the C library's, not C++'s
 
 #include "sim/foundation/CFNotificationCenter.h"
+#include "sim/graphics/CoreGraphics.h"
 #include "sim/runtime/objc.h"
 
 extern "C" {
