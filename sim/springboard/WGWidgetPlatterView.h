@@ -1,9 +1,19 @@
 // WGWidgetPlatterView as the host builds it.
 #pragma once
 
-#include "sim/runtime/runtime.h"
+#include "sim/uikit/UIView.h"
 
 namespace sim {
+
+// A widget's own views, back to front: the platter material, the header's
+// material strip, the header (the application's icon) and the widget's
+// content below the header.
+struct WGWidgetPlatterViewObj : UIViewObj {
+  Strong background_view;         // _backgroundView, an MTMaterialView
+  Strong header_background_view;  // _headerBackgroundView, an MTMaterialView
+  Strong header_content_view;     // _headerContentView, an MTPlatterHeaderContentView
+  Strong content_view;            // _contentView, a UIView
+};
 
 // The host builds a widget with its background, header background and
 // header content view (icons: `icon`, or an empty list when nil).

@@ -1,0 +1,39 @@
+#include "sim/springboard/MTPlatterHeaderContentView.h"
+
+#include "sim/foundation/foundation.h"
+#include "sim/process/host_classes.h"
+
+namespace sim {
+namespace {
+
+MTPlatterHeaderContentViewObj* header(id self) { return as<MTPlatterHeaderContentViewObj>(self); }
+
+// A header always answers an array, empty when it shows no icon.
+id icons(id self, SEL) {
+  if (!header(self)->icons) header(self)->icons = make_array({});
+  return header(self)->icons;
+}
+void set_icons(id self, SEL, id list) { header(self)->icons = list; }
+
+Class install() {
+  Class c = define_class<MTPlatterHeaderContentViewObj>("MTPlatterHeaderContentView",
+                                                        ensure_class("UIView"));
+  def(c, "icons", icons);
+  def(c, "setIcons:", set_icons);
+  add_ivar(c, "_icons", offsetof(MTPlatterHeaderContentViewObj, icons));
+  return c;
+}
+
+SIM_HOST_CLASS("MTPlatterHeaderContentView", Layer::SpringBoard, install);
+
+}  // namespace
+
+id make_header_content_view(id icon, CGRect frame) {
+  id v = make_view("MTPlatterHeaderContentView", frame);
+  std::vector<id> list;
+  if (icon) list.push_back(icon);
+  send<void>(v, sel("setIcons:"), make_array(list));
+  return v;
+}
+
+}  // namespace sim

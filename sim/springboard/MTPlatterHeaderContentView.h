@@ -1,0 +1,19 @@
+// MTPlatterHeaderContentView: the header of a banner or widget, showing the
+// owning application's icon (and, on a device, its name and a date).
+#pragma once
+
+#include "sim/uikit/UIView.h"
+
+namespace sim {
+
+struct MTPlatterHeaderContentViewObj : UIViewObj {
+  Strong icons;  // an NSArray of UIImage, the application's icon first
+};
+
+// A new (autoreleased) header showing `icon`, or no icon at all when nil.
+id make_header_content_view(id icon, CGRect frame);
+
+// The header's height in banners and widgets, in points.
+inline constexpr double kPlatterHeaderHeight = 36.0;
+
+}  // namespace sim
