@@ -1,15 +1,49 @@
-// _UIPreviewPlatterPanController as the host builds it.
+// _UIPreviewPlatterPanController as the host builds it: the controller of a
+// force-touch preview, holding its container view, the platter view (the
+// preview of the view it was raised from) and the actions view (the menu
+// beneath it).
+//
+// The view hierarchy follows the running system's version:
+//
+// below iOS 14                          iOS 14 and later
+// _UIPreviewPlatterView                 _UIPreviewPlatterView
+//  _collapsedTransformView               _collapsedTransformView
+//   sourceView: SBIconView                _portalView: _UIPortalView
+//    _iconImageView: SBIconImageView       _sourceView: SBIconImageView
+// _UIContextMenuActionsView             _UIContextMenuView
+//  _currentActionGroupView               _currentCollectionView
+//   _backgroundView                       _backgroundView
+//   _UIContextMenuCell x items             (rows, see below)
+//
+// The menu background is a _UIContextMenuBackgroundView (effect = YES: it
+// answers visualEffectView and its _visualEffectView, a UIVisualEffectView,
+// is the blur) or a plain UIView that is the blur itself (effect = NO). From
+// iOS 14 the rows are the subviews of that blur view; below iOS 14 they are
+// stacked in the action group view over the background.
+//
+// A preview not raised from an icon (icon nil, or no home-screen icon
+// classes in the process) shows a plain content view instead of the icon
+// views, which answers neither iconImageSnapshot nor contentsImage.
 #pragma once
 
 #include "sim/runtime/runtime.h"
 
 namespace sim {
 
-// The host raises a preview platter: the controller, made with its
-// initialiser, with its platter view, actions view and menu of `items` rows
-// in the layout of the running version. `icon` is the image of the icon the
-// platter was raised from, or nil when it was not raised from an icon;
-// `effect` (iOS 14) whether the menu background answers visualEffectView.
+struct PlatterControllerObj : objc_object {
+  Strong container_view;  // _containerView
+  Strong platter_view;    // _platterView
+  Strong actions_view;    // _actionsView
+};
+
+// The host raises a preview platter: the views above, then the controller,
+// allocated and initialised with initWithContainerView:platterView:
+// actionsView: by message, so that hooks on the initialiser run. The views
+// are framed and coloured for the current style. `icon` is the image of the
+// icon the platter was raised from, or nil; `items` the number of menu rows
+// (a negative count is none); `effect` whether the menu background answers
+// visualEffectView. Returns the controller (autoreleased), or nil when the
+// initialiser gives nil.
 id make_platter_controller(id icon, int items, bool effect);
 
 }  // namespace sim

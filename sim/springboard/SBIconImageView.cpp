@@ -1,0 +1,28 @@
+#include "sim/springboard/SBIconImageView.h"
+
+#include "sim/process/host_classes.h"
+
+namespace sim {
+namespace {
+
+id image(id self, SEL) { return as<SBIconImageViewObj>(self)->image; }
+
+Class install() {
+  Class c = define_class<SBIconImageViewObj>("SBIconImageView", ensure_class("UIView"));
+  def(c, "image", image);
+  def(c, "contentsImage", image);
+  return c;
+}
+
+SIM_HOST_CLASS("SBIconImageView", Layer::SpringBoard, install);
+
+}  // namespace
+
+id make_icon_image_view(id icon) {
+  CGSize size = send<CGSize>(icon, sel("size"));
+  id v = make_view("SBIconImageView", CGRect{{0, 0}, size});
+  as<SBIconImageViewObj>(v)->image = icon;
+  return v;
+}
+
+}  // namespace sim

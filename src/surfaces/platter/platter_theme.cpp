@@ -1,0 +1,137 @@
+#include "surfaces/platter/platter_theme.h"
+
+#include "entry/names.h"
+#include "entry/properties.h"
+#include "entry/settings.h"
+#include "entry/signals.h"
+
+namespace corvane::platter {
+namespace {
+
+constexpr double kMenuCornerRadius = 14.0;
+constexpr double kBackingAlpha = 0.4;
+constexpr double kLightBackingWhite = 0.8;
+constexpr double kDarkBackingWhite = 0.2;
+constexpr NSInteger kLightStyle = 1;
+constexpr NSInteger kDarkStyle = 2;
+
+// The host's private subview held in an instance variable, or nil.
+id part(id owner, id key) { return msg<id>(owner, CV_SEL("valueForKey:"), key); }
+
+bool answers(id obj, SEL selector) {
+  return msg<BOOL>(obj, CV_SEL("respondsToSelector:"), selector);
+}
+
+// The system style, asked of the arbiter afresh at every test.
+NSInteger current_style() {
+  id arbiter = msg<id>(cls("UIUserInterfaceStyleArbiter"), CV_SEL("sharedInstance"));
+  return msg<NSInteger>(arbiter, CV_SEL("currentStyle"));
+}
+
+id collapsed_view(id controller) {
+  return part(part(controller, CV_STR("_platterView")), CV_STR("_collapsedTransformView"));
+}
+
+// Action-group layout: the view the platter was raised from.
+id source_view(id controller) { return msg<id>(collapsed_view(controller), CV_SEL("sourceView")); }
+
+// List layout: the image of the view the platter's portal shows. A portal
+// source that cannot give its contents image (the platter was not raised
+// from an icon) yields nil rather than an unanswered message.
+id portal_source_image(id controller) {
+  id portal = part(collapsed_view(controller), CV_STR("_portalView"));
+  id source = part(portal, CV_STR("_sourceView"));
+  if (!answers(source, CV_SEL("contentsImage"))) return nullptr;
+  return msg<id>(source, CV_SEL("contentsImage"));
+}
+
+// The icon tint of `image` passed through `derivation`
+// (lighterColorForColor: or darkerColorForColor:), by the controller's own
+// colour methods.
+id derived_tint(id controller, id image, SEL derivation) {
+  id icon_colour = msg<id>(controller, CV_SEL("adaptiveColorForImage:"), image);
+  return msg<id>(controller, derivation, icon_colour);
+}
+
+void set_background(id view, id colour) { msg<void>(view, CV_SEL("setBackgroundColor:"), colour); }
+
+}  // namespace
+
+MenuLayout current_menu_layout() {
+  return system_is_ios14_or_later() ? MenuLayout::List : MenuLayout::ActionGroup;
+}
+
+void subscribe_to_retheme(id controller) {
+  if (!controller) return;
+  if (has_change_listener(controller) || !settings.forceTouch) return;
+  set_has_change_listener(controller, true);
+  observe_local(controller, CV_SEL("configureTintEffect"), names::kRethemeSignal);
+}
+
+void lay_grey_backing(id menu_group, id menu_background) {
+  msg<void>(menu_background, CV_SEL("setHidden:"), (BOOL) true);
+  double white = current_style() == kLightStyle ? kLightBackingWhite : kDarkBackingWhite;
+  set_background(menu_group,
+                 msg<id>(cls("UIColor"), CV_SEL("colorWithWhite:alpha:"), white, kBackingAlpha));
+}
+
+void round_menu_corners(id menu_group) {
+  msg<void>(msg<id>(menu_group, CV_SEL("layer")), CV_SEL("setCornerRadius:"), kMenuCornerRadius);
+  msg<void>(menu_group, CV_SEL("setClipsToBounds:"), (BOOL) true);
+}
+
+void tint_menu_group(id controller, id menu_group) {
+  SEL derivation;
+  if (settings.lightColorTint && current_style() == kLightStyle)
+    derivation = CV_SEL("lighterColorForColor:");
+  else if (settings.darkColorTint && current_style() == kDarkStyle)
+    derivation = CV_SEL("darkerColorForColor:");
+  else
+    return;
+  if (!answers(source_view(controller), CV_SEL("iconImageSnapshot"))) return;
+  id image = msg<id>(source_view(controller), CV_SEL("iconImageSnapshot"));
+  set_background(menu_group, derived_tint(controller, image, derivation));
+}
+
+void tint_menu_background_children(id controller, id menu_background) {
+  SEL derivation;
+  if (settings.darkColorTint && current_style() == kDarkStyle)
+    derivation = CV_SEL("darkerColorForColor:");
+  else if (settings.lightColorTint)
+    derivation = CV_SEL("lighterColorForColor:");
+  else
+    return;
+  id image = portal_source_image(controller);
+  id holder = answers(menu_background, CV_SEL("visualEffectView"))
+                  ? part(menu_background, CV_STR("_visualEffectView"))
+                  : menu_background;
+  id children = msg<id>(holder, CV_SEL("subviews"));
+  NSUInteger count = msg<NSUInteger>(children, CV_SEL("count"));
+  for (NSUInteger i = 0; i < count; ++i) {
+    id child = msg<id>(children, CV_SEL("objectAtIndex:"), i);
+    // Sampled again for every child; the image does not change meanwhile,
+    // so every child gets the same colour.
+    set_background(child, derived_tint(controller, image, derivation));
+  }
+}
+
+void configure_tint_effect(id controller) {
+  MenuLayout layout = current_menu_layout();
+  id actions = part(controller, CV_STR("_actionsView"));
+  id menu_group = layout == MenuLayout::List ? part(actions, CV_STR("_currentCollectionView"))
+                                             : part(actions, CV_STR("_currentActionGroupView"));
+  if (!menu_group) return;  // no menu, nothing to style
+  id menu_background = part(menu_group, CV_STR("_backgroundView"));
+  if (settings.blurryForceTouch) lay_grey_backing(menu_group, menu_background);
+  round_menu_corners(menu_group);
+  if (layout == MenuLayout::List)
+    tint_menu_background_children(controller, menu_background);
+  else
+    tint_menu_group(controller, menu_group);
+}
+
+void announce_platter_layout(id platter_view) {
+  if (settings.forceTouch) post_local(names::kRethemeSignal, platter_view);
+}
+
+}  // namespace corvane::platter
