@@ -1,14 +1,52 @@
-// The system's style arbiter: the shared object that holds the current
-// interface style (0 unspecified, 1 light, 2 dark).
+// UIUserInterfaceStyleArbiter: the shared object that decides the system's
+// interface style.
+//
+// The arbiter keeps two values: the mode (the system's style setting, which
+// the settings side changes) and the style it last computed from the mode
+// (`currentStyle`). The style starts light (1) with the mode light.
+//
+// - `_updateCurrentStyleAndNotify:forReason:` recomputes the style from the
+//   mode: the style becomes the mode (0 unspecified, 1 light, 2 dark). With
+//   notify YES and a style or mode that differs from the last computation,
+//   it then logs the change by sending itself
+//   `_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:`. Called
+//   directly, without a change of mode first, it changes nothing.
+// - `userInterfaceStyleModeDidChange:` (the argument is the object whose mode
+//   changed; the host passes the arbiter) sends itself
+//   `_updateCurrentStyleAndNotify:YES forReason:kReasonModeChanged`.
+// - `_logChangeEventWithNewMode:...` records the change in the system's log,
+//   which the simulator does not keep: it has no effect of its own.
+//
+// A change of the system style (change_system_style, the `style` command)
+// sets the mode, then sends `userInterfaceStyleModeDidChange:` to the
+// arbiter. Every step is a message, so the calls nest:
+//
+//   userInterfaceStyleModeDidChange:
+//     _updateCurrentStyleAndNotify:YES forReason:1    (currentStyle changes here)
+//       _logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:
+//                                                    (only when something changed)
+//
+// so `currentStyle` already holds the new style when each of these methods
+// returns to its caller. A change to the style the arbiter already has runs
+// the first two only.
+#include "sim/uikit/UIUserInterfaceStyleArbiter.h"
+
 #include "sim/foundation/foundation.h"
 #include "sim/process/host_classes.h"
+#include "sim/uikit/style.h"
 
 namespace sim {
 namespace {
 
+constexpr NSInteger kReasonModeChanged = 1;
+
 struct ArbiterObj : objc_object {
-  NSInteger style = 1;
+  NSInteger mode = 1;          // the system's style setting
+  NSInteger style = 1;         // currentStyle, computed from the mode
+  NSInteger applied_mode = 1;  // the mode the style was last computed from
 };
+
+ArbiterObj* arbiter(id self) { return as<ArbiterObj>(self); }
 
 Strong g_shared;
 RuntimeStopHook g_reset([] { g_shared = nullptr; });
@@ -20,9 +58,24 @@ id shared_instance(id self, SEL) {
   }
   return g_shared;
 }
-NSInteger current_style(id self, SEL) { return as<ArbiterObj>(self)->style; }
-void update_current_style(id, SEL, BOOL, NSInteger) {}
-void mode_did_change(id, SEL, id) {}
+
+NSInteger current_style(id self, SEL) { return arbiter(self)->style; }
+
+void update_current_style(id self, SEL, BOOL notify, NSInteger) {
+  ArbiterObj* a = arbiter(self);
+  const NSInteger old_style = a->style, old_mode = a->applied_mode;
+  a->style = a->mode;
+  a->applied_mode = a->mode;
+  if (!notify || (a->style == old_style && a->applied_mode == old_mode)) return;
+  AutoreleasePool pool;
+  send<void>(self, sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"),
+             a->applied_mode, old_mode, a->style, old_style, make_string("mode change"));
+}
+
+void mode_did_change(id self, SEL, id) {
+  send<void>(self, sel("_updateCurrentStyleAndNotify:forReason:"), true, kReasonModeChanged);
+}
+
 void log_change_event(id, SEL, NSInteger, NSInteger, NSInteger, NSInteger, id) {}
 
 Class install() {
@@ -38,4 +91,18 @@ Class install() {
 SIM_HOST_CLASS("UIUserInterfaceStyleArbiter", Layer::UIKit, install);
 
 }  // namespace
+
+id shared_style_arbiter() {
+  return send<id>(reinterpret_cast<id>(class_named("UIUserInterfaceStyleArbiter")),
+                  sel("sharedInstance"));
+}
+
+void change_system_style(NSInteger style) {
+  id a = shared_style_arbiter();
+  if (!a) return;
+  Strong keep = a;
+  arbiter(a)->mode = style;
+  send<void>(a, sel("userInterfaceStyleModeDidChange:"), a);
+}
+
 }  // namespace sim

@@ -1,5 +1,9 @@
 #include "appearance/arbiter_hooks.h"
 
+#include "entry/names.h"
+#include "entry/signals.h"
+#include "entry/state.h"
+
 namespace corvane::appearance {
 namespace {
 
@@ -7,15 +11,65 @@ IMP g_saved_update = nullptr;
 IMP g_saved_mode = nullptr;
 IMP g_saved_log = nullptr;
 
+// Writes `dark` into the settings file's "enabled" key, keeping every other
+// key. A file that exists but cannot be read as a dictionary is left as it
+// is: rewriting it would throw away whatever it holds. A missing file is
+// created with "enabled" alone. The write is atomic (a temporary file moved
+// into place), so no reader, and no other writer, ever sees a partial file.
+void record_dark_state_in_settings(bool dark) {
+  id path = CV_STR(names::kSettingsPath);
+  id stored = msg<id>(msg<id>(cls("NSDictionary"), CV_SEL("alloc")),
+                      CV_SEL("initWithContentsOfFile:"), path);
+  if (!stored) {
+    id files = msg<id>(cls("NSFileManager"), CV_SEL("defaultManager"));
+    if (msg<BOOL>(files, CV_SEL("fileExistsAtPath:"), path)) return;  // unreadable: keep it
+  }
+  id updated = msg<id>(msg<id>(cls("NSMutableDictionary"), CV_SEL("alloc")),
+                       CV_SEL("initWithDictionary:"), stored);
+  id flag = msg<id>(cls("NSNumber"), CV_SEL("numberWithBool:"), (BOOL)dark);
+  msg<void>(updated, CV_SEL("setValue:forKey:"), flag, CV_STR(names::kEnabledKey));
+  msg<BOOL>(updated, CV_SEL("writeToFile:atomically:"), path, (BOOL) true);
+  msg<void>(updated, CV_SEL("release"));
+  msg<void>(stored, CV_SEL("release"));
+}
+
+// Tells other processes whether the system is now dark.
+void broadcast_dark_state(bool dark) {
+  CFNotificationCenterPostNotification(
+      CFNotificationCenterGetDistributedCenter(),
+      dark ? CV_STR(names::kEnableBroadcast) : CV_STR(names::kDisableBroadcast), nullptr, nullptr,
+      true);
+}
+
+// After the arbiter has recomputed its style: record it, then re-theme.
+void report_current_style(id arbiter) {
+  NSInteger style = msg<NSInteger>(arbiter, CV_SEL("currentStyle"));
+  msg<void>(arbiter, CV_SEL("darkModeChanged:"), (BOOL)(style == 2));
+  post_local(names::kRethemeSignal, arbiter);
+}
+
 void update_hook(id self, SEL cmd, BOOL notify, NSInteger reason) {
   call_saved<void>(g_saved_update, self, cmd, notify, reason);
+  report_current_style(self);
 }
-void mode_hook(id self, SEL cmd, id arbiter) { call_saved<void>(g_saved_mode, self, cmd, arbiter); }
+
+void mode_hook(id self, SEL cmd, id sender) {
+  call_saved<void>(g_saved_mode, self, cmd, sender);
+  report_current_style(self);
+}
+
 void log_hook(id self, SEL cmd, NSInteger new_mode, NSInteger old_mode, NSInteger new_style,
               NSInteger old_style, id reason) {
   call_saved<void>(g_saved_log, self, cmd, new_mode, old_mode, new_style, old_style, reason);
+  msg<void>(self, CV_SEL("darkModeChanged:"), (BOOL)(new_style == 2));
 }
-void dark_mode_changed(id, SEL, BOOL) {}
+
+// Added darkModeChanged: (v@:B).
+void dark_mode_changed(id, SEL, BOOL dark) {
+  darkModeActive = dark;
+  record_dark_state_in_settings(dark);
+  broadcast_dark_state(dark);
+}
 
 }  // namespace
 

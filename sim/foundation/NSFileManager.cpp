@@ -1,0 +1,43 @@
+// NSFileManager: the shared manager and whether a path exists (device paths
+// are mapped below the process's root; symbolic links are followed).
+#include <sys/stat.h>
+
+#include "sim/foundation/foundation.h"
+#include "sim/process/host_classes.h"
+#include "sim/process/process.h"
+
+namespace sim {
+namespace {
+
+Strong g_default_manager;
+RuntimeStopHook g_reset([] { g_default_manager = nullptr; });
+
+id default_manager(id self, SEL) {
+  if (!g_default_manager) {
+    g_default_manager = alloc_instance(static_cast<Class>(self));
+    objc_release(g_default_manager);
+  }
+  return g_default_manager;
+}
+
+BOOL file_exists_at_path(id, SEL, id path) {
+  if (!path) return NO;
+  std::string device_path = string_value(path);
+  if (device_path.empty()) return NO;
+  Process* p = Process::current();
+  std::string host = p ? p->host_path(device_path) : device_path;
+  struct stat st {};
+  return ::stat(host.c_str(), &st) == 0;
+}
+
+Class install() {
+  Class c = define_class<objc_object>("NSFileManager", ensure_class("NSObject"));
+  def_class(c, "defaultManager", default_manager);
+  def(c, "fileExistsAtPath:", file_exists_at_path);
+  return c;
+}
+
+SIM_HOST_CLASS("NSFileManager", Layer::Foundation, install);
+
+}  // namespace
+}  // namespace sim
