@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "sim/process/host_classes.h"
 
@@ -34,6 +35,9 @@ Process::~Process() {
 Process* Process::current() { return g_current; }
 
 void Process::boot() {
+  // A device always has its preferences folder.
+  std::error_code ec;
+  std::filesystem::create_directories(host_path("/var/mobile/Library/Preferences"), ec);
   runtime_start();
   bool uikit = options_.kind != ProcessKind::Daemon;
   bool springboard = options_.kind == ProcessKind::SpringBoard;

@@ -53,6 +53,11 @@ class Process {
     return r;
   }
 
+  // The system's interface style setting (1 light, 2 dark, 0 unspecified):
+  // the system's, not the process's, so it outlives a relaunch.
+  NSInteger system_style() const { return system_style_; }
+  void set_system_style(NSInteger style) { system_style_ = style; }
+
   // Device paths ("/var/mobile/...") mapped below the root.
   std::string host_path(const std::string& device_path) const;
 
@@ -63,6 +68,7 @@ class Process {
   ProcessOptions options_;
   void* library_ = nullptr;
   bool relaunch_requested_ = false;
+  NSInteger system_style_ = 1;
 };
 
 // The library this build made (overridable with CORVANE_LIBRARY).

@@ -1,17 +1,31 @@
-// UIStatusBar: placeholder host class; its own behaviour comes with its surface.
+// UIStatusBar: the legacy status bar. It reports its own style, keeps the
+// foreground colour it is given and lays itself out as a plain view does
+// (its glyphs are drawn from its frame and foreground colour).
 #include "sim/uikit/UIStatusBar.h"
 
 #include "sim/process/host_classes.h"
-#include "sim/uikit/UIView.h"
 
 namespace sim {
 namespace {
 
-void setForegroundColor(id, SEL, id) {}
+StatusBarObj* bar(id self) { return as<StatusBarObj>(self); }
+
+NSInteger current_style(id self, SEL) { return bar(self)->current_style; }
+void set_foreground_color(id self, SEL, id colour) {
+  bar(self)->foreground_color = colour;
+  note_view_change(self, "foregroundColor");
+}
+id foreground_color(id self, SEL) { return bar(self)->foreground_color; }
+void layout_subviews(id self, SEL cmd) {
+  send_super<void>(class_named("UIStatusBar"), self, cmd);
+}
 
 Class install() {
-  Class c = define_class<UIViewObj>("UIStatusBar", ensure_class("UIView"));
-  def(c, "setForegroundColor:", setForegroundColor);
+  Class c = define_class<StatusBarObj>("UIStatusBar", ensure_class("UIView"));
+  def(c, "currentStyle", current_style);
+  def(c, "setForegroundColor:", set_foreground_color);
+  def(c, "foregroundColor", foreground_color);
+  def(c, "layoutSubviews", layout_subviews);
   return c;
 }
 
@@ -19,6 +33,11 @@ SIM_HOST_CLASS("UIStatusBar", Layer::UIKit, install);
 
 }  // namespace
 
-id make_status_bar(bool modern, NSInteger) { return make_view(modern ? "UIStatusBar_Modern" : "UIStatusBar", CGRect{}); }
+id make_status_bar(bool modern, NSInteger style) {
+  CGRect frame = modern ? CGRect{{0, 0}, {375, 44}} : CGRect{{0, 0}, {375, 20}};
+  id b = make_view(modern ? "UIStatusBar_Modern" : "UIStatusBar", frame);
+  as<StatusBarObj>(b)->current_style = style;
+  return b;
+}
 
 }  // namespace sim

@@ -1,12 +1,23 @@
-// UIStatusBar as the host builds it.
+// UIStatusBar as the host builds it, and the instance layout it shares with
+// UIStatusBar_Modern.
 #pragma once
 
 #include "sim/runtime/runtime.h"
+#include "sim/uikit/UIView.h"
 
 namespace sim {
 
+// A status bar: a view with its own style (1: light content, white glyphs;
+// every other value dark content) and the foreground colour last given to
+// setForegroundColor:, which its time and battery glyphs are drawn in.
+struct StatusBarObj : UIViewObj {
+  NSInteger current_style = 0;
+  Strong foreground_color;  // nil until someone sets one
+};
+
 // A status bar (UIStatusBar, or UIStatusBar_Modern when `modern`) with its
-// own currentStyle.
+// own currentStyle, framed as the host frames it: 375×20 points for the
+// legacy bar, 375×44 for the modern one. Autoreleased.
 id make_status_bar(bool modern, NSInteger style);
 
 }  // namespace sim

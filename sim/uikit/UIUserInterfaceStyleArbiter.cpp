@@ -33,6 +33,7 @@
 
 #include "sim/foundation/foundation.h"
 #include "sim/process/host_classes.h"
+#include "sim/process/process.h"
 #include "sim/uikit/style.h"
 
 namespace sim {
@@ -51,10 +52,16 @@ ArbiterObj* arbiter(id self) { return as<ArbiterObj>(self); }
 Strong g_shared;
 RuntimeStopHook g_reset([] { g_shared = nullptr; });
 
+// The arbiter starts from the system's setting, which outlives a relaunch
+// of the process.
 id shared_instance(id self, SEL) {
   if (!g_shared) {
     g_shared = alloc_instance(static_cast<Class>(self));
     objc_release(g_shared);
+    if (Process* p = Process::current()) {
+      ArbiterObj* a = arbiter(g_shared);
+      a->mode = a->style = a->applied_mode = p->system_style();
+    }
   }
   return g_shared;
 }
@@ -101,6 +108,7 @@ void change_system_style(NSInteger style) {
   id a = shared_style_arbiter();
   if (!a) return;
   Strong keep = a;
+  if (Process* p = Process::current()) p->set_system_style(style);
   arbiter(a)->mode = style;
   send<void>(a, sel("userInterfaceStyleModeDidChange:"), a);
 }

@@ -1,20 +1,31 @@
 #include "surfaces/statusbar/statusbar_hooks.h"
 
+#include "surfaces/statusbar/foreground.h"
+
 namespace corvane::statusbar {
 namespace {
 
+// One slot per class and hooked method: index 0 UIStatusBar, 1
+// UIStatusBar_Modern.
 IMP g_saved_layout[2] = {};
 IMP g_saved_set_foreground[2] = {};
 
 template <int K>
 void layout_hook(id self, SEL cmd) {
   call_saved<void>(g_saved_layout[K], self, cmd);
+  after_host_layout(self);
 }
+
 template <int K>
-void dark_mode_changed(id, SEL) {}
+void dark_mode_changed(id self, SEL) {
+  refresh_foreground(self);
+}
+
+// The colour given is never used: the saved implementation receives the
+// chosen colour in its place.
 template <int K>
-void set_foreground_hook(id self, SEL cmd, id colour) {
-  call_saved<void>(g_saved_set_foreground[K], self, cmd, colour);
+void set_foreground_hook(id self, SEL cmd, id) {
+  call_saved<void>(g_saved_set_foreground[K], self, cmd, choose_foreground(self).colour);
 }
 
 template <int K>

@@ -1,0 +1,18 @@
+// SBApplication: the home screen's record of one installed application.
+#pragma once
+
+#include <string>
+
+#include "sim/runtime/runtime.h"
+
+namespace sim {
+
+struct SBApplicationObj : objc_object {
+  Strong bundle_identifier;  // an NSString, or nil
+};
+
+// A new application record (autoreleased) answering `bundle_id` to
+// bundleIdentifier.
+id make_application(const std::string& bundle_id);
+
+}  // namespace sim
