@@ -16,22 +16,27 @@ void set_foreground_color(id self, SEL, id colour) {
   note_view_change(self, "foregroundColor");
 }
 id foreground_color(id self, SEL) { return bar(self)->foreground_color; }
+// Both status bars are direct subclasses of UIView: their layout is
+// UIView's.
 void layout_subviews(id self, SEL cmd) {
-  send_super<void>(class_named("UIStatusBar"), self, cmd);
+  IMP view_layout = class_getMethodImplementation(ensure_class("UIView"), cmd);
+  reinterpret_cast<void (*)(id, SEL)>(view_layout)(self, cmd);
 }
 
-Class install() {
-  Class c = define_class<StatusBarObj>("UIStatusBar", ensure_class("UIView"));
+Class install() { return define_status_bar_class("UIStatusBar"); }
+
+SIM_HOST_CLASS("UIStatusBar", Layer::UIKit, install);
+
+}  // namespace
+
+Class define_status_bar_class(const char* name) {
+  Class c = define_class<StatusBarObj>(name, ensure_class("UIView"));
   def(c, "currentStyle", current_style);
   def(c, "setForegroundColor:", set_foreground_color);
   def(c, "foregroundColor", foreground_color);
   def(c, "layoutSubviews", layout_subviews);
   return c;
 }
-
-SIM_HOST_CLASS("UIStatusBar", Layer::UIKit, install);
-
-}  // namespace
 
 id make_status_bar(bool modern, NSInteger style) {
   CGRect frame = modern ? CGRect{{0, 0}, {375, 44}} : CGRect{{0, 0}, {375, 20}};

@@ -15,6 +15,11 @@ struct StatusBarObj : UIViewObj {
   Strong foreground_color;  // nil until someone sets one
 };
 
+// Defines one of the two status bar classes: a direct subclass of UIView
+// with methods of its own (so that a hook on one class never reaches the
+// other), as on the platform.
+Class define_status_bar_class(const char* name);
+
 // A status bar (UIStatusBar, or UIStatusBar_Modern when `modern`) with its
 // own currentStyle, framed as the host frames it: 375×20 points for the
 // legacy bar, 375×44 for the modern one. Autoreleased.

@@ -8,26 +8,7 @@
 namespace sim {
 namespace {
 
-StatusBarObj* bar(id self) { return as<StatusBarObj>(self); }
-
-NSInteger current_style(id self, SEL) { return bar(self)->current_style; }
-void set_foreground_color(id self, SEL, id colour) {
-  bar(self)->foreground_color = colour;
-  note_view_change(self, "foregroundColor");
-}
-id foreground_color(id self, SEL) { return bar(self)->foreground_color; }
-void layout_subviews(id self, SEL cmd) {
-  send_super<void>(class_named("UIStatusBar_Modern"), self, cmd);
-}
-
-Class install() {
-  Class c = define_class<StatusBarObj>("UIStatusBar_Modern", ensure_class("UIView"));
-  def(c, "currentStyle", current_style);
-  def(c, "setForegroundColor:", set_foreground_color);
-  def(c, "foregroundColor", foreground_color);
-  def(c, "layoutSubviews", layout_subviews);
-  return c;
-}
+Class install() { return define_status_bar_class("UIStatusBar_Modern"); }
 
 SIM_HOST_CLASS("UIStatusBar_Modern", Layer::UIKit, install);
 
