@@ -1,0 +1,362 @@
+#include "tools/corvane-sim/preview_scene.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "sim/foundation/plist_file.h"
+#include "sim/graphics/CoreGraphics.h"
+#include "sim/render/glyphs.h"
+#include "sim/render/renderer.h"
+#include "sim/springboard/NCNotificationShortLookView.h"
+#include "sim/springboard/SBDockView.h"
+#include "sim/springboard/SBFolderIconImageView.h"
+#include "sim/springboard/SBIconView.h"
+#include "sim/springboard/WGWidgetPlatterView.h"
+#include "sim/uikit/UIImage.h"
+#include "sim/uikit/UIStatusBar.h"
+#include "sim/uikit/UIView.h"
+#include "sim/uikit/_UIPreviewPlatterPanController.h"
+#include "sim/uikit/style.h"
+#include "tools/corvane-sim/preview_art.h"
+
+namespace corvane::cli {
+namespace {
+
+using sim::send;
+using sim::sel;
+
+constexpr const char* kSettingsDevicePath =
+    "/var/mobile/Library/Preferences/com.tallowbirch.corvane13prefs.settings.plist";
+
+constexpr double kIconPoints = 60;
+constexpr double kIconScale = 3;
+constexpr uint32_t kMaxIconSide = 4096;
+
+// Where things stand on the 375 × 812 screen, in points.
+constexpr CGRect kBannerFrame{{8, 50}, {359, 92}};
+constexpr CGRect kWidgetFrame{{8, 154}, {359, 150}};
+constexpr double kIconRowY = 326;
+constexpr double kSecondRowY = 566;
+constexpr double kPageDotsY = 694;
+constexpr double kIconColumns[] = {24, 111, 198, 285};
+// The menu's container is placed so that the raised icon stands in the
+// icon row's first column (the host puts the platter 160 points down it).
+constexpr double kMenuContainerY = kIconRowY - 160;
+constexpr double kDockIconY = 14;
+constexpr CGPoint kBannerTintProbe{220, 4};  // in the banner, above the header's icon and text
+
+void set_frame(id view, CGRect frame) { send<void>(view, sel("setFrame:"), frame); }
+
+void lay_out_view(id view) {
+  if (view) send<void>(view, sel("layoutSubviews"));
+}
+
+uint32_t big_endian(const unsigned char* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// The icon file's first bytes: the PNG signature and the image header with
+// the picture's size, checked before the picture is decoded.
+std::optional<std::string> check_icon_header(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return "cannot read icon " + path + ": no such file";
+  if (std::filesystem::is_directory(path, ec)) return "cannot read icon " + path + ": it is a folder";
+  if (!std::filesystem::is_regular_file(path, ec)) return "cannot read icon " + path + ": not a regular file";
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "cannot read icon " + path;
+  unsigned char head[24] = {};
+  in.read(reinterpret_cast<char*>(head), sizeof head);
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (in.gcount() < 8 || !std::equal(kSignature, kSignature + 8, head))
+    return "icon " + path + " is not a PNG image";
+  if (in.gcount() < 24 || std::string(reinterpret_cast<char*>(head + 12), 4) != "IHDR")
+    return "icon " + path + " is not a valid PNG image (no image header)";
+  const uint32_t w = big_endian(head + 16), h = big_endian(head + 20);
+  if (w == 0 || h == 0) return "icon " + path + " is not a valid PNG image (empty picture)";
+  if (w > kMaxIconSide || h > kMaxIconSide)
+    return "icon " + path + " is too large (" + std::to_string(w) + "x" + std::to_string(h) +
+           " pixels; at most " + std::to_string(kMaxIconSide) + " a side)";
+  return std::nullopt;
+}
+
+// The icon file as an application icon: stretched over a 60-point square
+// whatever its size, as the home screen shows icons.
+id load_icon(const std::string& path, std::string* error) {
+  char message[256] = {};
+  CGImageRef bitmap = sim_CGImageCreateWithPNGFile(path.c_str(), message, sizeof message);
+  if (!bitmap) {
+    *error = "cannot read icon " + path + ": " + message;
+    return nullptr;
+  }
+  const double side = static_cast<double>(std::max(CGImageGetWidth(bitmap), CGImageGetHeight(bitmap)));
+  id image = sim::make_image(bitmap, CGSize{kIconPoints, kIconPoints}, side / kIconPoints);
+  CGImageRelease(bitmap);
+  return image;
+}
+
+id builtin(BuiltinIcon icon) { return make_builtin_icon(icon, kIconPoints, kIconScale); }
+
+}  // namespace
+
+std::optional<std::string> check_scene_options(const SceneOptions& o) {
+  if (o.ios.major < 13 || o.ios.major > 14)
+    return "unsupported iOS version " + o.ios.text() + ": the preview simulates iOS 13.0 to 14.x";
+  if (o.settings) {
+    std::string error;
+    auto value = sim::plist::read_file(*o.settings, &error);
+    if (!value) return "cannot use settings file " + *o.settings + ": " + error;
+    if (!value->is_dictionary())
+      return "cannot use settings file " + *o.settings + ": it holds a property list that is not a dictionary";
+  }
+  if (o.icon)
+    if (auto e = check_icon_header(*o.icon)) return e;
+  return std::nullopt;
+}
+
+std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, std::string* error) {
+  if (auto e = check_scene_options(options)) {
+    *error = *e;
+    return nullptr;
+  }
+  std::unique_ptr<PreviewScene> scene(new PreviewScene);
+  scene->session_ = std::make_unique<Session>(std::nullopt);
+  Session& s = *scene->session_;
+  sim::ProcessOptions po = s.options();  // the home-screen process
+  po.ios = {options.ios.major, options.ios.minor, options.ios.patch};
+  if (auto e = s.reconfigure(po)) {
+    *error = "cannot start the simulated home screen: " + *e;
+    return nullptr;
+  }
+  if (options.settings) {
+    // The file's own bytes go in place, as the settings pane would leave them.
+    std::ifstream in(*options.settings, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    const std::string target = s.process().host_path(kSettingsDevicePath);
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
+    std::string write_error;
+    if (!in || !sim::plist::write_atomically(target, bytes.str(), &write_error)) {
+      *error = "cannot use settings file " + *options.settings + ": " +
+               (write_error.empty() ? std::string("cannot read it") : write_error);
+      return nullptr;
+    }
+  }
+  s.process().load_library();
+
+  sim::AutoreleasePool pool;
+  // The scene starts in the light style, reached through the host's own path.
+  sim::change_system_style(1);
+  scene->style_ = 1;
+  id custom = nullptr;
+  if (options.icon) {
+    custom = load_icon(*options.icon, error);
+    if (!custom) return nullptr;
+  }
+  scene->make_objects(custom ? custom : builtin(BuiltinIcon::Chat), custom ? custom : builtin(BuiltinIcon::Agenda),
+                      custom ? custom : builtin(BuiltinIcon::Garden));
+  scene->lay_out();
+  return scene;
+}
+
+PreviewScene::~PreviewScene() {
+  // The objects go before the process that made them.
+  status_bar_ = banner_ = widget_ = platter_ = dock_ = folder_icon_ = nullptr;
+  home_icons_.clear();
+  session_.reset();
+}
+
+void PreviewScene::make_status_bar() {
+  // The home screen shows light glyphs (the bar's style 1) in the dark style
+  // and dark ones in the light style.
+  status_bar_ = sim::make_status_bar(true, style_ == 2 ? 1 : 0);
+}
+
+void PreviewScene::make_objects(id banner_icon, id widget_icon, id menu_icon) {
+  make_status_bar();
+  banner_ = sim::make_banner(banner_icon, kBannerFrame, true);
+  widget_ = sim::make_widget(widget_icon, kWidgetFrame);
+
+  // The icon row the menu is raised from: the raised icon is the platter's.
+  const BuiltinIcon row[] = {BuiltinIcon::Weather, BuiltinIcon::Notes, BuiltinIcon::Music};
+  for (size_t i = 0; i < 3; ++i) {
+    id icon = sim::make_icon_view(builtin(row[i]));
+    set_frame(icon, CGRect{{kIconColumns[i + 1], kIconRowY}, {kIconPoints, kIconPoints}});
+    home_icons_.emplace_back(icon);
+  }
+  const BuiltinIcon second[] = {BuiltinIcon::Clock, BuiltinIcon::Books, BuiltinIcon::Pin, BuiltinIcon::Tiles};
+  for (size_t i = 0; i < 4; ++i) {
+    id icon = sim::make_icon_view(builtin(second[i]));
+    set_frame(icon, CGRect{{kIconColumns[i], kSecondRowY}, {kIconPoints, kIconPoints}});
+    home_icons_.emplace_back(icon);
+  }
+  platter_ = sim::make_platter_controller(menu_icon, 3, true);
+  if (id container = private_part(platter_, "containerView")) {
+    CGRect f = send<CGRect>(container, sel("frame"));
+    f.origin = CGPoint{0, kMenuContainerY};
+    set_frame(container, f);
+  }
+
+  dock_ = sim::make_dock();
+  const CGRect dock = send<CGRect>(dock_, sel("frame"));
+  const double gap = (dock.size.width - 4 * kIconPoints) / 5;
+  const BuiltinIcon docked[] = {BuiltinIcon::Call, BuiltinIcon::Post, BuiltinIcon::Lens};
+  for (size_t i = 0; i < 3; ++i) {
+    id icon = sim::make_icon_view(builtin(docked[i]));
+    set_frame(icon, CGRect{{gap + static_cast<double>(i) * (kIconPoints + gap), kDockIconY}, {kIconPoints, kIconPoints}});
+    sim::add_subview(dock_, icon);
+  }
+  folder_icon_ = sim::make_folder_icon();
+  set_frame(folder_icon_, CGRect{{gap + 3 * (kIconPoints + gap), kDockIconY}, {kIconPoints, kIconPoints}});
+  sim::add_subview(dock_, folder_icon_);
+}
+
+// Every object's layout pass, by message, as the host runs them.
+void PreviewScene::lay_out() {
+  sim::AutoreleasePool pool;
+  lay_out_view(status_bar_);
+  for (id icon : home_icons_) lay_out_view(icon);
+  lay_out_view(dock_);
+  const std::vector<sim::Strong> docked = sim::as<sim::UIViewObj>(dock_.get())->subviews;
+  for (id icon : docked) lay_out_view(icon);
+  lay_out_view(widget_);
+  lay_out_view(banner_);
+  if (platter_) {
+    send<void>(platter_, sel("viewDidLayoutSubviews"));
+    lay_out_view(private_part(platter_, "platterView"));
+  }
+}
+
+void PreviewScene::switch_style(NSInteger style) {
+  sim::AutoreleasePool pool;
+  sim::change_system_style(style);
+  style_ = style;
+  make_status_bar();
+  lay_out();
+}
+
+sim::render::Surface PreviewScene::render(double scale) const {
+  sim::render::Surface surface(static_cast<int>(std::lround(kScreenWidth * scale)),
+                               static_cast<int>(std::lround(kScreenHeight * scale)));
+  if (!surface.ok()) return surface;
+  cairo_t* cr = cairo_create(surface.get());
+  cairo_scale(cr, scale, scale);
+  const bool dark = sim::system_style() == 2;
+  draw_wallpaper(cr, kScreenWidth, kScreenHeight, dark);
+  draw_page_dots(cr, kScreenWidth / 2, kPageDotsY, 3, dark);
+  for (id icon : home_icons_) sim::render::draw_view(cr, icon);
+  sim::render::draw_view(cr, dock_);
+  sim::render::draw_view(cr, widget_);
+  if (platter_) sim::render::draw_view(cr, private_part(platter_, "containerView"));
+  sim::render::draw_view(cr, banner_);
+  sim::render::draw_view(cr, status_bar_);
+  cairo_destroy(cr);
+  return surface;
+}
+
+CGPoint PreviewScene::banner_tint_probe() const {
+  CGRect f = send<CGRect>(banner_, sel("frame"));
+  return CGPoint{f.origin.x + kBannerTintProbe.x, f.origin.y + kBannerTintProbe.y};
+}
+
+CGRect PreviewScene::dock_frame() const { return send<CGRect>(dock_, sel("frame")); }
+
+// --- the picture ---------------------------------------------------------------
+
+namespace {
+
+constexpr double kMargin = 36;
+constexpr double kGap = 56;
+constexpr double kCaptionHeight = 84;
+constexpr double kPhoneWidth = kScreenWidth + 2 * kBezel;
+constexpr double kPhoneHeight = kScreenHeight + 2 * kBezel;
+
+// The settings file as the caption names it: the path as given, or, when
+// that is too long, its last part.
+std::string settings_caption(cairo_t* cr, const std::string& label, const sim::render::TextStyle& style,
+                             double room) {
+  std::string text = "settings: " + label;
+  if (sim::render::text_width(cr, text, style) <= room) return text;
+  std::string name = std::filesystem::path(label).filename().string();
+  return "settings: \xE2\x80\xA6/" + name;
+}
+
+void paint_screen(cairo_t* cr, const sim::render::Surface& screen, double x, double y, double scale) {
+  cairo_save(cr);
+  sim::render::rounded_rect_path(cr, x, y, kScreenWidth, kScreenHeight, kScreenCornerRadius);
+  cairo_clip(cr);
+  cairo_translate(cr, x, y);
+  cairo_scale(cr, 1 / scale, 1 / scale);
+  cairo_set_source_surface(cr, screen.get(), 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  cairo_paint(cr);
+  cairo_restore(cr);
+}
+
+}  // namespace
+
+PreviewGeometry preview_geometry() {
+  PreviewGeometry g;
+  g.width = static_cast<int>(std::lround((2 * kMargin + 2 * kPhoneWidth + kGap) * kPreviewScale));
+  g.height = static_cast<int>(std::lround((kMargin + kPhoneHeight + kCaptionHeight) * kPreviewScale));
+  for (int i = 0; i < 2; ++i) {
+    const double x = kMargin + i * (kPhoneWidth + kGap) + kBezel, y = kMargin + kBezel;
+    (i == 0 ? g.light_screen : g.dark_screen) =
+        CGRect{{x * kPreviewScale, y * kPreviewScale}, {kScreenWidth * kPreviewScale, kScreenHeight * kPreviewScale}};
+  }
+  return g;
+}
+
+PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios) {
+  const double scale = kPreviewScale;
+  if (scene.style() != 1) scene.switch_style(1);
+  sim::render::Surface light = scene.render(scale);
+  scene.switch_style(2);
+  sim::render::Surface dark = scene.render(scale);
+
+  PreviewPicture picture;
+  picture.geometry = preview_geometry();
+  const PreviewGeometry& g = picture.geometry;
+  picture.image = sim::render::Surface(g.width, g.height);
+  if (!picture.image.ok() || !light.ok() || !dark.ok()) return picture;
+
+  cairo_t* cr = cairo_create(picture.image.get());
+  cairo_scale(cr, scale, scale);
+  cairo_pattern_t* backdrop = cairo_pattern_create_linear(0, 0, 0, g.height / scale);
+  cairo_pattern_add_color_stop_rgb(backdrop, 0, 0.945, 0.945, 0.96);
+  cairo_pattern_add_color_stop_rgb(backdrop, 1, 0.86, 0.865, 0.89);
+  cairo_set_source(cr, backdrop);
+  cairo_paint(cr);
+  cairo_pattern_destroy(backdrop);
+
+  struct Half {
+    const sim::render::Surface* screen;
+    const char* name;
+    CGRect where;
+  };
+  const Half halves[] = {{&light, "Light", g.light_screen}, {&dark, "Dark", g.dark_screen}};
+  for (const Half& h : halves) {
+    const double x = h.where.origin.x / scale, y = h.where.origin.y / scale;
+    draw_phone_body(cr, x, y, kScreenWidth, kScreenHeight);
+    paint_screen(cr, *h.screen, x, y, scale);
+    draw_phone_overlays(cr, x, y, kScreenWidth);
+
+    const double centre = x + kScreenWidth / 2;
+    const double below = y + kScreenHeight + kBezel;
+    sim::render::TextStyle title{22, true, {0.11, 0.11, 0.12, 1}, sim::render::Align::Centre};
+    sim::render::TextStyle detail{14, false, {0.33, 0.33, 0.37, 1}, sim::render::Align::Centre};
+    sim::render::draw_text(cr, h.name, centre, below + 38, title);
+    std::string line = "iOS " + ios.text() + "  \xC2\xB7  ";
+    line += settings_caption(cr, settings_label, detail, kPhoneWidth - sim::render::text_width(cr, line, detail));
+    sim::render::draw_text(cr, line, centre, below + 62, detail, kPhoneWidth);
+  }
+  cairo_destroy(cr);
+  return picture;
+}
+
+}  // namespace corvane::cli

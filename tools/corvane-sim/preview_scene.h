@@ -1,0 +1,97 @@
+// The preview's scene: a phone-sized screen of the simulated home screen
+// with the library loaded, built through the host as a script would build
+// it, and the picture of it in the light and the dark style side by side.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/render/surface.h"
+#include "tools/corvane-sim/literals.h"
+#include "tools/corvane-sim/session.h"
+
+namespace corvane::cli {
+
+inline constexpr double kScreenWidth = 375;
+inline constexpr double kScreenHeight = 812;
+inline constexpr double kPreviewScale = 2;  // pixels per point of the preview picture
+
+struct SceneOptions {
+  std::optional<std::string> settings;  // a property-list file used as the settings file
+  std::optional<std::string> icon;      // a PNG used as the app icon of banner, widget and menu
+  IosVersion ios;
+};
+
+// Checks the options as the preview takes them: a system version from 13.0
+// up to (not including) 15, a settings file that holds a property-list
+// dictionary, an icon that is a readable PNG of at most 4096 pixels a side.
+// The message names the file or value at fault.
+std::optional<std::string> check_scene_options(const SceneOptions& options);
+
+class PreviewScene {
+ public:
+  // Boots a home-screen process in a temporary root, puts the settings file
+  // in place, loads the library, makes the scene's objects with the host's
+  // factories and lays them out by message, in the light style. nullptr,
+  // with a message, for options check_scene_options refuses.
+  static std::unique_ptr<PreviewScene> build(const SceneOptions& options, std::string* error);
+  ~PreviewScene();
+
+  // The system style changes through the host's own arbiter path (1 light,
+  // 2 dark), then the host lays every object out again.
+  void switch_style(NSInteger style);
+  NSInteger style() const { return style_; }
+
+  // The screen as it stands, `scale` pixels per point: the wallpaper, then
+  // every object of the scene from back to front.
+  sim::render::Surface render(double scale) const;
+
+  Session& session() { return *session_; }
+  id status_bar() const { return status_bar_; }
+  id banner() const { return banner_; }
+  id widget() const { return widget_; }
+  id platter_controller() const { return platter_; }
+  id dock() const { return dock_; }
+  id folder_icon() const { return folder_icon_; }
+
+  // A point of the banner's header strip, in screen points, where only the
+  // header tint view and what lies behind it show: clear of the icon and
+  // the header's text.
+  CGPoint banner_tint_probe() const;
+  // Where the dock lies on the screen, in points.
+  CGRect dock_frame() const;
+
+ private:
+  PreviewScene() = default;
+  void make_objects(id banner_icon, id widget_icon, id menu_icon);
+  void make_status_bar();
+  void lay_out();
+
+  std::unique_ptr<Session> session_;
+  NSInteger style_ = 1;
+  sim::Strong status_bar_, banner_, widget_, platter_, dock_, folder_icon_;
+  std::vector<sim::Strong> home_icons_;  // icon views on the home screen, in front of the wallpaper
+};
+
+// Where things lie in the preview picture, in pixels.
+struct PreviewGeometry {
+  int width = 0, height = 0;
+  CGRect light_screen{}, dark_screen{};
+};
+PreviewGeometry preview_geometry();
+
+// The picture: the light and the dark screen side by side in phones, each
+// captioned with its style, the system version and the settings file used.
+struct PreviewPicture {
+  sim::render::Surface image;
+  PreviewGeometry geometry;
+};
+
+// Renders the scene in the light style, switches the host to dark and
+// renders it again, then lays both out in one picture. `settings_label`
+// names the settings file ("defaults" when there is none).
+PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios);
+
+}  // namespace corvane::cli
