@@ -55,6 +55,8 @@ TEST(CliArgs, PreviewReadsItsOptions) {
 
     EXPECT_EQ(parse({"preview", "-oshot.png"}).preview.output, "shot.png");
     EXPECT_EQ(parse({"preview", "--output=a.png", "--ios=14"}).preview.ios, (IosVersion{14, 0, 0}));
+    EXPECT_EQ(parse({"preview", "--scale", "1"}).preview.scale, 1.0);
+    EXPECT_EQ(parse({"preview"}).preview.scale, 2.0);
 }
 
 TEST(CliArgs, HelpGoesToStandardOutputWithStatusZero) {
@@ -101,6 +103,8 @@ TEST(CliArgs, UsageErrorsGoToStandardErrorWithStatusTwo) {
         {{"preview", "-o"}, "preview: option '-o' needs a value", "Usage: corvane-sim preview"},
         {{"preview", "--ios", "fourteen"}, "preview: invalid iOS version 'fourteen'", "Usage: corvane-sim preview"},
         {{"preview", "--ios", "14.4.2.1"}, "invalid iOS version '14.4.2.1'", "Try 'corvane-sim preview --help'"},
+        {{"preview", "--scale", "0"}, "--scale takes a number from 0.5 to 4, not '0'", "Usage: corvane-sim preview"},
+        {{"preview", "--scale", "big"}, "--scale takes a number from 0.5 to 4", "Usage: corvane-sim preview"},
         {{"preview", "--root", "x"}, "preview: unknown option '--root'", "Usage: corvane-sim preview"},
     };
     for (const auto& c : cases) {

@@ -135,7 +135,7 @@ CliCommand parse_run(std::span<const std::string_view> args) {
 
 CliCommand parse_preview(std::span<const std::string_view> args) {
     if (wants_help(args)) return show(preview_help());
-    static constexpr std::string_view kValued[] = {"-o", "--output", "--settings", "--icon", "--ios"};
+    static constexpr std::string_view kValued[] = {"-o", "--output", "--settings", "--icon", "--ios", "--scale"};
     CliCommand c;
     c.action = CliCommand::Action::Preview;
     ArgWalker walk("preview", args);
@@ -148,6 +148,11 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
             c.preview.settings = std::string(item.value);
         } else if (item.name == "--icon") {
             c.preview.icon = std::string(item.value);
+        } else if (item.name == "--scale") {
+            auto scale = parse_number(item.value);
+            if (!scale || !(*scale >= 0.5 && *scale <= 4))
+                return usage_error("preview", "--scale takes a number from 0.5 to 4, not '" + std::string(item.value) + "'");
+            c.preview.scale = *scale;
         } else {
             auto version = parse_ios_version(item.value);
             if (!version) return usage_error("preview", version.error);

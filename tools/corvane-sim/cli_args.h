@@ -27,6 +27,7 @@ struct PreviewOptions {
     std::optional<std::string> settings;         // --settings FILE.plist; empty: default settings
     std::optional<std::string> icon;             // --icon FILE.png; empty: built-in icons
     IosVersion ios;                              // --ios VERSION, default 13.7
+    double scale = 2;                            // --scale N: pixels per point, 0.5 to 4
 };
 
 struct CliCommand {

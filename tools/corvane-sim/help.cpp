@@ -8,7 +8,7 @@ constexpr std::string_view kRunSynopsis = "corvane-sim run SCRIPT [--root DIR]";
 // the continuation line lines up under the first option.
 constexpr std::string_view kPreviewSynopsis =
     "corvane-sim preview [-o FILE.png] [--settings FILE.plist]\n"
-    "                           [--icon FILE.png] [--ios VERSION]";
+    "                           [--icon FILE.png] [--ios VERSION] [--scale N]";
 
 constexpr std::string_view kRunBody = R"(
 Runs one simulated process with the library loaded, driven by SCRIPT ("-"
@@ -90,11 +90,16 @@ and built-in icons.
 Options:
   -o, --output FILE.png    where to write (default corvane-preview.png)
   --settings FILE.plist    a settings file (XML or binary property list)
-  --icon FILE.png          an icon to use instead of the built-in ones
-  --ios VERSION            system version: 13.7 (default), 14.0, 14.4.2
+  --icon FILE.png          an app icon for the banner, widget and menu
+                           (any size up to 4096 pixels a side)
+  --ios VERSION            system version, 13.0 to 14.x: 13.7 (default),
+                           14.0, 14.4.2
+  --scale N                pixels per point, 0.5 to 4 (default 2)
   -h, --help               show this help
 
-Exit status: 0 on success, 2 for a usage error.
+Exit status: 0 on success; 2 for a usage error or bad input (an unreadable
+or invalid --settings or --icon file, --ios outside 13.0 to 14.x, an -o file
+that cannot be written). No partial picture is left behind.
 )";
 
 }  // namespace

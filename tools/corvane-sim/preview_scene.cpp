@@ -300,27 +300,27 @@ void paint_screen(cairo_t* cr, const sim::render::Surface& screen, double x, dou
 
 }  // namespace
 
-PreviewGeometry preview_geometry() {
+PreviewGeometry preview_geometry(double scale) {
   PreviewGeometry g;
-  g.width = static_cast<int>(std::lround((2 * kMargin + 2 * kPhoneWidth + kGap) * kPreviewScale));
-  g.height = static_cast<int>(std::lround((kMargin + kPhoneHeight + kCaptionHeight) * kPreviewScale));
+  g.width = static_cast<int>(std::lround((2 * kMargin + 2 * kPhoneWidth + kGap) * scale));
+  g.height = static_cast<int>(std::lround((kMargin + kPhoneHeight + kCaptionHeight) * scale));
   for (int i = 0; i < 2; ++i) {
     const double x = kMargin + i * (kPhoneWidth + kGap) + kBezel, y = kMargin + kBezel;
     (i == 0 ? g.light_screen : g.dark_screen) =
-        CGRect{{x * kPreviewScale, y * kPreviewScale}, {kScreenWidth * kPreviewScale, kScreenHeight * kPreviewScale}};
+        CGRect{{x * scale, y * scale}, {kScreenWidth * scale, kScreenHeight * scale}};
   }
   return g;
 }
 
-PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios) {
-  const double scale = kPreviewScale;
+PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios,
+                               double scale) {
   if (scene.style() != 1) scene.switch_style(1);
   sim::render::Surface light = scene.render(scale);
   scene.switch_style(2);
   sim::render::Surface dark = scene.render(scale);
 
   PreviewPicture picture;
-  picture.geometry = preview_geometry();
+  picture.geometry = preview_geometry(scale);
   const PreviewGeometry& g = picture.geometry;
   picture.image = sim::render::Surface(g.width, g.height);
   if (!picture.image.ok() || !light.ok() || !dark.ok()) return picture;

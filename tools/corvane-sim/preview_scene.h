@@ -80,7 +80,7 @@ struct PreviewGeometry {
   int width = 0, height = 0;
   CGRect light_screen{}, dark_screen{};
 };
-PreviewGeometry preview_geometry();
+PreviewGeometry preview_geometry(double scale = kPreviewScale);
 
 // The picture: the light and the dark screen side by side in phones, each
 // captioned with its style, the system version and the settings file used.
@@ -92,6 +92,7 @@ struct PreviewPicture {
 // Renders the scene in the light style, switches the host to dark and
 // renders it again, then lays both out in one picture. `settings_label`
 // names the settings file ("defaults" when there is none).
-PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios);
+PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios,
+                               double scale = kPreviewScale);
 
 }  // namespace corvane::cli

@@ -136,7 +136,8 @@ int run_preview(const PreviewOptions& options, std::ostream& out, std::ostream& 
     err << "corvane-sim: " << error << "\n";
     return 2;
   }
-  PreviewPicture picture = compose_preview(*scene, options.settings ? *options.settings : "defaults", options.ios);
+  PreviewPicture picture = compose_preview(*scene, options.settings ? *options.settings : "defaults", options.ios,
+                                           options.scale);
   scene.reset();
   if (!file.commit_png(picture.image, &error)) {
     err << "corvane-sim: " << error << "\n";
