@@ -79,15 +79,24 @@ void detach(id child) {
   view(child)->superview = nullptr;
 }
 
+// Whether `v` is `ancestor` or lies inside it.
+bool is_within(id v, id ancestor) {
+  for (id at = v; at; at = view(at)->superview)
+    if (at == ancestor) return true;
+  return false;
+}
+
 // Adds at the front (the end of the list); a view already elsewhere moves.
+// A view cannot take itself or one of its ancestors: that would make a
+// cycle, which the platform refuses too.
 void add_subview_m(id self, SEL, id child) {
-  if (!child || child == self) return;
+  if (!child || is_within(self, child)) return;
   detach(child);
   view(self)->subviews.emplace_back(child);
   view(child)->superview = self;
 }
 void insert_subview_at(id self, SEL, id child, NSInteger index) {
-  if (!child || child == self) return;
+  if (!child || is_within(self, child)) return;
   detach(child);
   auto& list = view(self)->subviews;
   size_t at = std::min<size_t>(static_cast<size_t>(std::max<NSInteger>(index, 0)), list.size());
