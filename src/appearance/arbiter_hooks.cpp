@@ -2,6 +2,7 @@
 
 #include "entry/names.h"
 #include "entry/signals.h"
+#include "surfaces/host_style.h"
 #include "entry/state.h"
 
 namespace corvane::appearance {
@@ -44,7 +45,7 @@ void broadcast_dark_state(bool dark) {
 // After the arbiter has recomputed its style: record it, then re-theme.
 void report_current_style(id arbiter) {
   NSInteger style = msg<NSInteger>(arbiter, CV_SEL("currentStyle"));
-  msg<void>(arbiter, CV_SEL("darkModeChanged:"), (BOOL)(style == 2));
+  msg<void>(arbiter, CV_SEL("darkModeChanged:"), (BOOL)(style == kDarkStyle));
   post_local(names::kRethemeSignal, arbiter);
 }
 
@@ -61,7 +62,7 @@ void mode_hook(id self, SEL cmd, id sender) {
 void log_hook(id self, SEL cmd, NSInteger new_mode, NSInteger old_mode, NSInteger new_style,
               NSInteger old_style, id reason) {
   call_saved<void>(g_saved_log, self, cmd, new_mode, old_mode, new_style, old_style, reason);
-  msg<void>(self, CV_SEL("darkModeChanged:"), (BOOL)(new_style == 2));
+  msg<void>(self, CV_SEL("darkModeChanged:"), (BOOL)(new_style == kDarkStyle));
 }
 
 // Added darkModeChanged: (v@:B).

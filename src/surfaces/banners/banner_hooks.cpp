@@ -51,7 +51,7 @@ void dark_branch(void* banner) { paint(static_cast<id>(banner), false); }
 
 void after_host_layout(id banner) {
   if (settings.forceLightNotifications)
-    msg<void>(banner, CV_SEL("setOverrideUserInterfaceStyle:"), kLightStyle);
+    force_light_style(banner);
   if (!settings.notifications) return;
   register_once(banner);
   id tint = header_tint_view_made_once(banner);

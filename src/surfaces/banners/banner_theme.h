@@ -2,7 +2,7 @@
 // layout, and updateNotificationTheme.
 #pragma once
 
-#include "surfaces/banners/theme_fill.h"
+#include "surfaces/theme_fill.h"
 
 namespace corvane::banners {
 

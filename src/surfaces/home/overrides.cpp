@@ -1,34 +1,23 @@
 #include "surfaces/home/overrides.h"
 
 #include "entry/settings.h"
+#include "surfaces/host_style.h"
 
 namespace corvane::home {
-namespace {
-
-void pin_light(id view) {
-  msg<void>(view, CV_SEL("setOverrideUserInterfaceStyle:"), kLightStyle);
-}
-
-NSInteger system_style() {
-  id arbiter = msg<id>(cls("UIUserInterfaceStyleArbiter"), CV_SEL("sharedInstance"));
-  return msg<NSInteger>(arbiter, CV_SEL("currentStyle"));
-}
-
-}  // namespace
 
 void pin_dock_background(id dock) {
   if (!settings.forceLightDock) return;
-  pin_light(msg<id>(dock, CV_SEL("valueForKey:"), CV_STR("_backgroundView")));
+  force_light_style(msg<id>(dock, CV_SEL("valueForKey:"), CV_STR("_backgroundView")));
 }
 
 void pin_folder_view(id folder_view) {
   if (!settings.forceLightFolders) return;
-  pin_light(folder_view);
+  force_light_style(folder_view);
 }
 
 id launch_view_for(id zoom_view) {
   if (!settings.hijackSnap) return zoom_view;
-  if (system_style() != kDarkStyle) return zoom_view;
+  if (current_system_style() != kDarkStyle) return zoom_view;
   // A nil zoom view gives the cover a zero frame.
   id cover = msg<id>(msg<id>(cls("UIView"), CV_SEL("alloc")), CV_SEL("init"));
   msg<void>(cover, CV_SEL("setBackgroundColor:"), msg<id>(cls("UIColor"), CV_SEL("blackColor")));

@@ -7,10 +7,6 @@
 
 namespace corvane::home {
 
-// The host's light interface style, the only value the overrides pass.
-inline constexpr NSInteger kLightStyle = 1;
-inline constexpr NSInteger kDarkStyle = 2;
-
 // With forceLightDock, the dock's private background view (looked up afresh
 // by key) is pinned light; the dock view itself never is.
 void pin_dock_background(id dock);

@@ -4,6 +4,7 @@
 #include "entry/properties.h"
 #include "entry/settings.h"
 #include "entry/signals.h"
+#include "surfaces/host_style.h"
 
 namespace corvane::platter {
 namespace {
@@ -12,20 +13,12 @@ constexpr double kMenuCornerRadius = 14.0;
 constexpr double kBackingAlpha = 0.4;
 constexpr double kLightBackingWhite = 0.8;
 constexpr double kDarkBackingWhite = 0.2;
-constexpr NSInteger kLightStyle = 1;
-constexpr NSInteger kDarkStyle = 2;
 
 // The host's private subview held in an instance variable, or nil.
 id part(id owner, id key) { return msg<id>(owner, CV_SEL("valueForKey:"), key); }
 
 bool answers(id obj, SEL selector) {
   return msg<BOOL>(obj, CV_SEL("respondsToSelector:"), selector);
-}
-
-// The system style, asked of the arbiter afresh at every test.
-NSInteger current_style() {
-  id arbiter = msg<id>(cls("UIUserInterfaceStyleArbiter"), CV_SEL("sharedInstance"));
-  return msg<NSInteger>(arbiter, CV_SEL("currentStyle"));
 }
 
 id collapsed_view(id controller) {
@@ -70,7 +63,7 @@ void subscribe_to_retheme(id controller) {
 
 void lay_grey_backing(id menu_group, id menu_background) {
   msg<void>(menu_background, CV_SEL("setHidden:"), (BOOL) true);
-  double white = current_style() == kLightStyle ? kLightBackingWhite : kDarkBackingWhite;
+  double white = current_system_style() == kLightStyle ? kLightBackingWhite : kDarkBackingWhite;
   set_background(menu_group,
                  msg<id>(cls("UIColor"), CV_SEL("colorWithWhite:alpha:"), white, kBackingAlpha));
 }
@@ -82,9 +75,9 @@ void round_menu_corners(id menu_group) {
 
 void tint_menu_group(id controller, id menu_group) {
   SEL derivation;
-  if (settings.lightColorTint && current_style() == kLightStyle)
+  if (settings.lightColorTint && current_system_style() == kLightStyle)
     derivation = CV_SEL("lighterColorForColor:");
-  else if (settings.darkColorTint && current_style() == kDarkStyle)
+  else if (settings.darkColorTint && current_system_style() == kDarkStyle)
     derivation = CV_SEL("darkerColorForColor:");
   else
     return;
@@ -95,7 +88,7 @@ void tint_menu_group(id controller, id menu_group) {
 
 void tint_menu_background_children(id controller, id menu_background) {
   SEL derivation;
-  if (settings.darkColorTint && current_style() == kDarkStyle)
+  if (settings.darkColorTint && current_system_style() == kDarkStyle)
     derivation = CV_SEL("darkerColorForColor:");
   else if (settings.lightColorTint)
     derivation = CV_SEL("lighterColorForColor:");

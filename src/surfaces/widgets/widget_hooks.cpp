@@ -54,7 +54,7 @@ void lay_out_header_tint_view(id widget) {
 
 void after_host_layout(id widget) {
   if (settings.forceLightWidget)
-    msg<void>(widget, CV_SEL("setOverrideUserInterfaceStyle:"), kLightStyle);
+    force_light_style(widget);
   if (!settings.widgets) return;
   register_once(widget);
   lay_out_header_tint_view(widget);

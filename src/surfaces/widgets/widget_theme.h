@@ -2,7 +2,7 @@
 // updateWidgetTheme.
 #pragma once
 
-#include "surfaces/banners/theme_fill.h"
+#include "surfaces/theme_fill.h"
 
 namespace corvane::widgets {
 

@@ -1,11 +1,6 @@
-#include "surfaces/banners/theme_fill.h"
+#include "surfaces/theme_fill.h"
 
 namespace corvane {
-
-NSInteger current_system_style() {
-  id arbiter = msg<id>(cls("UIUserInterfaceStyleArbiter"), CV_SEL("sharedInstance"));
-  return msg<NSInteger>(arbiter, CV_SEL("currentStyle"));
-}
 
 id first_header_icon(id owner) {
   id header = msg<id>(owner, CV_SEL("valueForKey:"), CV_STR("_headerContentView"));

@@ -6,6 +6,7 @@
 
 #include "entry/settings_values.h"
 #include "platform/platform.h"
+#include "surfaces/host_style.h"
 
 namespace corvane {
 
@@ -22,16 +23,11 @@ struct Fill {
   static constexpr Fill grey(double white, double alpha) { return {FillKind::White, white, alpha}; }
 };
 
-// The style value that selects the light branch; every other style (dark,
+// Only the light style selects the light branch; every other style (dark,
 // unspecified) takes the dark branch unless light is forced.
-inline constexpr NSInteger kLightStyle = 1;
-
 constexpr bool takes_light_branch(NSInteger style, bool force_light) {
   return style == kLightStyle || force_light;
 }
-
-// The system's current interface style, asked of the host's style arbiter.
-NSInteger current_system_style();
 
 // The first image of the owner's header (element 0 of the icons of its
 // "_headerContentView"), or nil when the header shows no icon. The empty
