@@ -2,8 +2,8 @@
 
 #include "entry/names.h"
 #include "entry/signals.h"
-#include "surfaces/host_style.h"
 #include "entry/state.h"
+#include "surfaces/host_style.h"
 
 namespace corvane::appearance {
 namespace {
