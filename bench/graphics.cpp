@@ -1,7 +1,7 @@
 // Drawing costs of the simulated CoreGraphics: the icon-sized identity draw
-// that the host repeats in every layout pass, large identity and scaled
-// draws, and whole images reduced to one pixel, beside a plain read of the
-// same bytes for reference.
+// that the host repeats in every layout pass, icons reduced to their point
+// size from 2x and 3x, large identity and scaled draws, and whole images
+// reduced to one pixel, beside a plain read of the same bytes for reference.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -71,6 +71,41 @@ BENCHMARK(BM_Identity1024)->Unit(benchmark::kMicrosecond);
 // The icon sampled at its point size: a 3x image reduced to 40 x 40.
 void BM_Scale120To40(benchmark::State& state) { DrawInto(state, 120, 40, kCGImageAlphaPremultipliedLast); }
 BENCHMARK(BM_Scale120To40)->Unit(benchmark::kMicrosecond);
+
+// The same at 2x, and both into a cleared context each time, as the library
+// samples them (the draws above composite over what the previous one left).
+void BM_Scale80To40(benchmark::State& state) { DrawInto(state, 80, 40, kCGImageAlphaPremultipliedLast); }
+BENCHMARK(BM_Scale80To40)->Unit(benchmark::kMicrosecond);
+
+// Draws an image of `from` pixels into a cleared `to` x `to` context over and
+// over.
+void DrawIntoCleared(benchmark::State& state, size_t from, size_t to, uint32_t info) {
+  CGImageRef image = MakeIcon(from);
+  CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
+  std::vector<uint8_t> buffer(to * to * 4);
+  CGContextRef ctx = CGBitmapContextCreate(buffer.data(), to, to, 8, to * 4, rgb, info);
+  const CGRect rect = CGRectMake(0, 0, double(to), double(to));
+  for (auto _ : state) {
+    std::memset(buffer.data(), 0, buffer.size());
+    CGContextDrawImage(ctx, rect, image);
+    benchmark::DoNotOptimize(buffer.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(from * from * 4));
+  CGContextRelease(ctx);
+  CGColorSpaceRelease(rgb);
+  CGImageRelease(image);
+}
+
+void BM_Scale120To40_Cleared(benchmark::State& state) {
+  DrawIntoCleared(state, 120, 40, kCGImageAlphaPremultipliedLast);
+}
+BENCHMARK(BM_Scale120To40_Cleared)->Unit(benchmark::kMicrosecond);
+
+void BM_Scale80To40_Cleared(benchmark::State& state) {
+  DrawIntoCleared(state, 80, 40, kCGImageAlphaPremultipliedLast);
+}
+BENCHMARK(BM_Scale80To40_Cleared)->Unit(benchmark::kMicrosecond);
 
 void BM_Scale120To1(benchmark::State& state) {
   DrawInto(state, 120, 1, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big);

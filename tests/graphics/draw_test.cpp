@@ -418,3 +418,208 @@ TEST(DrawImage, DoesNothingWithoutContextImageOrArea) {
   CGContextDrawImage(ctx.get(), CGRectMake(4, 4, -4, -4), image.get());
   EXPECT_TRUE(AllPixelsAre(ctx.get(), {10, 20, 30, 255}));
 }
+
+namespace {
+
+// Round to nearest by adding 0.5 and truncating, saturating to 0..255.
+uint8_t RoundToByte(double v) { return uint8_t(std::min(std::max(v + 0.5, 0.0), 255.0)); }
+
+// The resampling arithmetic for a destination pixel that covers whole source
+// pixels, kx x ky of them starting at (x0, y0): each row's sum taken exactly
+// and scaled by 1/kx, the rows scaled by 1/ky and added in order, then
+// source-over in doubles onto `below` (R, G, B, A; alpha read as 255 for a
+// padding byte) and rounded once.
+RGBA WholeBlockExpectation(const std::vector<uint8_t>& src, size_t iw, size_t x0, size_t y0, size_t kx, size_t ky,
+                           RGBA below, bool skip) {
+  const double sx = 1.0 / double(kx), sy = 1.0 / double(ky);
+  double acc[4] = {0, 0, 0, 0};
+  for (size_t j = 0; j < ky; ++j) {
+    for (int ch = 0; ch < 4; ++ch) {
+      uint64_t sum = 0;
+      for (size_t i = 0; i < kx; ++i) sum += src[((y0 + j) * iw + x0 + i) * 4 + size_t(ch)];
+      const double row = 0.0 + sx * double(sum);
+      acc[ch] = acc[ch] + sy * row;
+    }
+  }
+  const double keep = std::max(0.0, 1.0 - acc[3] * (1.0 / 255.0));
+  RGBA out;
+  for (int ch = 0; ch < 4; ++ch) {
+    const double d = (ch == 3 && skip) ? 255.0 : double(below[size_t(ch)]);
+    out[size_t(ch)] = RoundToByte(acc[ch] + d * keep);
+  }
+  return out;
+}
+
+}  // namespace
+
+// An image that is an exact multiple of the rect's whole-pixel size is
+// reduced block by block; the bytes are those of the resampling arithmetic,
+// including the exact halves that it rounds down (k = 14 here).
+TEST(DrawImage, WholeBlockReductionRoundsLikeResampling) {
+  struct Case {
+    size_t k;
+    size_t whiteRows;  // top rows of the block in opaque white, the rest clear
+    uint8_t want;      // every byte of the single destination pixel
+  };
+  const Case cases[] = {
+      {2, 1, 128},  {4, 2, 128}, {6, 3, 128},  {14, 7, 127}, {16, 8, 128}, {3, 1, 85},
+      {3, 2, 170}, {5, 2, 102}, {7, 3, 109}, {7, 4, 146},  {16, 1, 16},  {15, 7, 119},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("k " + std::to_string(c.k) + ", " + std::to_string(c.whiteRows) + " white rows");
+    std::vector<uint8_t> rgba(c.k * c.k * 4, 0);
+    std::fill(rgba.begin(), rgba.begin() + std::ptrdiff_t(c.whiteRows * c.k * 4), uint8_t(255));
+    Image image = ImageFromRGBA(c.k, c.k, rgba);
+    Context ctx = RGBAContext(1, 1);
+    CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 1, 1), image.get());
+    EXPECT_EQ(PixelAt(ctx.get(), 0, 0), (RGBA{c.want, c.want, c.want, c.want}));
+  }
+}
+
+// Whole-block geometries in every layout, over zeroed, opaque, partly clear
+// and random destinations, with sources that make exact halves common, every
+// byte against the resampling arithmetic. Block factors 2 to 16 (both axes
+// alike) take the block route; 17 and unequal factors take the resampling
+// route and check the expectation itself.
+TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticByteForByte) {
+  std::mt19937 rng(2024);
+  auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+
+  struct Factors {
+    size_t kx, ky;
+  };
+  std::vector<Factors> factors;
+  for (size_t k = 2; k <= 16; ++k) factors.push_back({k, k});
+  for (const Factors& f : {Factors{17, 17}, Factors{2, 3}, Factors{3, 2}, Factors{4, 1}}) factors.push_back(f);
+
+  enum class Source { Premultiplied, TwoLevels, ThreeLevels, Opaque, ColourAboveAlpha };
+  const std::pair<Source, const char*> sources[] = {{Source::Premultiplied, "premultiplied"},
+                                                    {Source::TwoLevels, "two levels"},
+                                                    {Source::ThreeLevels, "three levels"},
+                                                    {Source::Opaque, "opaque"},
+                                                    {Source::ColourAboveAlpha, "colour above alpha"}};
+  enum class Below { Zeroed, OpaqueBlack, SparseColour, Random };
+  const std::pair<Below, const char*> belows[] = {{Below::Zeroed, "zeroed"},
+                                                  {Below::OpaqueBlack, "opaque black"},
+                                                  {Below::SparseColour, "sparse colour"},
+                                                  {Below::Random, "random"}};
+
+  for (const Factors& f : factors) {
+    for (const auto& [source, sourceName] : sources) {
+      for (const auto& [below, belowName] : belows) {
+        for (const Order& order : kOrders) {
+          // Rect sizes 1 to 9 wide cover every remainder of four-pixel
+          // groups; the rect may hang over any edge of the context.
+          const size_t w = size_t(uniform(1, f.kx > 8 ? 5 : 9)), h = size_t(uniform(1, f.ky > 8 ? 3 : 5));
+          const size_t iw = f.kx * w, ih = f.ky * h;
+          const size_t cw = size_t(uniform(1, 11)), ch = size_t(uniform(1, 6));
+          const int x = uniform(-2, int(cw) - 1), y = uniform(-2, int(ch) - 1);
+          SCOPED_TRACE(std::string(order.name) + ", " + sourceName + " onto " + belowName + ": " + std::to_string(iw) +
+                       "x" + std::to_string(ih) + " at (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
+                       std::to_string(w) + ", " + std::to_string(h) + ") in " + std::to_string(cw) + "x" +
+                       std::to_string(ch));
+
+          std::vector<uint8_t> src(iw * ih * 4);
+          for (size_t i = 0; i < src.size(); i += 4) {
+            int alpha = 255;
+            switch (source) {
+              case Source::Premultiplied: alpha = uniform(0, 255); break;
+              case Source::TwoLevels: alpha = uniform(0, 1) * 255; break;
+              case Source::ThreeLevels: alpha = uniform(0, 2) == 0 ? 0 : 255; break;
+              case Source::Opaque: break;
+              case Source::ColourAboveAlpha: alpha = uniform(0, 3) == 0 ? 0 : uniform(1, 255); break;
+            }
+            for (int k = 0; k < 3; ++k) {
+              int v = 0;
+              switch (source) {
+                case Source::Premultiplied: v = uniform(0, alpha); break;
+                case Source::TwoLevels: v = alpha ? uniform(0, 1) * 255 : 0; break;
+                case Source::ThreeLevels: v = alpha ? uniform(0, 2) * 255 / 2 + 1 : 0; break;
+                case Source::Opaque: v = uniform(0, 255); break;
+                case Source::ColourAboveAlpha: v = uniform(0, 255); break;
+              }
+              src[i + size_t(k)] = uint8_t(v);
+            }
+            src[i + 3] = uint8_t(alpha);
+          }
+          // Destination contents in R, G, B, A terms.
+          std::vector<uint8_t> dst(cw * ch * 4, 0);
+          for (size_t i = 0; i < dst.size(); i += 4) {
+            switch (below) {
+              case Below::Zeroed: break;
+              case Below::OpaqueBlack: dst[i + 3] = 255; break;
+              case Below::SparseColour:
+                if (uniform(0, 2) == 0) dst[i + size_t(uniform(0, 3))] = uint8_t(uniform(1, 255));
+                break;
+              case Below::Random:
+                for (int k = 0; k < 4; ++k) dst[i + size_t(k)] = uint8_t(uniform(0, 255));
+                break;
+            }
+          }
+          std::vector<uint8_t> buffer(cw * ch * 4);
+          const int at[4] = {order.r, order.g, order.b, order.a};
+          for (size_t p = 0; p < cw * ch; ++p) {
+            for (int k = 0; k < 4; ++k) buffer[p * 4 + size_t(at[k])] = dst[p * 4 + size_t(k)];
+          }
+          const std::vector<uint8_t> before = buffer;
+
+          Image image = ImageFromRGBA(iw, ih, src);
+          Space rgb = RGBSpace();
+          Context ctx(CGBitmapContextCreate(buffer.data(), cw, ch, 8, cw * 4, rgb.get(), order.info));
+          ASSERT_NE(ctx, nullptr);
+          CGContextDrawImage(ctx.get(), CGRectMake(x, y, double(w), double(h)), image.get());
+
+          const int top = int(ch) - (y + int(h));
+          for (size_t r = 0; r < ch; ++r) {
+            for (size_t c = 0; c < cw; ++c) {
+              const int bx = int(c) - x, by = int(r) - top;  // block within the rect
+              const size_t p = r * cw + c;
+              if (bx < 0 || by < 0 || bx >= int(w) || by >= int(h)) {
+                for (int k = 0; k < 4; ++k) {
+                  ASSERT_EQ(buffer[p * 4 + size_t(k)], before[p * 4 + size_t(k)]) << "outside pixel " << c << "," << r;
+                }
+                continue;
+              }
+              const RGBA under = {dst[p * 4], dst[p * 4 + 1], dst[p * 4 + 2], dst[p * 4 + 3]};
+              const RGBA want = WholeBlockExpectation(src, iw, size_t(bx) * f.kx, size_t(by) * f.ky, f.kx, f.ky,
+                                                      under, order.skip);
+              for (int k = 0; k < 4; ++k) {
+                ASSERT_EQ(int(buffer[p * 4 + size_t(at[k])]), int(want[size_t(k)]))
+                    << "pixel " << c << "," << r << " channel " << k;
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+// Rows wider than the block route's stack scratch, and the largest factor
+// over a large image, against the same expectation.
+TEST(DrawImage, WholeBlockReductionsOfLargeImages) {
+  struct Case {
+    size_t k, w, h;
+  };
+  const Case cases[] = {{2, 1500, 3}, {16, 64, 64}, {3, 700, 2}, {9, 120, 4}};
+  std::mt19937 rng(99);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.k) + "x reduction to " + std::to_string(c.w) + "x" + std::to_string(c.h));
+    const size_t iw = c.k * c.w, ih = c.k * c.h;
+    std::vector<uint8_t> src(iw * ih * 4);
+    for (size_t i = 0; i < src.size(); i += 4) {
+      const int alpha = int(rng() % 3) == 0 ? 255 : int(rng() % 256);
+      for (int k = 0; k < 3; ++k) src[i + size_t(k)] = uint8_t(int(rng() % 256) * alpha / 255);
+      src[i + 3] = uint8_t(alpha);
+    }
+    Image image = ImageFromRGBA(iw, ih, src);
+    Context ctx = RGBAContext(c.w, c.h);
+    CGContextDrawImage(ctx.get(), CGRectMake(0, 0, double(c.w), double(c.h)), image.get());
+    for (size_t r = 0; r < c.h; ++r) {
+      for (size_t col = 0; col < c.w; ++col) {
+        const RGBA want = WholeBlockExpectation(src, iw, col * c.k, r * c.k, c.k, c.k, {0, 0, 0, 0}, false);
+        ASSERT_EQ(PixelAt(ctx.get(), col, r), want) << "pixel " << col << "," << r;
+      }
+    }
+  }
+}
