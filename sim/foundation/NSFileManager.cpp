@@ -9,15 +9,10 @@
 namespace sim {
 namespace {
 
-Strong g_default_manager;
-RuntimeStopHook g_reset([] { g_default_manager = nullptr; });
+SharedInstance g_default_manager;
 
 id default_manager(id self, SEL) {
-  if (!g_default_manager) {
-    g_default_manager = alloc_instance(static_cast<Class>(self));
-    objc_release(g_default_manager);
-  }
-  return g_default_manager;
+  return g_default_manager.get(static_cast<Class>(self));
 }
 
 BOOL file_exists_at_path(id, SEL, id path) {

@@ -43,8 +43,7 @@ struct NotificationCenterObj : objc_object {
   std::vector<std::shared_ptr<Observation>> observations;
 };
 
-Strong g_default_center;
-RuntimeStopHook g_reset([] { g_default_center = nullptr; });
+SharedInstance g_default_center;
 
 NotificationCenterObj* centre(id self) { return as<NotificationCenterObj>(self); }
 
@@ -89,11 +88,7 @@ Class install_notification() {
 // --- NSNotificationCenter ---------------------------------------------------
 
 id default_center(id self, SEL) {
-  if (!g_default_center) {
-    g_default_center = alloc_instance(static_cast<Class>(self));
-    objc_release(g_default_center);
-  }
-  return g_default_center;
+  return g_default_center.get(static_cast<Class>(self));
 }
 
 void add_observer(id self, SEL, id observer, SEL selector, id name, id object) {

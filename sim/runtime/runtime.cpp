@@ -183,9 +183,17 @@ std::vector<void (*)()>& stop_hooks() {
 
 void on_runtime_stop(void (*reset)()) { stop_hooks().push_back(reset); }
 
+std::vector<SharedInstance*>& shared_instances() {
+  static auto* all = new std::vector<SharedInstance*>();
+  return *all;
+}
+
+SharedInstance::SharedInstance() { shared_instances().push_back(this); }
+
 void runtime_stop() {
   if (!g_rt) return;
   for (auto reset : stop_hooks()) reset();
+  for (SharedInstance* s : shared_instances()) s->reset();
   // Every object goes at once, in no particular order: releases between
   // them are moot, so they are switched off while members are destroyed.
   g_rt->tearing_down = true;

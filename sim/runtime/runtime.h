@@ -123,6 +123,34 @@ class Weak {
   id p_ = nullptr;
 };
 
+// The platform's shared-instance pattern (sharedInstance, defaultCenter,
+// sharedApplication): one object per process, made on first use and
+// released when the process ends. Instances live at namespace scope.
+class SharedInstance {
+ public:
+  SharedInstance();
+  SharedInstance(const SharedInstance&) = delete;
+  SharedInstance& operator=(const SharedInstance&) = delete;
+  // The object; on first use `make` makes it (returning it retained).
+  template <typename Make>
+  id get(Make&& make) {
+    if (!object_) {
+      id made = make();
+      object_ = made;
+      objc_release(made);
+    }
+    return object_;
+  }
+  // The plain case: a new instance of `cls`.
+  id get(Class cls) {
+    return get([cls] { return alloc_instance(cls); });
+  }
+  void reset() { object_ = nullptr; }
+
+ private:
+  Strong object_;
+};
+
 // Drains the autorelease pool pushed at construction.
 class AutoreleasePool {
  public:

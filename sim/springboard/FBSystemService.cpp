@@ -12,16 +12,9 @@
 namespace sim {
 namespace {
 
-Strong g_shared;
-RuntimeStopHook g_reset([] { g_shared = nullptr; });
+SharedInstance g_shared;
 
-id shared_instance(id self, SEL) {
-  if (!g_shared) {
-    g_shared = alloc_instance(static_cast<Class>(self));
-    objc_release(g_shared);
-  }
-  return g_shared;
-}
+id shared_instance(id self, SEL) { return g_shared.get(static_cast<Class>(self)); }
 
 void exit_and_relaunch(id, SEL, BOOL relaunch) {
   if (!relaunch) return;

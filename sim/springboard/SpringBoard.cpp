@@ -8,19 +8,16 @@
 namespace sim {
 namespace {
 
-Strong g_shared;
-RuntimeStopHook g_reset([] { g_shared = nullptr; });
+SharedInstance g_shared;
 
 SpringBoardObj* app(id self) { return as<SpringBoardObj>(self); }
 
 id shared_application(id self, SEL) {
-  if (!g_shared) {
+  return g_shared.get([self] {
     id made = send<id>(send<id>(self, sel("alloc")), sel("init"));
     app(made)->front_application = make_application(kDefaultFrontApplication);
-    g_shared = made;
-    objc_release(made);
-  }
-  return g_shared;
+    return made;
+  });
 }
 BOOL is_locked(id self, SEL) { return app(self)->locked; }
 BOOL is_showing_homescreen(id self, SEL) { return app(self)->showing_homescreen; }

@@ -49,21 +49,19 @@ struct ArbiterObj : objc_object {
 
 ArbiterObj* arbiter(id self) { return as<ArbiterObj>(self); }
 
-Strong g_shared;
-RuntimeStopHook g_reset([] { g_shared = nullptr; });
+SharedInstance g_shared;
 
 // The arbiter starts from the system's setting, which outlives a relaunch
 // of the process.
 id shared_instance(id self, SEL) {
-  if (!g_shared) {
-    g_shared = alloc_instance(static_cast<Class>(self));
-    objc_release(g_shared);
+  return g_shared.get([self] {
+    id made = alloc_instance(static_cast<Class>(self));
     if (Process* p = Process::current()) {
-      ArbiterObj* a = arbiter(g_shared);
+      ArbiterObj* a = arbiter(made);
       a->mode = a->style = a->applied_mode = p->system_style();
     }
-  }
-  return g_shared;
+    return made;
+  });
 }
 
 NSInteger current_style(id self, SEL) { return arbiter(self)->style; }
