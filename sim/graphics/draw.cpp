@@ -22,6 +22,7 @@
 //    precision and the source-over result rounded once, to nearest.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -32,6 +33,12 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+// AVX2 kernels are compiled per function, for x86 with GCC or Clang, and
+// chosen at run time; the rest of the file keeps the default target.
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define CORVANE_WIDE_BLOCK_SUMS 1
+#include <immintrin.h>
 #endif
 
 namespace sim::graphics {
@@ -765,6 +772,152 @@ constexpr std::array<BlockSumsFn, sizeof...(K)> BlockSumsTable(std::integer_sequ
 // BlockSums<k> at index k - 2.
 constexpr auto kBlockSums = BlockSumsTable(std::make_integer_sequence<int, 15>());
 
+// Whether DrawReduced may use the AVX2 kernels (where the CPU has them).
+std::atomic<bool> gWideBlockSums{true};
+
+#if defined(CORVANE_WIDE_BLOCK_SUMS)
+#define CORVANE_AVX2 __attribute__((target("avx2")))
+
+bool CpuHasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+// The AVX2 kernels take eight destination pixels at a time and keep the
+// channels apart without byte shuffles: a source register read as 16-bit
+// lanes gives R and B in the low bytes (v & 0xff) and G and A in the high
+// ones (v >> 8), so the sums down the rows are two registers of one 32-bit
+// lane per pixel. Across, the K pixels of a block are added lane-wise after
+// moving them into place, and the two halves are interleaved only at the end,
+// on the block sums. The lanes are the same integer sums as BlockSums<K>.
+//
+// The eight block sums arrive in the lane order [0 1 4 5 | 2 3 6 7], which
+// makes the interleave give pixels 0-3 and 4-7 each in one register.
+
+// Rounded means of sums in 16-bit lanes, as in BlockSums<K>.
+template <int K>
+CORVANE_AVX2 inline __m256i WideMean(__m256i s) {
+  constexpr Divider kDiv = kDividers[K - 2];
+  const __m256i x = _mm256_add_epi16(s, _mm256_set1_epi16(short(K * K / 2)));
+  if constexpr (kDiv.magic == 0x8000 && kDiv.post == 0) return _mm256_srli_epi16(x, kDiv.pre + 1);  // n = 2^(pre+1)
+  return _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_srli_epi16(x, kDiv.pre), _mm256_set1_epi16(short(kDiv.magic))),
+                           kDiv.post);
+}
+
+template <int K>
+CORVANE_AVX2 inline void StoreWideBlockSums(__m256i rb, __m256i ga, uint16_t* sums, uint8_t* means) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums), _mm256_unpacklo_epi16(rb, ga));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + 16), _mm256_unpackhi_epi16(rb, ga));
+  // The means are at most 255: R | G << 8 and B | A << 8 are the bytes of a
+  // pixel in R, G, B, A order; the 64-bit permute restores pixel order.
+  const __m256i bytes = _mm256_or_si256(WideMean<K>(rb), _mm256_slli_epi16(WideMean<K>(ga), 8));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(means), _mm256_permute4x64_epi64(bytes, 0xD8));
+}
+
+// Sums down K rows of N registers of source bytes at p: the low bytes of each
+// 16-bit lane into rb[i], the high bytes into ga[i] (at most 255 K each).
+template <int K, int N>
+CORVANE_AVX2 inline void WideDown(const uint8_t* p, size_t stride, __m256i (&rb)[N], __m256i (&ga)[N]) {
+  const __m256i low = _mm256_set1_epi16(0xff);
+#pragma GCC unroll 4
+  for (int i = 0; i < N; ++i) rb[i] = ga[i] = _mm256_setzero_si256();
+#pragma GCC unroll 16
+  for (int j = 0; j < K; ++j) {
+#pragma GCC unroll 4
+    for (int i = 0; i < N; ++i) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + size_t(j) * stride + size_t(i) * 32));
+      rb[i] = _mm256_add_epi16(rb[i], _mm256_and_si256(v, low));
+      ga[i] = _mm256_add_epi16(ga[i], _mm256_srli_epi16(v, 8));
+    }
+  }
+}
+
+// K = 2: pixel pairs of the two registers of sums, added in-lane, come out
+// as blocks [0 1 4 5 | 2 3 6 7].
+CORVANE_AVX2 inline __m256i WideAcross2(__m256i a, __m256i b) {
+  const __m256 fa = _mm256_castsi256_ps(a), fb = _mm256_castsi256_ps(b);
+  return _mm256_add_epi16(_mm256_castps_si256(_mm256_shuffle_ps(fa, fb, 0x88)),
+                          _mm256_castps_si256(_mm256_shuffle_ps(fa, fb, 0xDD)));
+}
+
+// Odd K: block d of the eight covers source pixels K d to K d + K - 1, pixel
+// i being lane i % 8 of register i / 8. Its t-th pixels, K d + t for the
+// eight d, lie in distinct lanes since K and 8 are coprime, so blends gather
+// them into one register and one lane permute puts them in output order.
+template <int K>
+constexpr int WideBlendMask(int t, int reg) {
+  int mask = 0;
+  for (int d = 0; d < 8; ++d) {
+    if ((K * d + t) / 8 == reg) mask |= 1 << ((K * d + t) % 8);
+  }
+  return mask;
+}
+
+template <int K, int T, int R = 1>
+CORVANE_AVX2 inline __m256i WideGather(const __m256i (&r)[K], __m256i b) {
+  if constexpr (R == K) {
+    return b;
+  } else {
+    return WideGather<K, T, R + 1>(r, _mm256_blend_epi32(b, r[R], WideBlendMask<K>(T, R)));
+  }
+}
+
+template <int K, int T = 0>
+CORVANE_AVX2 inline __m256i WideAcrossOdd(const __m256i (&r)[K]) {
+  static_assert(K % 2 == 1);
+  constexpr int kOrder[8] = {0, 1, 4, 5, 2, 3, 6, 7};
+  const __m256i idx = _mm256_setr_epi32((K * kOrder[0] + T) % 8, (K * kOrder[1] + T) % 8, (K * kOrder[2] + T) % 8,
+                                        (K * kOrder[3] + T) % 8, (K * kOrder[4] + T) % 8, (K * kOrder[5] + T) % 8,
+                                        (K * kOrder[6] + T) % 8, (K * kOrder[7] + T) % 8);
+  const __m256i term = _mm256_permutevar8x32_epi32(WideGather<K, T>(r, r[0]), idx);
+  if constexpr (T + 1 == K) {
+    return term;
+  } else {
+    return _mm256_add_epi16(term, WideAcrossOdd<K, T + 1>(r));
+  }
+}
+
+// BlockSums<K> for K = 2 and 3, eight destination pixels at a time; the
+// last one to seven by BlockSums<K>.
+template <int K>
+CORVANE_AVX2 void BlockSumsAvx2(const uint8_t* src, size_t stride, size_t count, uint16_t* col, uint16_t* sums,
+                                uint8_t* means) {
+  static_assert(K == 2 || K == 3);
+  size_t c = 0;
+  for (; c + 8 <= count; c += 8) {
+    __m256i rb[K], ga[K];  // 8 K source pixels, eight to a register
+    WideDown<K, K>(src + c * K * 4, stride, rb, ga);
+    if constexpr (K == 2) {
+      StoreWideBlockSums<K>(WideAcross2(rb[0], rb[1]), WideAcross2(ga[0], ga[1]), sums + c * 4, means + c * 4);
+    } else {
+      StoreWideBlockSums<K>(WideAcrossOdd<K>(rb), WideAcrossOdd<K>(ga), sums + c * 4, means + c * 4);
+    }
+  }
+  if (c < count) {
+    // Clean upper halves before the SSE code (the compiler may make this a
+    // tail call without one).
+    _mm256_zeroupper();
+    BlockSums<K>(src + c * K * 4, stride, count - c, col, sums + c * 4, means + c * 4);
+  }
+}
+
+template <int... K>
+constexpr std::array<BlockSumsFn, sizeof...(K)> BlockSumsAvx2Table(std::integer_sequence<int, K...>) {
+  return {(K + 2 <= 3 ? BlockSumsAvx2<(K + 2 <= 3 ? K + 2 : 2)> : BlockSums<K + 2>)...};
+}
+
+// BlockSumsAvx2<k> for k = 2 and 3, BlockSums<k> for the rest, at index k - 2.
+constexpr auto kBlockSumsAvx2 = BlockSumsAvx2Table(std::make_integer_sequence<int, 15>());
+#endif
+
+// The block-sum kernels for this CPU.
+const std::array<BlockSumsFn, 15>& BlockSumsKernels() {
+#if defined(CORVANE_WIDE_BLOCK_SUMS)
+  if (gWideBlockSums.load(std::memory_order_relaxed) && CpuHasAvx2()) return kBlockSumsAvx2;
+#endif
+  return kBlockSums;
+}
+
 // Composites one row of `count` destination pixels at dst (columns c0 on)
 // from their block sums and means: four pixels at a time, those the simple
 // rules cover in vector form and the rest one by one.
@@ -891,7 +1044,7 @@ void DrawReduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, 
   uint16_t* sums = col + count * k * 4;
   auto* means = reinterpret_cast<uint8_t*>(sums + count * 4);
 
-  const BlockSumsFn blockSums = kBlockSums[k - 2];
+  const BlockSumsFn blockSums = BlockSumsKernels()[k - 2];
   const size_t stride = image->width * 4;
   const auto x0 = int64_t(left), y0 = int64_t(top);
   for (int64_t r = r0; r < r1; ++r) {
@@ -908,6 +1061,18 @@ void DrawReduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, 
 }
 
 }  // namespace
+
+// Allows or forbids the AVX2 block-sum kernels (allowed by default), so that
+// tests can compare both paths; returns whether they are now in use.
+bool UseWideBlockSums(bool enabled) {
+  gWideBlockSums.store(enabled, std::memory_order_relaxed);
+#if defined(CORVANE_WIDE_BLOCK_SUMS)
+  return enabled && CpuHasAvx2();
+#else
+  return false;
+#endif
+}
+
 }  // namespace sim::graphics
 
 using namespace sim::graphics;

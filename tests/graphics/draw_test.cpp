@@ -476,21 +476,47 @@ TEST(DrawImage, WholeBlockReductionRoundsLikeResampling) {
   }
 }
 
+
+namespace sim::graphics {
+// Allows or forbids the block route's AVX2 kernels; true when now in use.
+bool UseWideBlockSums(bool enabled);
+}  // namespace sim::graphics
+
+namespace {
+
+// Runs the block route with its AVX2 kernels forbidden while in scope.
+struct WithoutWideBlockSums {
+  WithoutWideBlockSums() { EXPECT_FALSE(sim::graphics::UseWideBlockSums(false)); }
+  ~WithoutWideBlockSums() { sim::graphics::UseWideBlockSums(true); }
+};
+
+// The AVX2 kernels are in use wherever the CPU has AVX2.
+void ExpectWideBlockSumsWhereAvailable() {
+  EXPECT_EQ(sim::graphics::UseWideBlockSums(true), bool(__builtin_cpu_supports("avx2")));
+}
+
 // Whole-block geometries in every layout, over zeroed, opaque, partly clear
 // and random destinations, with sources that make exact halves common, every
 // byte against the resampling arithmetic. Block factors 2 to 16 (both axes
 // alike) take the block route; 17 and unequal factors take the resampling
-// route and check the expectation itself.
-TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticByteForByte) {
-  std::mt19937 rng(2024);
+// route and check the expectation itself. With wideRows, factors 2 and 3
+// only, in rows of 8 to 41 pixels (the AVX2 kernels take eight at a time).
+void CheckWholeBlockReductions(bool wideRows) {
+  std::mt19937 rng(wideRows ? 2025 : 2024);
   auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
 
   struct Factors {
     size_t kx, ky;
   };
   std::vector<Factors> factors;
-  for (size_t k = 2; k <= 16; ++k) factors.push_back({k, k});
-  for (const Factors& f : {Factors{17, 17}, Factors{2, 3}, Factors{3, 2}, Factors{4, 1}}) factors.push_back(f);
+  if (wideRows) {
+    for (int i = 0; i < 3; ++i) {
+      for (size_t k = 2; k <= 3; ++k) factors.push_back({k, k});
+    }
+  } else {
+    for (size_t k = 2; k <= 16; ++k) factors.push_back({k, k});
+    for (const Factors& f : {Factors{17, 17}, Factors{2, 3}, Factors{3, 2}, Factors{4, 1}}) factors.push_back(f);
+  }
 
   enum class Source { Premultiplied, TwoLevels, ThreeLevels, Opaque, ColourAboveAlpha };
   const std::pair<Source, const char*> sources[] = {{Source::Premultiplied, "premultiplied"},
@@ -510,9 +536,10 @@ TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticByteForByte) {
         for (const Order& order : kOrders) {
           // Rect sizes 1 to 9 wide cover every remainder of four-pixel
           // groups; the rect may hang over any edge of the context.
-          const size_t w = size_t(uniform(1, f.kx > 8 ? 5 : 9)), h = size_t(uniform(1, f.ky > 8 ? 3 : 5));
+          const size_t w = size_t(wideRows ? uniform(8, 41) : uniform(1, f.kx > 8 ? 5 : 9));
+          const size_t h = size_t(uniform(1, f.ky > 8 ? 3 : 5));
           const size_t iw = f.kx * w, ih = f.ky * h;
-          const size_t cw = size_t(uniform(1, 11)), ch = size_t(uniform(1, 6));
+          const size_t cw = size_t(wideRows ? uniform(8, int(w) + 6) : uniform(1, 11)), ch = size_t(uniform(1, 6));
           const int x = uniform(-2, int(cw) - 1), y = uniform(-2, int(ch) - 1);
           SCOPED_TRACE(std::string(order.name) + ", " + sourceName + " onto " + belowName + ": " + std::to_string(iw) +
                        "x" + std::to_string(ih) + " at (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
@@ -595,9 +622,25 @@ TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticByteForByte) {
   }
 }
 
+}  // namespace
+
+TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticByteForByte) {
+  ExpectWideBlockSumsWhereAvailable();
+  CheckWholeBlockReductions(false);
+  CheckWholeBlockReductions(true);
+}
+
+TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticWithoutAvx2Kernels) {
+  WithoutWideBlockSums narrow;
+  CheckWholeBlockReductions(false);
+  CheckWholeBlockReductions(true);
+}
+
+namespace {
+
 // Rows wider than the block route's stack scratch, and the largest factor
 // over a large image, against the same expectation.
-TEST(DrawImage, WholeBlockReductionsOfLargeImages) {
+void CheckLargeWholeBlockReductions() {
   struct Case {
     size_t k, w, h;
   };
@@ -622,4 +665,16 @@ TEST(DrawImage, WholeBlockReductionsOfLargeImages) {
       }
     }
   }
+}
+
+}  // namespace
+
+TEST(DrawImage, WholeBlockReductionsOfLargeImages) {
+  ExpectWideBlockSumsWhereAvailable();
+  CheckLargeWholeBlockReductions();
+}
+
+TEST(DrawImage, WholeBlockReductionsOfLargeImagesWithoutAvx2Kernels) {
+  WithoutWideBlockSums narrow;
+  CheckLargeWholeBlockReductions();
 }
