@@ -858,7 +858,9 @@ CORVANE_AVX2 inline __m256i WideGather(const __m256i (&r)[K], __m256i b) {
   if constexpr (R == K) {
     return b;
   } else {
-    return WideGather<K, T, R + 1>(r, _mm256_blend_epi32(b, r[R], WideBlendMask<K>(T, R)));
+    // A named constant, so the mask is an immediate even without optimisation.
+    constexpr int kMask = WideBlendMask<K>(T, R);
+    return WideGather<K, T, R + 1>(r, _mm256_blend_epi32(b, r[R], kMask));
   }
 }
 
