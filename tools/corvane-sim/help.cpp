@@ -71,9 +71,14 @@ Output:
   dump NAME|process|events|runtime   print an object, the process, the event
                                      log or the hook table as JSON
   dump file PATH                 a property-list file (device path) as JSON
+  dump settings|settings-file    the library's settings values as it holds
+                                 them; the settings file as JSON
   expect NAME.FIELD[.FIELD...] VALUE
                                  compare a dumped field (colours within 1e-6,
-                                 nil matches null); a mismatch exits with 1
+                                 nil matches null); a mismatch exits with 1.
+                                 Fields also reach into events, runtime,
+                                 process, settings and settings-file, and into
+                                 arrays by index: b1.subviews.1.frame
   render FILE.png [scale=N]      draw the screen as it stands
 
 Predefined names: arbiter, and springboard in the home-screen process. Private
