@@ -30,10 +30,14 @@ SIM_HOST_CLASS("MTPlatterHeaderContentView", Layer::SpringBoard, install);
 
 id make_header_content_view(id icon, CGRect frame) {
   id v = make_view("MTPlatterHeaderContentView", frame);
+  set_header_icon(v, icon);
+  return v;
+}
+
+void set_header_icon(id header, id icon) {
   std::vector<id> list;
   if (icon) list.push_back(icon);
-  send<void>(v, sel("setIcons:"), make_array(list));
-  return v;
+  send<void>(header, sel("setIcons:"), make_array(list));
 }
 
 }  // namespace sim

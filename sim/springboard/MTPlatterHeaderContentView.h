@@ -13,6 +13,9 @@ struct MTPlatterHeaderContentViewObj : UIViewObj {
 // A new (autoreleased) header showing `icon`, or no icon at all when nil.
 id make_header_content_view(id icon, CGRect frame);
 
+// Gives a header `icon` as its only icon, or an empty icon list when nil.
+void set_header_icon(id header, id icon);
+
 // The header's height in banners and widgets, in points.
 inline constexpr double kPlatterHeaderHeight = 36.0;
 

@@ -73,9 +73,7 @@ SIM_HOST_CLASS("NCNotificationShortLookView", Layer::SpringBoard, install);
 
 id make_banner(id icon, CGRect frame, bool with_content) {
   id b = make_view("NCNotificationShortLookView", frame);
-  std::vector<id> icons;
-  if (icon) icons.push_back(icon);
-  send<void>(banner(b)->header_content_view, sel("setIcons:"), make_array(icons));
+  set_header_icon(banner(b)->header_content_view, icon);
   if (with_content) {
     banner(b)->custom_content_view = make_view("UIView", part_frames(frame.size).content);
     add_subview(b, banner(b)->custom_content_view);

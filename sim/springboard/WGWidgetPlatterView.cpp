@@ -126,9 +126,7 @@ SIM_HOST_CLASS("WGWidgetPlatterView", Layer::SpringBoard, install);
 
 id make_widget(id icon, CGRect frame) {
   id w = make_view("WGWidgetPlatterView", frame);
-  std::vector<id> icons;
-  if (icon) icons.push_back(icon);
-  send<void>(widget(w)->header_content_view, sel("setIcons:"), make_array(icons));
+  set_header_icon(widget(w)->header_content_view, icon);
   return w;
 }
 
