@@ -38,8 +38,9 @@ void record_dark_state_in_settings(bool dark) {
 void broadcast_dark_state(bool dark) {
   CFNotificationCenterPostNotification(
       CFNotificationCenterGetDistributedCenter(),
-      dark ? CV_STR(names::kEnableBroadcast) : CV_STR(names::kDisableBroadcast), nullptr, nullptr,
-      true);
+      reinterpret_cast<CFStringRef>(dark ? CV_STR(names::kEnableBroadcast)
+                                         : CV_STR(names::kDisableBroadcast)),
+      nullptr, nullptr, true);
 }
 
 // After the arbiter has recomputed its style: record it, then re-theme.

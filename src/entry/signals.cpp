@@ -13,7 +13,7 @@ Class g_system_service = nullptr;  // looked up on first use
 
 void register_restart_observer() {
   CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr,
-                                  restart_handler, str(names::kRestartSignal), nullptr,
+                                  restart_handler, cf_str(names::kRestartSignal), nullptr,
                                   CFNotificationSuspensionBehaviorDeliverImmediately);
 }
 

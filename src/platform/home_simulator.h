@@ -5,12 +5,12 @@
 #include <stdlib.h>  // calloc, free: the C library's, not C++'s
 
 #include "sim/foundation/CFNotificationCenter.h"
+#include "sim/foundation/NSProcessInfo.h"
 #include "sim/graphics/CoreGraphics.h"
 #include "sim/runtime/objc.h"
 
 extern "C" {
 id sim_constant_string(const char* utf8);
-BOOL sim_os_at_least(int major, int minor, int patch);
 void sim_animate(double duration, void (*body)(void*), void* context);
 void sim_schedule_weak_repeating_timer(double interval, id target, SEL selector);
 }
@@ -22,9 +22,6 @@ inline R send(id receiver, SEL selector, A... args) {
   return sim::send<R>(receiver, selector, args...);
 }
 inline id constant_string(const char* literal) { return sim_constant_string(literal); }
-inline bool os_at_least(int major, int minor, int patch) {
-  return sim_os_at_least(major, minor, patch);
-}
 inline void animate(double duration, void (*body)(void*), void* context) {
   sim_animate(duration, body, context);
 }

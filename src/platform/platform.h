@@ -14,6 +14,19 @@
 #include "platform/home_simulator.h"
 #endif
 
+// A selector or constant string looked up once per load of the library, for
+// the hot paths (layout passes) that send the same messages again and again.
+#define CV_SEL(name)                                  \
+  ([]() -> SEL {                                      \
+    static SEL cached_ = ::corvane::sel(name);        \
+    return cached_;                                   \
+  }())
+#define CV_STR(text)                                  \
+  ([]() -> id {                                       \
+    static id cached_ = ::corvane::str(text);         \
+    return cached_;                                   \
+  }())
+
 namespace corvane {
 
 inline SEL sel(const char* name) { return sel_registerName(name); }
@@ -33,8 +46,28 @@ inline R msg(Class receiver, SEL selector, A... args) {
 // A constant string object for a literal (keys, names, paths).
 inline id str(const char* literal) { return platform::constant_string(literal); }
 
+// The same constant string as CoreFoundation takes it (toll-free bridged;
+// C++ wants the cast spelled out on a device).
+inline CFStringRef cf_str(const char* literal) {
+  return reinterpret_cast<CFStringRef>(str(literal));
+}
+
+// Whether the running system is at least major.minor.patch, as the process
+// reports it (-[NSProcessInfo operatingSystemVersion]): asked of the system
+// at run time in both homes, since the compiler's availability check needs a
+// runtime helper that a device build here cannot link.
+inline bool os_at_least(NSInteger major, NSInteger minor, NSInteger patch) {
+  id info = msg<id>(cls("NSProcessInfo"), CV_SEL("processInfo"));
+  if (!info) return false;
+  const NSOperatingSystemVersion v =
+      msg<NSOperatingSystemVersion>(info, CV_SEL("operatingSystemVersion"));
+  if (v.majorVersion != major) return v.majorVersion > major;
+  if (v.minorVersion != minor) return v.minorVersion > minor;
+  return v.patchVersion >= patch;
+}
+
 // Whether the running system is iOS 14.0.0 or later.
-inline bool system_is_ios14_or_later() { return platform::os_at_least(14, 0, 0); }
+inline bool system_is_ios14_or_later() { return os_at_least(14, 0, 0); }
 
 // UIView animateWithDuration:animations: with a body given as a function
 // and its context; the platform turns it into a block.
@@ -54,19 +87,6 @@ inline void* zero_alloc(size_t bytes) { return platform::zero_alloc(bytes); }
 inline void release_memory(void* p) { platform::release_memory(p); }
 
 }  // namespace corvane
-
-// A selector or constant string looked up once per load of the library, for
-// the hot paths (layout passes) that send the same messages again and again.
-#define CV_SEL(name)                                  \
-  ([]() -> SEL {                                      \
-    static SEL cached_ = ::corvane::sel(name);        \
-    return cached_;                                   \
-  }())
-#define CV_STR(text)                                  \
-  ([]() -> id {                                       \
-    static id cached_ = ::corvane::str(text);         \
-    return cached_;                                   \
-  }())
 
 namespace corvane {
 

@@ -72,6 +72,7 @@ TEST(CliArgs, HelpGoesToStandardOutputWithStatusZero) {
         {{"run", "--help"}, run_help()},
         {{"run", "a.cvs", "--bogus", "-h"}, run_help()},
         {{"preview", "--help"}, preview_help()},
+        {{"--version"}, "corvane-sim " CORVANE_VERSION "\n"},
     };
     for (const auto& c : cases) {
         CliCommand r = parse(c.args);

@@ -174,6 +174,7 @@ CliCommand parse_cli(std::span<const std::string_view> args) {
         if (auto text = command_help(rest[0])) return show(*text);
         return usage_error("", "no help for unknown command '" + std::string(rest[0]) + "'");
     }
+    if (first == "--version") return show("corvane-sim " CORVANE_VERSION "\n");
     if (first == "run") return parse_run(rest);
     if (first == "preview") return parse_preview(rest);
     if (first.starts_with("-")) return usage_error("", "unknown option '" + std::string(first) + "'");

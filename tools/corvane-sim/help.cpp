@@ -114,7 +114,7 @@ std::string usage_text() {
     s += kRunSynopsis;
     s += "\n       ";
     s += kPreviewSynopsis;
-    s += "\n       corvane-sim --help | COMMAND --help\n";
+    s += "\n       corvane-sim --help | COMMAND --help | --version\n";
     return s;
 }
 
@@ -134,6 +134,7 @@ Commands:
 
 Options:
   -h, --help   show this help
+  --version    show the version of the simulator and its library
 
 Exit status: 0 on success; 1 when an expect of a script failed; 2 for a
 usage or script error.
