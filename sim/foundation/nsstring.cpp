@@ -5,6 +5,7 @@
 #include <map>
 
 #include "sim/foundation/foundation.h"
+#include "sim/foundation/CFString.h"
 #include "sim/process/host_classes.h"
 
 namespace sim {
@@ -97,3 +98,11 @@ std::string string_value(id o) { return is_string(o) ? as<NSStringObj>(o)->utf8 
 }  // namespace sim
 
 extern "C" id sim_constant_string(const char* utf8) { return sim::constant_string(utf8 ? utf8 : ""); }
+
+extern "C" CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* cStr,
+                                                 CFStringEncoding encoding) {
+  if (!cStr || encoding != kCFStringEncodingUTF8) return nullptr;
+  id o = sim::alloc_instance(sim::ensure_class("NSString"));
+  sim::as<sim::NSStringObj>(o)->utf8 = cStr;
+  return o;
+}

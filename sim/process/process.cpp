@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
+#include "sim/emulation/emulated_library.h"
+#include "sim/emulation/macho.h"
 #include "sim/process/host_classes.h"
 
 namespace sim {
@@ -19,6 +22,13 @@ std::string library_path() {
 #else
   return "Corvane13.so";
 #endif
+}
+
+bool is_device_library(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(8, '\0');
+  if (!in.read(head.data(), 8)) return false;
+  return emulation::looks_like_arm64_macho(head);
 }
 
 Process::Process(ProcessOptions options) : options_(std::move(options)) {
@@ -45,7 +55,11 @@ void Process::boot() {
 }
 
 void Process::shut_down() {
-  if (library_) {
+  if (emulated_) {
+    // The host holds the library's functions until its objects are gone.
+    runtime_stop();
+    emulated_.reset();
+  } else if (library_) {
     // Objects hold implementations of the library, so the library goes
     // after them.
     runtime_stop();
@@ -53,7 +67,7 @@ void Process::shut_down() {
     library_ = nullptr;
     // A module that stayed resident would keep its state into the next
     // process, which a real process never sees.
-    if (void* still = dlopen(library_path().c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+    if (void* still = dlopen((options_.library.empty() ? library_path() : options_.library).c_str(), RTLD_NOW | RTLD_NOLOAD)) {
       dlclose(still);
       fatal("the library stayed loaded after its process ended");
     }
@@ -63,18 +77,25 @@ void Process::shut_down() {
 }
 
 void Process::load_library() {
-  if (library_) fatal("the library is already loaded in this process");
-  std::string path = library_path();
+  if (library_loaded()) fatal("the library is already loaded in this process");
+  if (!options_.library.empty() && is_device_library(options_.library)) {
+    std::string error;
+    emulated_ = emulation::EmulatedLibrary::load(options_.library, error);
+    if (!emulated_) fatal("cannot load the library: " + error);
+    return;
+  }
+  std::string path = options_.library.empty() ? library_path() : options_.library;
   library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library_) fatal(std::string("cannot load the library: ") + dlerror());
 }
 
 void* Process::library_symbol(const char* name) const {
+  if (emulated_) return emulated_->symbol(name);
   return library_ ? dlsym(library_, name) : nullptr;
 }
 
 void Process::relaunch() {
-  bool was_loaded = library_ != nullptr;
+  bool was_loaded = library_loaded();
   shut_down();
   relaunch_requested_ = false;
   boot();

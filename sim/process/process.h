@@ -3,11 +3,16 @@
 // it, and the load of the library, exactly once per process life.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "sim/runtime/runtime.h"
 
 namespace sim {
+
+namespace emulation {
+class EmulatedLibrary;
+}
 
 enum class ProcessKind { SpringBoard, App, Daemon };
 
@@ -22,6 +27,9 @@ struct ProcessOptions {
   ProcessKind kind = ProcessKind::SpringBoard;
   std::string bundle_id = "com.apple.springboard";
   std::string root;  // the simulated file system's root folder (must exist)
+  // The library to load: the native module (empty: the one this build made)
+  // or the phone's arm64 dylib, which then runs under emulation.
+  std::string library;
 };
 
 class Process {
@@ -38,7 +46,9 @@ class Process {
 
   // The injection framework's load: the library's load-time entry runs.
   void load_library();
-  bool library_loaded() const { return library_ != nullptr; }
+  bool library_loaded() const { return library_ != nullptr || emulated_ != nullptr; }
+  // Whether the loaded library is the phone's dylib under emulation.
+  bool library_emulated() const { return emulated_ != nullptr; }
   void* library_symbol(const char* name) const;
 
   // The process ends and starts anew: every object goes, the files stay,
@@ -67,12 +77,16 @@ class Process {
 
   ProcessOptions options_;
   void* library_ = nullptr;
+  std::unique_ptr<emulation::EmulatedLibrary> emulated_;
   bool relaunch_requested_ = false;
   NSInteger system_style_ = 1;
 };
 
 // The library this build made (overridable with CORVANE_LIBRARY).
 std::string library_path();
+// Whether the file at `path` is an arm64 Mach-O file (else it is taken for a
+// native module).
+bool is_device_library(const std::string& path);
 
 }  // namespace sim
 

@@ -59,6 +59,7 @@ void objc_release(id obj);
 id objc_autorelease(id obj);
 id objc_storeWeak(id* location, id obj);
 id objc_loadWeak(id* location);
+id objc_loadWeakRetained(id* location);
 void objc_destroyWeak(id* location);
 void* objc_autoreleasePoolPush(void);
 void objc_autoreleasePoolPop(void* token);

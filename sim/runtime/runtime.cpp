@@ -470,6 +470,9 @@ id objc_storeWeak(id* location, id obj) {
 
 id objc_loadWeak(id* location) { return *location; }
 
+// The weak reference, retained for the caller (who releases it).
+id objc_loadWeakRetained(id* location) { return objc_retain(*location); }
+
 void objc_destroyWeak(id* location) {
   if (g_rt && !g_rt->tearing_down) objc_storeWeak(location, nullptr);
   *location = nullptr;

@@ -112,7 +112,7 @@ bool wants_help(std::span<const std::string_view> args) {
 
 CliCommand parse_run(std::span<const std::string_view> args) {
     if (wants_help(args)) return show(run_help());
-    static constexpr std::string_view kValued[] = {"--root"};
+    static constexpr std::string_view kValued[] = {"--root", "--library"};
     CliCommand c;
     c.action = CliCommand::Action::Run;
     bool have_script = false;
@@ -124,6 +124,9 @@ CliCommand parse_run(std::span<const std::string_view> args) {
             if (item.value.empty()) return usage_error("run", "SCRIPT must not be empty");
             c.run.script = std::string(item.value);
             have_script = true;
+        } else if (item.name == "--library") {
+            if (item.value.empty()) return usage_error("run", "--library takes a file");
+            c.run.library = std::string(item.value);
         } else {
             c.run.root = std::string(item.value);
         }
@@ -135,7 +138,7 @@ CliCommand parse_run(std::span<const std::string_view> args) {
 
 CliCommand parse_preview(std::span<const std::string_view> args) {
     if (wants_help(args)) return show(preview_help());
-    static constexpr std::string_view kValued[] = {"-o", "--output", "--settings", "--icon", "--ios", "--scale"};
+    static constexpr std::string_view kValued[] = {"-o", "--output", "--settings", "--icon", "--ios", "--scale", "--library"};
     CliCommand c;
     c.action = CliCommand::Action::Preview;
     ArgWalker walk("preview", args);
@@ -148,6 +151,9 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
             c.preview.settings = std::string(item.value);
         } else if (item.name == "--icon") {
             c.preview.icon = std::string(item.value);
+        } else if (item.name == "--library") {
+            if (item.value.empty()) return usage_error("preview", "--library takes a file");
+            c.preview.library = std::string(item.value);
         } else if (item.name == "--scale") {
             auto scale = parse_number(item.value);
             if (!scale || !(*scale >= 0.5 && *scale <= 4))

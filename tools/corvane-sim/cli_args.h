@@ -20,6 +20,7 @@ namespace corvane::cli {
 struct RunOptions {
     std::string script;               // a path, or "-" for standard input
     std::optional<std::string> root;  // --root DIR; empty: a fresh temporary directory
+    std::string library;              // --library PATH; empty: the native module
 };
 
 struct PreviewOptions {
@@ -28,6 +29,7 @@ struct PreviewOptions {
     std::optional<std::string> icon;             // --icon FILE.png; empty: built-in icons
     IosVersion ios;                              // --ios VERSION, default 13.7
     double scale = 2;                            // --scale N: pixels per point, 0.5 to 4
+    std::string library;                         // --library PATH; empty: the native module
 };
 
 struct CliCommand {

@@ -3,12 +3,13 @@
 namespace corvane::cli {
 namespace {
 
-constexpr std::string_view kRunSynopsis = "corvane-sim run SCRIPT [--root DIR]";
+constexpr std::string_view kRunSynopsis = "corvane-sim run SCRIPT [--root DIR] [--library PATH]";
 // Both usage texts print a synopsis after a 7-column prefix ("Usage: "), so
 // the continuation line lines up under the first option.
 constexpr std::string_view kPreviewSynopsis =
     "corvane-sim preview [-o FILE.png] [--settings FILE.plist]\n"
-    "                           [--icon FILE.png] [--ios VERSION] [--scale N]";
+    "                           [--icon FILE.png] [--ios VERSION] [--scale N]\n"
+    "                           [--library PATH]";
 
 constexpr std::string_view kRunBody = R"(
 Runs one simulated process with the library loaded, driven by SCRIPT ("-"
@@ -18,6 +19,10 @@ on standard output; diagnostics go to standard error.
 Options:
   --root DIR     root of the simulated file system, kept afterwards; without
                  it a fresh temporary directory is used and removed at exit
+  --library PATH the library to load: the native module (the default, the
+                 one this build made) or the phone's arm64 dylib
+                 (build-device/Corvane13.dylib), which then runs under
+                 emulation against the same simulated host
   -h, --help     show this help
 
 Exit status: 0 when the script ran to its end and every expect held; 1 when
@@ -100,6 +105,8 @@ Options:
   --ios VERSION            system version, 13.0 to 14.x: 13.7 (default),
                            14.0, 14.4.2
   --scale N                pixels per point, 0.5 to 4 (default 2)
+  --library PATH           the library to load: the native module (default)
+                           or the phone's arm64 dylib, run under emulation
   -h, --help               show this help
 
 Exit status: 0 on success; 2 for a usage error or bad input (an unreadable

@@ -31,7 +31,7 @@ int run(const RunOptions& o) {
     ss << in.rdbuf();
     source = ss.str();
   }
-  Session session(o.root);
+  Session session(o.root, o.library);
   Interpreter interpreter(session, std::cout, std::cerr);
   return interpreter.run_script(name, source);
 }

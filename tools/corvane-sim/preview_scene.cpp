@@ -124,7 +124,7 @@ std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, s
     return nullptr;
   }
   std::unique_ptr<PreviewScene> scene(new PreviewScene);
-  scene->session_ = std::make_unique<Session>(std::nullopt);
+  scene->session_ = std::make_unique<Session>(std::nullopt, options.library);
   Session& s = *scene->session_;
   sim::ProcessOptions po = s.options();  // the home-screen process
   po.ios = {options.ios.major, options.ios.minor, options.ios.patch};

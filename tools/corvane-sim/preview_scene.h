@@ -22,6 +22,7 @@ struct SceneOptions {
   std::optional<std::string> settings;  // a property-list file used as the settings file
   std::optional<std::string> icon;      // a PNG used as the app icon of banner, widget and menu
   IosVersion ios;
+  std::string library;  // the library to load; empty: the native module
 };
 
 // Checks the options as the preview takes them: a system version from 13.0

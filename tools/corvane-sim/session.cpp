@@ -10,7 +10,7 @@
 
 namespace corvane::cli {
 
-Session::Session(std::optional<std::string> root) {
+Session::Session(std::optional<std::string> root, std::string library) {
   if (root && !root->empty()) {
     root_ = std::filesystem::absolute(*root).string();
     std::filesystem::create_directories(root_);
@@ -21,6 +21,7 @@ Session::Session(std::optional<std::string> root) {
     own_root_ = true;
   }
   options_.root = root_;
+  options_.library = std::move(library);
   boot();
 }
 

@@ -18,7 +18,9 @@ class Session {
  public:
   // `root`: the simulated file system's root; empty for a fresh temporary
   // folder, removed when the session ends.
-  explicit Session(std::optional<std::string> root);
+  // `library`: the library the process loads (empty: the native module this
+  // build made; an arm64 dylib runs under emulation).
+  explicit Session(std::optional<std::string> root, std::string library = "");
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;

@@ -1,0 +1,511 @@
+#include "sim/emulation/emulated_library.h"
+
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unicorn/unicorn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "sim/runtime/block.h"
+#include "sim/runtime/runtime.h"
+
+namespace sim::emulation {
+
+namespace {
+
+constexpr size_t kStubBytes = 64 * 1024;     // 8 bytes a stub
+constexpr size_t kStackBytes = 1024 * 1024;  // the guest's main-thread stack
+constexpr size_t kHeapBytes = size_t{320} << 20;
+constexpr uint64_t kInstructionBudget = 200'000'000;  // per entry into guest code
+constexpr size_t kMaxDylibBytes = 64 << 20;
+constexpr uint32_t kSvc = 0xd4000001, kRet = 0xd65f03c0;
+
+uint64_t round_up(uint64_t v, uint64_t a) { return (v + a - 1) / a * a; }
+
+int x_reg(int n) {
+  if (n <= 28) return UC_ARM64_REG_X0 + n;
+  return n == 29 ? UC_ARM64_REG_X29 : UC_ARM64_REG_X30;
+}
+
+}  // namespace
+
+// A guest function made callable by the host.
+struct EmulatedLibrary::Closure {
+  EmulatedLibrary* lib;
+  uint64_t address;
+  Signature* sig;
+  ffi_closure* closure = nullptr;
+  void* code = nullptr;
+  ~Closure() {
+    if (closure) ffi_closure_free(closure);
+  }
+};
+
+// A host function made callable by the guest.
+struct EmulatedLibrary::HostCall {
+  void* fn;
+  Signature* sig;
+};
+
+void on_interrupt(uc_struct* uc, uint32_t, void* user) {
+  auto* lib = static_cast<EmulatedLibrary*>(user);
+  uint64_t pc = 0;
+  uc_reg_read(uc, UC_ARM64_REG_PC, &pc);
+  const uint64_t slot = (pc - lib->stub_base_) / 8;
+  if (pc < lib->stub_base_ || slot >= lib->stubs_.size()) {
+    lib->fault_ = "an unexpected trap";
+    uc_emu_stop(uc);
+    return;
+  }
+  try {
+    const EmulatedLibrary::Stub& s = lib->stubs_[slot];
+    s.handler(*lib, s.context);
+  } catch (...) {
+    lib->pending_ = std::current_exception();
+    uc_emu_stop(uc);
+  }
+}
+
+bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, void* user) {
+  auto* lib = static_cast<EmulatedLibrary*>(user);
+  uint64_t pc = 0;
+  uc_reg_read(uc, UC_ARM64_REG_PC, &pc);
+  char text[160];
+  const char* what = type == UC_MEM_FETCH_UNMAPPED || type == UC_MEM_FETCH_PROT ? "execute"
+                     : type == UC_MEM_WRITE_UNMAPPED || type == UC_MEM_WRITE_PROT ? "write"
+                                                                                 : "read";
+  std::snprintf(text, sizeof text, "guest fault: %s of unmapped address 0x%llx at 0x%llx", what,
+                static_cast<unsigned long long>(address), static_cast<unsigned long long>(pc));
+  lib->fault_ = text + lib->where(pc);
+  return false;
+}
+
+std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path,
+                                                       std::string& error) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = path + ": not a regular file";
+    return nullptr;
+  }
+  if (static_cast<uint64_t>(st.st_size) > kMaxDylibBytes) {
+    error = path + ": larger than a library can be";
+    return nullptr;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  const std::string bytes = ss.str();
+  auto image = read_macho(bytes, error);
+  if (!image) {
+    error = path + ": " + error;
+    return nullptr;
+  }
+  std::unique_ptr<EmulatedLibrary> lib(new EmulatedLibrary());
+  lib->image_ = std::move(*image);
+  if (!lib->map_and_bind(bytes, error)) {
+    error = path + ": " + error;
+    return nullptr;
+  }
+  lib->run_initialisers();
+  return lib;
+}
+
+bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error) {
+  const uint64_t image_bytes = round_up(image_.vm_end, 64 * 1024);
+  region_size_ = image_bytes + kStubBytes + kStackBytes + kHeapBytes;
+  region_ = mmap(nullptr, region_size_, PROT_READ | PROT_WRITE,
+                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (region_ == MAP_FAILED) {
+    region_ = nullptr;
+    error = "cannot reserve memory for the library";
+    return false;
+  }
+  const uint64_t base = reinterpret_cast<uint64_t>(region_);
+  slide_ = base;  // a dylib's first segment starts at 0
+  for (const MachSegment& seg : image_.segments)
+    std::memcpy(reinterpret_cast<void*>(base + seg.vmaddr), bytes.data() + seg.fileoff,
+                seg.filesize);
+  stub_base_ = base + image_bytes;
+  stub_capacity_ = kStubBytes / 8;
+  stack_top_ = stub_base_ + kStubBytes + kStackBytes;
+  heap_ = std::make_unique<GuestHeap>(stack_top_, kHeapBytes);
+
+  if (uc_open(UC_ARCH_ARM64, UC_MODE_ARM, &uc_) != UC_ERR_OK) {
+    error = "cannot start the arm64 emulator";
+    return false;
+  }
+  if (uc_mem_map_ptr(uc_, base, region_size_, UC_PROT_ALL, region_) != UC_ERR_OK) {
+    error = "the emulator cannot map the library's memory";
+    return false;
+  }
+  uc_hook h1, h2;
+  uc_hook_add(uc_, &h1, UC_HOOK_INTR, reinterpret_cast<void*>(on_interrupt), this, 1, 0);
+  uc_hook_add(uc_, &h2, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(on_invalid_memory), this, 1,
+              0);
+  // Slot 0 is where guest code returns to the host: emulation stops there.
+  return_address_ = add_stub(nullptr, nullptr);
+  // Two words of guest memory for the data the library imports.
+  stack_block_class_ = heap_->allocate(32, 8);
+  stack_guard_ = heap_->allocate(1, 8);
+  *reinterpret_cast<uint64_t*>(stack_guard_) = 0x2f8a6c1b5d3e9047;
+
+  for (uint64_t at : image_.rebases) *reinterpret_cast<uint64_t*>(base + at) += slide_;
+  for (const MachBind& b : image_.binds) {
+    uint64_t value = 0;
+    if (b.symbol == "___stack_chk_guard") value = stack_guard_;
+    else if (b.symbol == "__NSConcreteStackBlock") value = stack_block_class_;
+    else if (!bind_import(*this, b, value, error)) return false;
+    *reinterpret_cast<uint64_t*>(base + b.address) = value + static_cast<uint64_t>(b.addend);
+  }
+  return true;
+}
+
+void EmulatedLibrary::run_initialisers() {
+  Signature& sig = signature("v");
+  for (uint64_t at : image_.init_pointers)
+    call_guest(*reinterpret_cast<uint64_t*>(slide_ + at), sig, nullptr, nullptr);
+}
+
+EmulatedLibrary::~EmulatedLibrary() {
+  closures_.clear();
+  if (uc_) uc_close(uc_);
+  if (region_) munmap(region_, region_size_);
+}
+
+void* EmulatedLibrary::symbol(const char* name) {
+  // The library's exported C functions and their types.
+  static const struct {
+    const char* name;
+    const char* types;
+  } exports[] = {{"corvane13_settings", "^v"}, {"corvane13_dark_mode_active", "B"}};
+  for (const auto& e : exports) {
+    if (std::strcmp(e.name, name) != 0) continue;
+    for (const MachSymbol& s : image_.functions)
+      if (s.name == std::string("_") + name) return host_callable(slide_ + s.address, e.types);
+  }
+  return nullptr;
+}
+
+uint64_t EmulatedLibrary::add_stub(StubHandler handler, void* context) {
+  if (stubs_.size() >= stub_capacity_) crash("too many host entry points for the library");
+  const uint64_t at = stub_base_ + stubs_.size() * 8;
+  reinterpret_cast<uint32_t*>(at)[0] = kSvc;
+  reinterpret_cast<uint32_t*>(at)[1] = kRet;
+  stubs_.push_back({handler, context});
+  return at;
+}
+
+Signature& EmulatedLibrary::signature(const std::string& types) {
+  auto it = signatures_.find(types);
+  if (it != signatures_.end()) return *it->second;
+  std::string error;
+  auto sig = Signature::parse(types, error);
+  if (!sig) crash("cannot pass the type \"" + types + "\" between the library and the host: " + error);
+  return *signatures_.emplace(types, std::move(sig)).first->second;
+}
+
+uint64_t EmulatedLibrary::guest_callable(void* fn, const std::string& types) {
+  auto key = std::make_pair(fn, types);
+  if (auto it = guest_callables_.find(key); it != guest_callables_.end()) return it->second;
+  auto call = std::make_unique<HostCall>(HostCall{fn, &signature(types)});
+  const uint64_t at = add_stub(
+      [](EmulatedLibrary& lib, void* c) {
+        auto* hc = static_cast<HostCall*>(c);
+        lib.call_host(hc->fn, *hc->sig);
+      },
+      call.get());
+  host_calls_.push_back(std::move(call));
+  guest_callables_[key] = at;
+  return at;
+}
+
+void* EmulatedLibrary::host_callable(uint64_t address, const std::string& types) {
+  auto key = std::make_pair(address, types);
+  if (auto it = host_callables_.find(key); it != host_callables_.end()) return it->second;
+  auto c = std::make_unique<Closure>();
+  c->lib = this;
+  c->address = address;
+  c->sig = &signature(types);
+  c->closure = static_cast<ffi_closure*>(ffi_closure_alloc(sizeof(ffi_closure), &c->code));
+  if (!c->closure) crash("out of memory for a host entry into the library");
+  ffi_prep_closure_loc(
+      c->closure, c->sig->cif(),
+      [](ffi_cif*, void* result, void** args, void* user) {
+        auto* cl = static_cast<Closure*>(user);
+        cl->lib->call_guest(cl->address, *cl->sig, args, result);
+      },
+      c.get(), c->code);
+  void* code = c->code;
+  closures_.push_back(std::move(c));
+  host_callables_[key] = code;
+  return code;
+}
+
+uint64_t EmulatedLibrary::reg_x(int n) {
+  uint64_t v = 0;
+  uc_reg_read(uc_, x_reg(n), &v);
+  return v;
+}
+
+void EmulatedLibrary::set_reg_x(int n, uint64_t v) { uc_reg_write(uc_, x_reg(n), &v); }
+
+void EmulatedLibrary::clear_result_registers() {
+  const uint64_t zero = 0;
+  for (int i = 0; i < 8; ++i) {
+    uc_reg_write(uc_, UC_ARM64_REG_X0 + i, &zero);
+    uc_reg_write(uc_, UC_ARM64_REG_D0 + i, &zero);
+  }
+}
+
+std::string EmulatedLibrary::where(uint64_t address) const {
+  if (address < slide_ || address >= slide_ + image_.vm_end) return "";
+  std::string fn = function_at(image_, address - slide_);
+  char text[64];
+  std::snprintf(text, sizeof text, " (library offset 0x%llx",
+                static_cast<unsigned long long>(address - slide_));
+  return std::string(text) + (fn.empty() ? ")" : ", in " + fn + ")");
+}
+
+void EmulatedLibrary::crash(const std::string& reason) { sim::fatal(reason); }
+
+// --- guest -> host ----------------------------------------------------------
+
+void* EmulatedLibrary::host_block(uint64_t guest_block) {
+  if (!guest_block) return nullptr;
+  const auto* words = reinterpret_cast<const uint64_t*>(guest_block);
+  if (words[0] != stack_block_class_) return reinterpret_cast<void*>(guest_block);
+  const uint32_t flags = static_cast<uint32_t>(words[1]);
+  if (flags & (1u << 25)) crash("the library passed a block with copy helpers, which the bridge cannot copy");
+  const uint64_t size = reinterpret_cast<const uint64_t*>(words[3])[1];
+  if (size < 32 || size > 4096) crash("the library passed a malformed block");
+  // The block lives on the guest's stack; the host keeps its own copy in
+  // the guest heap for as long as it holds the block.
+  const uint64_t copy = heap_->allocate(1, size);
+  if (!copy) crash("the library's heap is exhausted");
+  std::memcpy(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
+  struct GuestBlock {
+    EmulatedLibrary* lib;
+    uint64_t block;
+  };
+  auto* gb = new GuestBlock{this, copy};
+  id block = sim::make_object_block(
+      [](void* ctx, id argument) {
+        auto* g = static_cast<GuestBlock*>(ctx);
+        const uint64_t invoke = reinterpret_cast<const uint64_t*>(g->block)[2];
+        void* self = reinterpret_cast<void*>(g->block);
+        void* args[] = {&self, &argument};
+        g->lib->call_guest(invoke, g->lib->signature("v^v@"), args, nullptr);
+      },
+      gb,
+      [](void* ctx) {
+        auto* g = static_cast<GuestBlock*>(ctx);
+        g->lib->heap_->release(g->block);
+        delete g;
+      });
+  return block;
+}
+
+void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_t sp) {
+  const AbiType& t = sig.args()[i];
+  const AbiSlot& s = sig.slots()[i];
+  uint8_t raw[64] = {};
+  switch (s.where) {
+    case AbiSlot::X:
+      for (size_t k = 0; k * 8 < t.size; ++k) {
+        const uint64_t v = reg_x(s.index + static_cast<int>(k));
+        std::memcpy(raw + k * 8, &v, 8);
+      }
+      break;
+    case AbiSlot::D:
+      if (t.kind == AbiType::Float) {
+        uc_reg_read(uc_, UC_ARM64_REG_S0 + s.index, raw);
+      } else {
+        const int n = t.kind == AbiType::DoubleStruct ? t.members : 1;
+        for (int k = 0; k < n; ++k) uc_reg_read(uc_, UC_ARM64_REG_D0 + s.index + k, raw + k * 8);
+      }
+      break;
+    case AbiSlot::Stack:
+      std::memcpy(raw, reinterpret_cast<const void*>(sp + s.offset), t.size);
+      break;
+  }
+  if (t.kind == AbiType::Bool) {
+    // The caller widens a BOOL to 32 bits: anything but 0 or 1 there is a
+    // BOOL passed as some other type.
+    uint32_t w = 0;
+    std::memcpy(&w, raw, 4);
+    if (s.where == AbiSlot::X && w > 1) {
+      char text[96];
+      std::snprintf(text, sizeof text, "a BOOL argument %zu of \"%s\" reads 0x%x, not 0 or 1", i,
+                    sig.text().c_str(), w);
+      crash(text);
+    }
+  }
+  if (t.kind == AbiType::Block) {
+    uint64_t v = 0;
+    std::memcpy(&v, raw, 8);
+    void* b = host_block(v);
+    std::memcpy(out, &b, 8);
+    return;
+  }
+  std::memcpy(out, raw, t.size);
+}
+
+void EmulatedLibrary::call_host(void* fn, Signature& sig) {
+  uint64_t sp = 0;
+  uc_reg_read(uc_, UC_ARM64_REG_SP, &sp);
+  const uint64_t indirect = reg_x(8);
+  const size_t n = sig.args().size();
+  std::vector<uint64_t> storage(n * 4 + 1);
+  std::vector<void*> args(n);
+  for (size_t i = 0; i < n; ++i) {
+    args[i] = &storage[i * 4];
+    host_argument(sig, i, args[i], sp);
+  }
+  alignas(16) uint8_t result[64] = {};
+  ffi_call(sig.cif(), reinterpret_cast<void (*)()>(fn), result, args.data());
+  const AbiType& r = sig.result();
+  switch (r.kind) {
+    case AbiType::Void: break;
+    case AbiType::Float: uc_reg_write(uc_, UC_ARM64_REG_S0, result); break;
+    case AbiType::Double: uc_reg_write(uc_, UC_ARM64_REG_D0, result); break;
+    case AbiType::DoubleStruct:
+      for (int k = 0; k < r.members; ++k) uc_reg_write(uc_, UC_ARM64_REG_D0 + k, result + k * 8);
+      break;
+    case AbiType::IntStruct:
+      if (sig.result_indirect()) {
+        std::memcpy(reinterpret_cast<void*>(indirect), result, r.size);
+      } else {
+        uint64_t w[2] = {};
+        std::memcpy(w, result, r.size);
+        set_reg_x(0, w[0]);
+        set_reg_x(1, w[1]);
+      }
+      break;
+    default: {
+      // libffi widens small integer results to a full register.
+      uint64_t v = 0;
+      std::memcpy(&v, result, 8);
+      if (r.size < 8) {
+        const uint64_t mask = (uint64_t{1} << (r.size * 8)) - 1;
+        v &= mask;
+        if (r.is_signed && (v >> (r.size * 8 - 1))) v |= ~mask;
+      }
+      if (r.kind == AbiType::Bool) v = (v & 0xff) != 0;
+      set_reg_x(0, v);
+    }
+  }
+}
+
+// --- host -> guest ----------------------------------------------------------
+
+void EmulatedLibrary::call_guest(uint64_t address, Signature& sig, void** args, void* result) {
+  uc_context* saved = nullptr;
+  uint64_t sp = stack_top_;
+  if (depth_ > 0) {
+    uc_context_alloc(uc_, &saved);
+    uc_context_save(uc_, saved);
+    uc_reg_read(uc_, UC_ARM64_REG_SP, &sp);
+    sp -= 256;  // beyond the caller's red zone
+  }
+  sp = (sp - sig.stack_bytes()) & ~uint64_t{15};
+  uint64_t indirect = 0;
+  if (sig.result_indirect()) {
+    sp = (sp - round_up(sig.result().size, 16)) & ~uint64_t{15};
+    indirect = sp;
+    sp -= 16;
+  }
+  if (sp < stack_top_ - kStackBytes + 4096) crash("the library's stack overflowed");
+  for (size_t i = 0; i < sig.args().size(); ++i) {
+    const AbiType& t = sig.args()[i];
+    const AbiSlot& s = sig.slots()[i];
+    uint8_t raw[64] = {};
+    std::memcpy(raw, args[i], t.size);
+    if (t.kind == AbiType::Int || t.kind == AbiType::Bool) {
+      // Widen to the full register, as a caller must.
+      uint64_t v = 0;
+      std::memcpy(&v, raw, t.size);
+      if (t.is_signed && t.size < 8 && (v >> (t.size * 8 - 1))) v |= ~((uint64_t{1} << (t.size * 8)) - 1);
+      if (t.kind == AbiType::Bool) v = v != 0;
+      std::memcpy(raw, &v, 8);
+    }
+    switch (s.where) {
+      case AbiSlot::X:
+        for (size_t k = 0; k * 8 < std::max<size_t>(t.size, 1); ++k) {
+          uint64_t v = 0;
+          std::memcpy(&v, raw + k * 8, 8);
+          set_reg_x(s.index + static_cast<int>(k), v);
+        }
+        break;
+      case AbiSlot::D:
+        if (t.kind == AbiType::Float) {
+          uc_reg_write(uc_, UC_ARM64_REG_S0 + s.index, raw);
+        } else {
+          const int n = t.kind == AbiType::DoubleStruct ? t.members : 1;
+          for (int k = 0; k < n; ++k) uc_reg_write(uc_, UC_ARM64_REG_D0 + s.index + k, raw + k * 8);
+        }
+        break;
+      case AbiSlot::Stack:
+        std::memcpy(reinterpret_cast<void*>(sp + s.offset), raw, t.size);
+        break;
+    }
+  }
+  if (indirect) set_reg_x(8, indirect);
+  uc_reg_write(uc_, UC_ARM64_REG_SP, &sp);
+  set_reg_x(30, return_address_);
+  ++depth_;
+  const uc_err err = uc_emu_start(uc_, address, return_address_, 0, kInstructionBudget);
+  --depth_;
+  uint64_t pc = 0;
+  uc_reg_read(uc_, UC_ARM64_REG_PC, &pc);
+  std::string fault;
+  if (!fault_.empty()) fault = fault_;
+  else if (err != UC_ERR_OK) fault = std::string("guest fault: ") + uc_strerror(err) + where(pc);
+  else if (!pending_ && pc != return_address_)
+    fault = "guest code ran past its instruction budget" + where(pc);
+  // Read the result before the caller's registers come back.
+  if (result && fault.empty() && !pending_) {
+    const AbiType& r = sig.result();
+    switch (r.kind) {
+      case AbiType::Void: break;
+      case AbiType::Float: uc_reg_read(uc_, UC_ARM64_REG_S0, result); break;
+      case AbiType::Double: uc_reg_read(uc_, UC_ARM64_REG_D0, result); break;
+      case AbiType::DoubleStruct:
+        for (int k = 0; k < r.members; ++k)
+          uc_reg_read(uc_, UC_ARM64_REG_D0 + k, static_cast<uint8_t*>(result) + k * 8);
+        break;
+      case AbiType::IntStruct:
+        if (sig.result_indirect()) {
+          std::memcpy(result, reinterpret_cast<const void*>(indirect), r.size);
+        } else {
+          uint64_t w[2] = {reg_x(0), reg_x(1)};
+          std::memcpy(result, w, r.size);
+        }
+        break;
+      default: {
+        uint64_t v = reg_x(0);
+        if (r.size < 8) v &= (uint64_t{1} << (r.size * 8)) - 1;
+        if (r.kind == AbiType::Bool) v = (v & 0xff) != 0;
+        // A closure's small integer result is returned as a full ffi_arg.
+        std::memcpy(result, &v, 8);
+      }
+    }
+  }
+  if (saved) {
+    uc_context_restore(uc_, saved);
+    uc_context_free(saved);
+  }
+  if (!fault.empty()) {
+    fault_.clear();
+    crash(fault);
+  }
+  if (pending_) {
+    std::exception_ptr e = pending_;
+    pending_ = nullptr;
+    std::rethrow_exception(e);
+  }
+}
+
+}  // namespace sim::emulation

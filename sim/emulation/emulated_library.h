@@ -1,0 +1,107 @@
+// The phone's library (an arm64 Mach-O dylib) loaded into the simulated
+// process under emulation, in place of the native module.
+//
+// The dylib's segments, its stack and its heap live in one region of host
+// memory that Unicorn maps at the same addresses, so pointers mean the same
+// on both sides. Every imported symbol is bound to a stub in that region:
+// the stub traps to the host, which calls the simulated host's function of
+// that name (objc_msgSend by the method's type encoding, through libffi).
+// Every function the library hands to the host (a method implementation, a
+// hook, a notification callback, a block) becomes a libffi closure that runs
+// the guest code to its return. Calls nest freely: guest -> host -> guest.
+// A guest fault, a runaway loop or a host raise inside guest code ends the
+// simulated process as a crash, naming the guest function.
+#pragma once
+
+#include <exception>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/emulation/arm64_abi.h"
+#include "sim/emulation/guest_heap.h"
+#include "sim/emulation/macho.h"
+
+struct uc_struct;
+
+namespace sim::emulation {
+
+class EmulatedLibrary {
+ public:
+  // Loads and binds the dylib, then runs its initialisers. On failure
+  // returns nullptr with `error` set (an import the host lacks is named).
+  static std::unique_ptr<EmulatedLibrary> load(const std::string& path, std::string& error);
+  ~EmulatedLibrary();
+  EmulatedLibrary(const EmulatedLibrary&) = delete;
+  EmulatedLibrary& operator=(const EmulatedLibrary&) = delete;
+
+  // A host-callable entry point for one of the library's exported C
+  // functions, or nullptr.
+  void* symbol(const char* name);
+
+  // --- used by the bridge -------------------------------------------------
+  using StubHandler = void (*)(EmulatedLibrary&, void* context);
+  // A guest address that, when the guest calls it, runs `handler`.
+  uint64_t add_stub(StubHandler handler, void* context);
+  // A guest address that calls the host function `fn` of type `types`.
+  uint64_t guest_callable(void* fn, const std::string& types);
+  // A host function that runs guest code at `address` with type `types`.
+  void* host_callable(uint64_t address, const std::string& types);
+  Signature& signature(const std::string& types);
+
+  // Calls a host function with the guest's current arguments as `sig` lays
+  // them out, and leaves its result where the guest expects it.
+  void call_host(void* fn, Signature& sig);
+  // Runs guest code at `address` with native arguments and result.
+  void call_guest(uint64_t address, Signature& sig, void** args, void* result);
+
+  uint64_t reg_x(int n);
+  void set_reg_x(int n, uint64_t v);
+  void clear_result_registers();
+  GuestHeap& heap() { return *heap_; }
+  [[noreturn]] void crash(const std::string& reason);
+  std::string where(uint64_t address) const;
+  uint64_t stack_block_class() const { return stack_block_class_; }
+  uint64_t slide() const { return slide_; }
+
+ private:
+  EmulatedLibrary() = default;
+  bool map_and_bind(const std::string& bytes, std::string& error);
+  void run_initialisers();
+  void host_argument(Signature& sig, size_t i, void* out, uint64_t sp);
+  void* host_block(uint64_t guest_block);
+
+  MachImage image_;
+  uc_struct* uc_ = nullptr;
+  void* region_ = nullptr;
+  size_t region_size_ = 0;
+  uint64_t slide_ = 0;
+  uint64_t stub_base_ = 0, stub_capacity_ = 0, return_address_ = 0;
+  uint64_t stack_top_ = 0;
+  uint64_t stack_block_class_ = 0, stack_guard_ = 0;
+  std::unique_ptr<GuestHeap> heap_;
+  struct Stub {
+    StubHandler handler;
+    void* context;
+  };
+  std::vector<Stub> stubs_;
+  std::map<std::string, std::unique_ptr<Signature>> signatures_;
+  std::map<std::pair<void*, std::string>, uint64_t> guest_callables_;
+  std::map<std::pair<uint64_t, std::string>, void*> host_callables_;
+  struct Closure;
+  std::vector<std::unique_ptr<Closure>> closures_;
+  struct HostCall;
+  std::vector<std::unique_ptr<HostCall>> host_calls_;
+  int depth_ = 0;
+  std::exception_ptr pending_;  // a host raise inside a stub, rethrown outside the emulator
+  std::string fault_;
+
+  friend void on_interrupt(uc_struct*, uint32_t, void*);
+  friend bool on_invalid_memory(uc_struct*, int, uint64_t, int, int64_t, void*);
+};
+
+// Binds the imports of the library: defined in imports.cpp.
+bool bind_import(EmulatedLibrary& lib, const MachBind& bind, uint64_t& value, std::string& error);
+
+}  // namespace sim::emulation

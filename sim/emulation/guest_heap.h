@@ -1,0 +1,28 @@
+// The guest's calloc and free: blocks carved from a fixed region of memory
+// that the host and the emulated code share at the same addresses, so what
+// the library allocates (its sampling buffer, weak cells, copied blocks) is
+// readable and writable by both without copying. First fit over an ordered
+// free list, with neighbours merged on free.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+
+namespace sim::emulation {
+
+class GuestHeap {
+ public:
+  GuestHeap(uintptr_t base, size_t size);
+  // Zero-filled, 16-byte aligned; 0 when the request cannot be met.
+  uintptr_t allocate(size_t count, size_t size);
+  // 0 does nothing; false for an address that is not a live block.
+  bool release(uintptr_t address);
+  size_t live_blocks() const { return used_.size(); }
+
+ private:
+  std::map<uintptr_t, size_t> free_;  // address -> size
+  std::map<uintptr_t, size_t> used_;
+};
+
+}  // namespace sim::emulation

@@ -1,0 +1,169 @@
+// The simulated host's side of every symbol the phone's library imports:
+// the same C functions the native build calls, reached through stubs that
+// pass the guest's arguments by each function's known type. Functions that
+// take code from the library (a method, a hook, a callback) get a host-callable
+// version of it; calloc and free serve the guest heap.
+#include <cstring>
+
+#include "sim/emulation/emulated_library.h"
+#include "sim/foundation/CFNotificationCenter.h"
+#include "sim/foundation/CFString.h"
+#include "sim/graphics/CoreGraphics.h"
+#include "sim/runtime/objc.h"
+#include "sim/runtime/runtime.h"
+
+
+namespace sim::emulation {
+namespace {
+
+// objc_msgSend: the receiver's method, called by its own type encoding.
+void message_send(EmulatedLibrary& lib, void*) {
+  id receiver = reinterpret_cast<id>(lib.reg_x(0));
+  SEL sel = reinterpret_cast<SEL>(lib.reg_x(1));
+  if (!receiver) {
+    lib.clear_result_registers();
+    return;
+  }
+  Class cls = object_getClass(receiver);
+  const char* types = sim_class_method_types(cls, sel);
+  IMP imp = types ? class_getMethodImplementation(cls, sel) : nullptr;
+  if (!types || !imp) {
+    const bool meta = class_isMetaClass(cls);
+    sim::fatal(std::string(meta ? "+[" : "-[") + class_getName(cls) + " " + sel_getName(sel) +
+               "]: unrecognized selector sent to " + (meta ? "class" : "instance"));
+  }
+  lib.call_host(reinterpret_cast<void*>(imp), lib.signature(types));
+}
+
+void class_add_method(EmulatedLibrary& lib, void*) {
+  Class cls = reinterpret_cast<Class>(lib.reg_x(0));
+  SEL sel = reinterpret_cast<SEL>(lib.reg_x(1));
+  const uint64_t imp = lib.reg_x(2);
+  const char* types = reinterpret_cast<const char*>(lib.reg_x(3));
+  BOOL added = NO;
+  if (types && imp)
+    added = class_addMethod(cls, sel, reinterpret_cast<IMP>(lib.host_callable(imp, types)), types);
+  lib.set_reg_x(0, added ? 1 : 0);
+}
+
+void hook_message(EmulatedLibrary& lib, void*) {
+  Class cls = reinterpret_cast<Class>(lib.reg_x(0));
+  SEL sel = reinterpret_cast<SEL>(lib.reg_x(1));
+  const uint64_t replacement = lib.reg_x(2);
+  auto* slot = reinterpret_cast<uint64_t*>(lib.reg_x(3));
+  const char* found = cls && sel ? sim_class_method_types(cls, sel) : nullptr;
+  // A hook of a method the class lacks keeps the facility's own behaviour;
+  // the replacement is then typed as a plain message.
+  const std::string types = found ? found : "v@:";
+  IMP saved = nullptr;
+  MSHookMessageEx(cls, sel,
+                  replacement ? reinterpret_cast<IMP>(lib.host_callable(replacement, types)) : nullptr,
+                  slot ? &saved : nullptr);
+  if (slot) *slot = saved ? lib.guest_callable(reinterpret_cast<void*>(saved), types) : 0;
+}
+
+void add_observer(EmulatedLibrary& lib, void*) {
+  auto center = reinterpret_cast<CFNotificationCenterRef>(lib.reg_x(0));
+  auto observer = reinterpret_cast<const void*>(lib.reg_x(1));
+  const uint64_t callback = lib.reg_x(2);
+  auto name = reinterpret_cast<CFStringRef>(lib.reg_x(3));
+  auto object = reinterpret_cast<const void*>(lib.reg_x(4));
+  auto behaviour = static_cast<CFNotificationSuspensionBehavior>(lib.reg_x(5));
+  auto host = callback ? reinterpret_cast<CFNotificationCallback>(
+                             lib.host_callable(callback, "v^v^v@^v@"))
+                       : nullptr;
+  CFNotificationCenterAddObserver(center, observer, host, name, object, behaviour);
+}
+
+void guest_calloc(EmulatedLibrary& lib, void*) {
+  lib.set_reg_x(0, lib.heap().allocate(lib.reg_x(0), lib.reg_x(1)));
+}
+
+void guest_free(EmulatedLibrary& lib, void*) {
+  const uint64_t p = lib.reg_x(0);
+  if (!lib.heap().release(p)) {
+    char text[80];
+    std::snprintf(text, sizeof text, "free of 0x%llx, which the library never allocated",
+                  static_cast<unsigned long long>(p));
+    lib.crash(text);
+  }
+}
+
+void stack_check_failed(EmulatedLibrary& lib, void*) {
+  lib.crash("the library's stack protector found its stack overwritten");
+}
+
+void stub_binder(EmulatedLibrary& lib, void*) {
+  lib.crash("a lazy binding was reached, though every import is bound at load");
+}
+
+struct Typed {
+  const char* symbol;
+  void* fn;
+  const char* types;
+};
+
+template <typename F>
+void* fn(F* f) {
+  return reinterpret_cast<void*>(f);
+}
+
+const Typed kTyped[] = {
+    {"_objc_getClass", fn(objc_getClass), "#*"},
+    {"_object_getClass", fn(object_getClass), "#@"},
+    {"_sel_registerName", fn(sel_registerName), ":*"},
+    {"_objc_setAssociatedObject", fn(objc_setAssociatedObject), "v@^v@Q"},
+    {"_objc_getAssociatedObject", fn(objc_getAssociatedObject), "@@^v"},
+    {"_objc_storeWeak", fn(objc_storeWeak), "@^@@"},
+    {"_objc_loadWeakRetained", fn(objc_loadWeakRetained), "@^@"},
+    {"_objc_destroyWeak", fn(objc_destroyWeak), "v^@"},
+    {"_objc_release", fn(objc_release), "v@"},
+    {"_objc_retain", fn(objc_retain), "@@"},
+    {"_CFStringCreateWithCString", fn(CFStringCreateWithCString), "@^v*I"},
+    {"_CFNotificationCenterGetDarwinNotifyCenter", fn(CFNotificationCenterGetDarwinNotifyCenter), "^v"},
+    {"_CFNotificationCenterGetDistributedCenter", fn(CFNotificationCenterGetDistributedCenter), "^v"},
+    {"_CFNotificationCenterPostNotification", fn(CFNotificationCenterPostNotification), "v^v@^v@C"},
+    {"_CGBitmapContextCreate", fn(CGBitmapContextCreate), "^v^vQQQQ^vI"},
+    {"_CGColorSpaceCreateDeviceRGB", fn(CGColorSpaceCreateDeviceRGB), "^v"},
+    {"_CGColorSpaceRelease", fn(CGColorSpaceRelease), "v^v"},
+    {"_CGContextDrawImage", fn(CGContextDrawImage), "v^v{CGRect={CGPoint=dd}{CGSize=dd}}^v"},
+    {"_CGContextRelease", fn(CGContextRelease), "v^v"},
+    {"_CGImageGetColorSpace", fn(CGImageGetColorSpace), "^v^v"},
+};
+
+const struct {
+  const char* symbol;
+  EmulatedLibrary::StubHandler handler;
+} kCustom[] = {
+    {"_objc_msgSend", message_send},
+    {"_class_addMethod", class_add_method},
+    {"_MSHookMessageEx", hook_message},
+    {"_CFNotificationCenterAddObserver", add_observer},
+    {"_calloc", guest_calloc},
+    {"_free", guest_free},
+    {"___stack_chk_fail", stack_check_failed},
+    {"dyld_stub_binder", stub_binder},
+};
+
+}  // namespace
+
+bool bind_import(EmulatedLibrary& lib, const MachBind& bind, uint64_t& value, std::string& error) {
+  for (const auto& c : kCustom) {
+    if (bind.symbol != c.symbol) continue;
+    value = lib.add_stub(c.handler, nullptr);
+    return true;
+  }
+  for (const Typed& t : kTyped) {
+    if (bind.symbol != t.symbol) continue;
+    value = lib.guest_callable(t.fn, t.types);
+    return true;
+  }
+  if (bind.weak_import) {
+    value = 0;
+    return true;
+  }
+  error = "the host does not provide " + bind.symbol + " (imported from " + bind.library + ")";
+  return false;
+}
+
+}  // namespace sim::emulation

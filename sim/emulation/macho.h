@@ -1,0 +1,51 @@
+// What the emulation needs of an arm64 Mach-O dylib, read from its bytes and
+// checked against them before anything is mapped: the segments, the dyld
+// information (rebases, binds, lazy binds), the libraries that binds name by
+// ordinal, the initialisers, and the symbol table (to name a faulting
+// function).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim::emulation {
+
+struct MachSegment {
+  std::string name;
+  uint64_t vmaddr = 0, vmsize = 0, fileoff = 0, filesize = 0;
+};
+
+struct MachBind {
+  uint64_t address = 0;  // unslid
+  std::string symbol;    // as written, with its leading underscore
+  std::string library;   // the short name of the library (libobjc, CoreGraphics, ...)
+  bool weak_import = false;
+  int64_t addend = 0;
+};
+
+struct MachSymbol {
+  uint64_t address = 0;  // unslid
+  std::string name;
+};
+
+struct MachImage {
+  std::vector<MachSegment> segments;
+  std::vector<uint64_t> rebases;  // unslid addresses of pointers to slide
+  std::vector<MachBind> binds;    // binds and lazy binds alike
+  std::vector<uint64_t> init_pointers;  // unslid addresses of the initialiser table entries
+  std::vector<MachSymbol> functions;    // defined symbols, sorted by address
+  uint64_t vm_end = 0;                  // end of the highest segment
+};
+
+// Whether the bytes start like a 64-bit arm64 Mach-O file.
+bool looks_like_arm64_macho(const std::string& bytes);
+
+// Reads a dylib; on failure returns nothing and sets `error`.
+std::optional<MachImage> read_macho(const std::string& bytes, std::string& error);
+
+// The function whose code holds `address` (unslid), or "".
+std::string function_at(const MachImage& image, uint64_t address);
+
+}  // namespace sim::emulation
