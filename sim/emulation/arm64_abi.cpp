@@ -57,8 +57,13 @@ class Parser {
           flat.push_back(&ffi_type_pointer);
           return true;
         }
-        if (i_ < s_.size() && s_[i_] == '"') skip_until('"', 1);
-        [[fallthrough]];
+        if (i_ < s_.size() && s_[i_] == '"') {
+          ++i_;
+          skip_until('"', 1);
+        }
+        t = {AbiType::Object, 8, 8, false, 0, &ffi_type_pointer};
+        flat.push_back(&ffi_type_pointer);
+        return true;
       case '#': case ':': case '*':
         t = {AbiType::Pointer, 8, 8, false, 0, &ffi_type_pointer};
         flat.push_back(&ffi_type_pointer);

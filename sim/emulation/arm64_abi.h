@@ -22,7 +22,7 @@
 namespace sim::emulation {
 
 struct AbiType {
-  enum Kind { Void, Int, Bool, Float, Double, Pointer, Block, DoubleStruct, IntStruct } kind = Void;
+  enum Kind { Void, Int, Bool, Float, Double, Pointer, Object, Block, DoubleStruct, IntStruct } kind = Void;
   size_t size = 0;
   size_t align = 1;
   bool is_signed = false;

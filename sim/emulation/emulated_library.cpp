@@ -274,7 +274,9 @@ void EmulatedLibrary::crash(const std::string& reason) { sim::fatal(reason); }
 // --- guest -> host ----------------------------------------------------------
 
 void* EmulatedLibrary::host_block(uint64_t guest_block) {
-  if (!guest_block) return nullptr;
+  const uint64_t base = reinterpret_cast<uint64_t>(region_);
+  if (guest_block < base || guest_block >= base + region_size_ - 32 || (guest_block & 7))
+    return reinterpret_cast<void*>(guest_block);
   const auto* words = reinterpret_cast<const uint64_t*>(guest_block);
   if (words[0] != stack_block_class_) return reinterpret_cast<void*>(guest_block);
   const uint32_t flags = static_cast<uint32_t>(words[1]);
@@ -343,7 +345,9 @@ void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_
       crash(text);
     }
   }
-  if (t.kind == AbiType::Block) {
+  if (t.kind == AbiType::Block || t.kind == AbiType::Object) {
+    // A block the library made on its stack crosses as a host block; any
+    // other object passes unchanged.
     uint64_t v = 0;
     std::memcpy(&v, raw, 8);
     void* b = host_block(v);
