@@ -181,11 +181,14 @@ void* EmulatedLibrary::symbol(const char* name) {
     const char* name;
     const char* types;
   } exports[] = {{"corvane13_settings", "^v"}, {"corvane13_dark_mode_active", "B"}};
-  for (const auto& e : exports) {
-    if (std::strcmp(e.name, name) != 0) continue;
-    for (const MachSymbol& s : image_.functions)
-      if (s.name == std::string("_") + name) return host_callable(slide_ + s.address, e.types);
-  }
+  for (const auto& e : exports)
+    if (std::strcmp(e.name, name) == 0) return function(name, e.types);
+  return nullptr;
+}
+
+void* EmulatedLibrary::function(const char* name, const std::string& types) {
+  for (const MachSymbol& s : image_.functions)
+    if (s.name == std::string("_") + name) return host_callable(slide_ + s.address, types);
   return nullptr;
 }
 

@@ -39,6 +39,9 @@ class EmulatedLibrary {
   // A host-callable entry point for one of the library's exported C
   // functions, or nullptr.
   void* symbol(const char* name);
+  // A host-callable entry point for any exported function of the library,
+  // given its type encoding; nullptr if the library has no such function.
+  void* function(const char* name, const std::string& types);
 
   // --- used by the bridge -------------------------------------------------
   using StubHandler = void (*)(EmulatedLibrary&, void* context);
