@@ -132,12 +132,20 @@ CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytesP
                                       CGColorSpaceRef space, uint32_t bitmapInfo,
                                       const void* bytes);
 
-// Decode a PNG (any colour type or depth; palettes, gray and 16-bit samples
-// are expanded, interlacing undone) into an 8-bit device-RGB image of 32 bits
-// per pixel with colours premultiplied by alpha on load: bytes R, G, B, A in
-// memory, alpha info PremultipliedLast when the PNG has transparency and
-// NoneSkipLast otherwise. On failure returns NULL and, when error is not NULL,
-// writes a NUL-terminated message of at most errorSize bytes.
+// Decode a PNG into an 8-bit image with colours premultiplied by alpha on
+// load, in the colour model the file declares:
+//   gray: device gray, 8 bits per pixel, AlphaNone; with alpha (or a
+//     transparent gray level) 16 bits per pixel, PremultipliedLast;
+//   RGB, RGBA and palettes (expanded): device RGB, 32 bits per pixel, bytes
+//     R, G, B, A, alpha PremultipliedLast when the file has transparency and
+//     NoneSkipLast otherwise.
+// Any bit depth is reduced or expanded to 8 bits; interlacing is undone.
+// The optimised variant of iOS app bundles (a CgBI chunk before the header,
+// raw deflate data, premultiplied B, G, R, A pixels) is read too: device RGB,
+// PremultipliedFirst (NoneSkipFirst without alpha) in 32-bit little-endian
+// order. Sides above 16384 pixels are refused before any pixel memory is
+// taken. On failure returns NULL and, when error is not NULL, writes a
+// NUL-terminated message of at most errorSize bytes.
 CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t errorSize);
 CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* error,
                                         size_t errorSize);

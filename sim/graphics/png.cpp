@@ -1,4 +1,7 @@
-// PNG decoding through libpng into premultiplied RGBA images.
+// PNG decoding: ordinary PNGs through libpng, the optimised variant of iOS
+// app bundles through png_optimised.cpp. Images keep the colour model their
+// file declares (gray, gray with alpha, RGB, RGBA; palettes expand to RGB or
+// RGBA), with premultiplied RGBA pixels for drawing.
 #include <png.h>
 
 #include <cerrno>
@@ -7,15 +10,14 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "sim/graphics/cg_objects.h"
+#include "sim/graphics/png_formats.h"
 
 namespace sim::graphics {
 namespace {
-
-// Larger sides are refused before any pixel memory is taken.
-constexpr png_uint_32 kMaxSide = 16384;
 
 void Report(char* error, size_t errorSize, const char* format, ...) __attribute__((format(printf, 3, 4)));
 void Report(char* error, size_t errorSize, const char* format, ...) {
@@ -34,6 +36,8 @@ struct Decode {
   png_uint_32 width = 0;
   png_uint_32 height = 0;
   bool hasAlpha = false;
+  bool gray = false;   // a gray or gray + alpha file: one sample of colour
+  size_t channels = 0;  // samples per pixel in pixels
   std::vector<uint8_t> pixels;
   std::vector<png_bytep> rows;
 };
@@ -53,31 +57,33 @@ void OnRead(png_structp png, png_bytep out, size_t length) {
   decode->pos += length;
 }
 
-// Runs libpng over decode->data into decode->pixels as straight RGBA.
+// Runs libpng over decode->data into decode->pixels with straight alpha:
+// gray files as G or G, A; all others as R, G, B, A (opaque ones filled).
 // libpng reports errors by longjmp back to this frame, so nothing here has a
 // destructor: everything with one lives in *decode, in the caller's frame.
 bool RunLibpng(png_structp png, png_infop info, Decode* decode) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_read_fn(png, decode, OnRead);
-  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
   png_read_info(png, info);
 
   const png_byte colourType = png_get_color_type(png, info);
   const png_byte depth = png_get_bit_depth(png, info);
   const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
   decode->hasAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || transparency;
+  decode->gray = (colourType & PNG_COLOR_MASK_COLOR) == 0;
   if (depth == 16) png_set_scale_16(png);
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
   if (transparency) png_set_tRNS_to_alpha(png);
-  if ((colourType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
-  if (!decode->hasAlpha) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+  if (!decode->gray && !decode->hasAlpha) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
 
   decode->width = png_get_image_width(png, info);
   decode->height = png_get_image_height(png, info);
-  const size_t stride = size_t(decode->width) * 4;
+  decode->channels = decode->gray ? (decode->hasAlpha ? 2 : 1) : 4;
+  const size_t stride = size_t(decode->width) * decode->channels;
   if (png_get_rowbytes(png, info) != stride) png_error(png, "unexpected row layout after expansion");
   decode->pixels.resize(stride * decode->height);
   decode->rows.resize(decode->height);
@@ -87,10 +93,60 @@ bool RunLibpng(png_structp png, png_infop info, Decode* decode) {
   return true;
 }
 
+// The decoded samples as an image in the file's own colour model, its
+// pixels premultiplied on load (c x a / 255 rounded to nearest, never
+// exactly .5). A gray image describes itself as 8 bits per pixel (16 with
+// alpha) in the device gray space; the others as 32-bit device RGB.
+CGImageRef MakeImage(Decode& decode) {
+  std::vector<uint8_t> rgba;
+  if (decode.gray) {
+    const size_t count = size_t(decode.width) * decode.height;
+    try {
+      rgba.resize(count * 4);
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+    const uint8_t* in = decode.pixels.data();
+    for (size_t i = 0; i < count; ++i, in += decode.channels) {
+      const unsigned a = decode.hasAlpha ? in[1] : 255u;
+      const auto g = uint8_t(a == 255u ? in[0] : (in[0] * a + 127u) / 255u);
+      rgba[i * 4 + 0] = rgba[i * 4 + 1] = rgba[i * 4 + 2] = g;
+      rgba[i * 4 + 3] = uint8_t(a);
+    }
+    std::vector<uint8_t>().swap(decode.pixels);
+  } else {
+    if (decode.hasAlpha) {
+      uint8_t* p = decode.pixels.data();
+      for (size_t i = 0, n = decode.pixels.size(); i < n; i += 4) {
+        const unsigned a = p[i + 3];
+        if (a == 255) continue;
+        for (int k = 0; k < 3; ++k) p[i + k] = uint8_t((p[i + k] * a + 127u) / 255u);
+      }
+    }
+    rgba = std::move(decode.pixels);
+  }
+  CGColorSpaceRef space = decode.gray ? CGColorSpaceCreateDeviceGray() : CGColorSpaceCreateDeviceRGB();
+  const uint32_t info32 = decode.hasAlpha ? kCGImageAlphaPremultipliedLast
+                                          : (decode.gray ? kCGImageAlphaNone : kCGImageAlphaNoneSkipLast);
+  CGImageRef image = NewImageWithRGBA(decode.width, decode.height, space, info32, std::move(rgba));
+  CGColorSpaceRelease(space);
+  if (decode.gray) {
+    image->bitsPerPixel = decode.hasAlpha ? 16 : 8;
+    image->bytesPerRow = size_t(decode.width) * (decode.hasAlpha ? 2 : 1);
+  }
+  return image;
+}
+
 CGImageRef DecodePNG(const uint8_t* data, size_t size, const char* what, char* error, size_t errorSize) {
   if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
     Report(error, errorSize, "%s is not a PNG image", what);
     return nullptr;
+  }
+  if (IsOptimisedPNG(data, size)) {
+    std::string message;
+    CGImageRef image = DecodeOptimisedPNG(data, size, &message);
+    if (!image) Report(error, errorSize, "%s: bad PNG image: %s", what, message.c_str());
+    return image;
   }
   Decode decode;
   decode.data = data;
@@ -115,22 +171,10 @@ CGImageRef DecodePNG(const uint8_t* data, size_t size, const char* what, char* e
     return nullptr;
   }
 
-  // Premultiply: c x a / 255 rounded to nearest (never exactly .5).
-  if (decode.hasAlpha) {
-    uint8_t* p = decode.pixels.data();
-    for (size_t i = 0, n = decode.pixels.size(); i < n; i += 4) {
-      const unsigned a = p[i + 3];
-      if (a == 255) continue;
-      for (int k = 0; k < 3; ++k) p[i + k] = uint8_t((p[i + k] * a + 127u) / 255u);
-    }
-  }
-  CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-  const uint32_t info32 = decode.hasAlpha ? kCGImageAlphaPremultipliedLast : kCGImageAlphaNoneSkipLast;
-  CGImageRef image = NewImageWithRGBA(decode.width, decode.height, rgb, info32, std::move(decode.pixels));
-  CGColorSpaceRelease(rgb);
+  CGImageRef image = MakeImage(decode);
+  if (!image) Report(error, errorSize, "%s: out of memory", what);
   return image;
 }
-
 }  // namespace
 }  // namespace sim::graphics
 

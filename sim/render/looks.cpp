@@ -1,5 +1,6 @@
 #include "sim/render/looks.h"
 
+#include "sim/foundation/foundation.h"
 #include "sim/runtime/object.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIView.h"
@@ -136,8 +137,19 @@ std::array<double, 4> secondary_text_colour(id view) {
 
 HeaderWords header_words(id header_view) {
   id owner = send<id>(header_view, sel("superview"));
-  if (owner && is_kind_of(owner, "WGWidgetPlatterView")) return {"UP NEXT", ""};
-  return {"MESSAGES", "now"};
+  const bool widget = owner && is_kind_of(owner, "WGWidgetPlatterView");
+  HeaderWords words{widget ? "UP NEXT" : "MESSAGES", widget ? "" : "now"};
+  if (header_view && class_respondsToSelector(header_view->isa, sel("title"))) {
+    // The host shows the application's name in capitals; only ASCII letters
+    // change, so UTF-8 text stays intact.
+    std::string title = string_value(send<id>(header_view, sel("title")));
+    if (!title.empty()) {
+      for (char& c : title)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      words.app_name = std::move(title);
+    }
+  }
+  return words;
 }
 
 const BodyLine* body_lines(Content c, size_t* count) {

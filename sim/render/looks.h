@@ -70,8 +70,8 @@ std::array<double, 4> secondary_text_colour(id view);
 
 // The placeholder words of each kind of content.
 struct HeaderWords {
-  const char* app_name;
-  const char* time;  // "" for none
+  std::string app_name;  // the header's title in capitals, else a placeholder
+  const char* time;      // "" for none
 };
 HeaderWords header_words(id header_view);
 struct BodyLine {

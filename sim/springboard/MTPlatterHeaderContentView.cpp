@@ -14,13 +14,18 @@ id icons(id self, SEL) {
   return header(self)->icons;
 }
 void set_icons(id self, SEL, id list) { header(self)->icons = list; }
+id title(id self, SEL) { return header(self)->title; }
+void set_title(id self, SEL, id text) { header(self)->title = text; }
 
 Class install() {
   Class c = define_class<MTPlatterHeaderContentViewObj>("MTPlatterHeaderContentView",
                                                         ensure_class("UIView"));
   def(c, "icons", icons);
   def(c, "setIcons:", set_icons);
+  def(c, "title", title);
+  def(c, "setTitle:", set_title);
   add_ivar(c, "_icons", offsetof(MTPlatterHeaderContentViewObj, icons));
+  add_ivar(c, "_title", offsetof(MTPlatterHeaderContentViewObj, title));
   return c;
 }
 

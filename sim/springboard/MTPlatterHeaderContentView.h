@@ -1,5 +1,6 @@
 // MTPlatterHeaderContentView: the header of a banner or widget, showing the
-// owning application's icon (and, on a device, its name and a date).
+// owning application's icon and its name (title, an NSString; nil until the
+// host sets one) and, on a device, a date.
 #pragma once
 
 #include "sim/uikit/UIView.h"
@@ -8,6 +9,7 @@ namespace sim {
 
 struct MTPlatterHeaderContentViewObj : UIViewObj {
   Strong icons;  // an NSArray of UIImage, the application's icon first
+  Strong title;  // _title: the application's name, or nil
 };
 
 // A new (autoreleased) header showing `icon`, or no icon at all when nil.

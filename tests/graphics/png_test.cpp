@@ -1,5 +1,6 @@
-// PNG decoding: every colour type expands to RGBA, straight alpha is
-// premultiplied on load, and bad input is reported rather than crashing.
+// PNG decoding: every colour type decodes to premultiplied pixels in the
+// colour model the file declares, and bad input is reported rather than
+// crashing.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <unistd.h>
@@ -150,26 +151,40 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
     PngPicture picture;
     std::vector<RGBA> want;
     CGImageAlphaInfo alpha;
+    // Gray files keep their colour model: 8 bits a pixel, 16 with alpha.
+    CGColorSpaceModel model = kCGColorSpaceModelRGB;
+    size_t bitsPerPixel = 32;
   };
   std::vector<Case> cases;
   {
     PngPicture s;
     s.width = 3, s.height = 1, s.colourType = PNG_COLOR_TYPE_GRAY;
     s.rows = {{0, 128, 255}};
-    cases.push_back({"gray", s, {{0, 0, 0, 255}, {128, 128, 128, 255}, {255, 255, 255, 255}}, kCGImageAlphaNoneSkipLast});
+    cases.push_back({"gray", s, {{0, 0, 0, 255}, {128, 128, 128, 255}, {255, 255, 255, 255}}, kCGImageAlphaNone,
+                     kCGColorSpaceModelMonochrome, 8});
   }
   {
     PngPicture s;
     s.width = 3, s.height = 1, s.colourType = PNG_COLOR_TYPE_GRAY, s.depth = 1;
     s.rows = {{0b10100000}};
     cases.push_back({"1-bit gray", s, {{255, 255, 255, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}},
-                     kCGImageAlphaNoneSkipLast});
+                     kCGImageAlphaNone, kCGColorSpaceModelMonochrome, 8});
   }
   {
     PngPicture s;
     s.width = 2, s.height = 1, s.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
     s.rows = {{200, 51, 7, 255}};
-    cases.push_back({"gray + alpha", s, {{40, 40, 40, 51}, {7, 7, 7, 255}}, kCGImageAlphaPremultipliedLast});
+    cases.push_back({"gray + alpha", s, {{40, 40, 40, 51}, {7, 7, 7, 255}}, kCGImageAlphaPremultipliedLast,
+                     kCGColorSpaceModelMonochrome, 16});
+  }
+  {
+    PngPicture s;
+    s.width = 2, s.height = 1, s.colourType = PNG_COLOR_TYPE_GRAY;
+    s.transparentColour = true;
+    s.transparent.gray = 9;
+    s.rows = {{9, 10}};
+    cases.push_back({"gray with a transparent level", s, {{0, 0, 0, 0}, {10, 10, 10, 255}},
+                     kCGImageAlphaPremultipliedLast, kCGColorSpaceModelMonochrome, 16});
   }
   {
     PngPicture s;
@@ -229,7 +244,9 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(CGImageGetWidth(image.get()), c.picture.width);
     EXPECT_EQ(CGImageGetHeight(image.get()), c.picture.height);
-    EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), 32u);
+    EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), c.bitsPerPixel);
+    EXPECT_EQ(CGImageGetBytesPerRow(image.get()), c.picture.width * c.bitsPerPixel / 8);
+    EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(image.get())), c.model);
     EXPECT_EQ(CGImageGetAlphaInfo(image.get()), c.alpha);
     EXPECT_TRUE(PixelsAre(image.get(), c.want));
   }

@@ -138,7 +138,8 @@ CliCommand parse_run(std::span<const std::string_view> args) {
 
 CliCommand parse_preview(std::span<const std::string_view> args) {
     if (wants_help(args)) return show(preview_help());
-    static constexpr std::string_view kValued[] = {"-o", "--output", "--settings", "--icon", "--ios", "--scale", "--library"};
+    static constexpr std::string_view kValued[] = {"-o",    "--output", "--settings", "--icon",
+                                                   "--app", "--ios",    "--scale",    "--library"};
     CliCommand c;
     c.action = CliCommand::Action::Preview;
     ArgWalker walk("preview", args);
@@ -154,6 +155,9 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
         } else if (item.name == "--library") {
             if (item.value.empty()) return usage_error("preview", "--library takes a file");
             c.preview.library = std::string(item.value);
+        } else if (item.name == "--app") {
+            if (c.preview.apps.size() == 4) return usage_error("preview", "--app may be given at most 4 times");
+            c.preview.apps.emplace_back(item.value);
         } else if (item.name == "--scale") {
             auto scale = parse_number(item.value);
             if (!scale || !(*scale >= 0.5 && *scale <= 4))
@@ -166,6 +170,8 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
         }
     }
     if (walk.error) return *walk.error;
+    if (c.preview.icon && !c.preview.apps.empty())
+        return usage_error("preview", "--icon and --app cannot be used together");
     return c;
 }
 

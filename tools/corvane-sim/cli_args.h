@@ -1,7 +1,8 @@
 // Reads the command line of corvane-sim:
 //
 //   corvane-sim run SCRIPT [--root DIR]
-//   corvane-sim preview [-o FILE.png] [--settings FILE.plist] [--icon FILE.png] [--ios VERSION]
+//   corvane-sim preview [-o FILE.png] [--settings FILE.plist] [--icon FILE.png | --app PATH ...]
+//                       [--ios VERSION] [--scale N]
 //   corvane-sim --help | -h | help [COMMAND] | COMMAND --help
 //
 // Nothing is printed and nothing exits here: the result says what to do, and
@@ -12,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/corvane-sim/literals.h"
 
@@ -27,6 +29,7 @@ struct PreviewOptions {
     std::string output = "corvane-preview.png";  // -o FILE.png
     std::optional<std::string> settings;         // --settings FILE.plist; empty: default settings
     std::optional<std::string> icon;             // --icon FILE.png; empty: built-in icons
+    std::vector<std::string> apps;               // --app PATH, up to four: .app folders or .ipa archives
     IosVersion ios;                              // --ios VERSION, default 13.7
     double scale = 2;                            // --scale N: pixels per point, 0.5 to 4
     std::string library;                         // --library PATH; empty: the native module

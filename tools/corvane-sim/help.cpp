@@ -8,8 +8,8 @@ constexpr std::string_view kRunSynopsis = "corvane-sim run SCRIPT [--root DIR] [
 // the continuation line lines up under the first option.
 constexpr std::string_view kPreviewSynopsis =
     "corvane-sim preview [-o FILE.png] [--settings FILE.plist]\n"
-    "                           [--icon FILE.png] [--ios VERSION] [--scale N]\n"
-    "                           [--library PATH]";
+    "                           [--icon FILE.png | --app PATH ...]\n"
+    "                           [--ios VERSION] [--scale N] [--library PATH]";
 
 constexpr std::string_view kRunBody = R"(
 Runs one simulated process with the library loaded, driven by SCRIPT ("-"
@@ -56,7 +56,9 @@ Objects:
   let NAME = VALUE               rgba(r,g,b,a) white(w,a) pattern image(ICON)
                                  nil NUMBER
   ICON is solid:R,G,B,A@WxH[*S] (premultiplied bytes 0-255, points, scale),
-  png:PATH or none; default solid:255,59,48,255@40x40.
+  png:PATH (an ordinary PNG or the optimised PNG of iOS app bundles),
+  app:PATH (the icon of an .app folder or .ipa archive, found as the home
+  screen finds it) or none; default solid:255,59,48,255@40x40.
 
 Events:
   layout NAME                    the host lays the object out
@@ -101,7 +103,13 @@ Options:
   -o, --output FILE.png    where to write (default corvane-preview.png)
   --settings FILE.plist    a settings file (XML or binary property list)
   --icon FILE.png          an app icon for the banner, widget and menu
-                           (any size up to 4096 pixels a side)
+                           (any size up to 4096 pixels a side; ordinary or
+                           the optimised PNG found in app bundles)
+  --app PATH               an app: an .app folder or an .ipa archive (a zip
+                           holding Payload/NAME.app/). Its icon and name go
+                           into a banner; give up to four to compare them,
+                           one banner each, stacked. The widget and the menu
+                           show the first. Not together with --icon.
   --ios VERSION            system version, 13.0 to 14.x: 13.7 (default),
                            14.0, 14.4.2
   --scale N                pixels per point, 0.5 to 4 (default 2)
@@ -109,9 +117,16 @@ Options:
                            or the phone's arm64 dylib, run under emulation
   -h, --help               show this help
 
+The icon of an app is found as the home screen finds it: Info.plist (XML or
+binary), CFBundleIcons > CFBundlePrimaryIcon > CFBundleIconFiles, else
+CFBundleIconFiles or CFBundleIconFile; of the files NAME@3x.png, NAME@2x.png,
+NAME.png (and their ~iphone forms) present, the largest. The name is
+CFBundleDisplayName, else CFBundleName.
+
 Exit status: 0 on success; 2 for a usage error or bad input (an unreadable
-or invalid --settings or --icon file, --ios outside 13.0 to 14.x, an -o file
-that cannot be written). No partial picture is left behind.
+or invalid --settings, --icon or --app file, an app without an icon, an .ipa
+without exactly one app, --ios outside 13.0 to 14.x, an -o file that cannot
+be written). No partial picture is left behind.
 )";
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/_UIPreviewPlatterPanController.h"
 #include "sim/uikit/style.h"
+#include "tools/corvane-sim/app_icon_image.h"
 #include "tools/corvane-sim/dump.h"
 #include "tools/corvane-sim/invoke.h"
 #include "tools/corvane-sim/literals.h"
@@ -62,6 +63,12 @@ Error make_icon(const IconSpec& icon, id* out) {
       std::string error;
       *out = sim::make_png_image(icon.path, 1.0, &error);
       if (!*out) return "cannot read icon " + icon.path + ": " + error;
+      return kOk;
+    }
+    case IconSpec::Kind::App: {
+      std::string error;
+      *out = load_app_icon(icon.path, &error).image;
+      if (!*out) return error;
       return kOk;
     }
   }

@@ -151,8 +151,15 @@ Parsed<IconSpec> parse_icon(std::string_view text) {
         if (icon.path.empty()) return P::fail(where + "png: needs a file path");
         return P::ok(icon);
     }
+    if (text.starts_with("app:")) {
+        icon.kind = IconSpec::Kind::App;
+        icon.path = std::string(text.substr(4));
+        if (icon.path.empty()) return P::fail(where + "app: needs the path of an .app folder or .ipa archive");
+        return P::ok(icon);
+    }
     if (!text.starts_with("solid:"))
-        return P::fail("unknown icon " + quote(text) + " (expected solid:R,G,B,A@WxH[*S], png:PATH or none)");
+        return P::fail("unknown icon " + quote(text) +
+                       " (expected solid:R,G,B,A@WxH[*S], png:PATH, app:PATH or none)");
 
     std::string_view body = text.substr(6);
     size_t at = body.find('@');

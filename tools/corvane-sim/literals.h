@@ -50,13 +50,13 @@ Parsed<bool> parse_yes_no(std::string_view text);
 // --- icons ---------------------------------------------------------------------
 
 struct IconSpec {
-    enum class Kind { Solid, Png, None };
+    enum class Kind { Solid, Png, None, App };
     Kind kind = Kind::Solid;
     std::array<uint8_t, 4> rgba{255, 59, 48, 255};  // premultiplied bytes (Solid)
     double width = 40;                              // size in points (Solid)
     double height = 40;
     double scale = 1;  // pixels per point (Solid)
-    std::string path;  // (Png)
+    std::string path;  // (Png, App)
 
     friend bool operator==(const IconSpec&, const IconSpec&) = default;
 };
@@ -64,7 +64,7 @@ struct IconSpec {
 // The icon used when a script gives none: solid:255,59,48,255@40x40.
 inline IconSpec default_icon() { return IconSpec{}; }
 
-// solid:R,G,B,A@WxH, solid:R,G,B,A@WxH*S, png:PATH or none.
+// solid:R,G,B,A@WxH, solid:R,G,B,A@WxH*S, png:PATH, app:PATH or none.
 Parsed<IconSpec> parse_icon(std::string_view text);
 
 // --- geometry ------------------------------------------------------------------

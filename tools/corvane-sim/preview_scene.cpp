@@ -22,6 +22,8 @@
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/_UIPreviewPlatterPanController.h"
 #include "sim/uikit/style.h"
+#include "sim/foundation/foundation.h"
+#include "tools/corvane-sim/app_icon_image.h"
 #include "tools/corvane-sim/preview_art.h"
 
 namespace corvane::cli {
@@ -39,6 +41,10 @@ constexpr uint32_t kMaxIconSide = 4096;
 
 // Where things stand on the 375 × 812 screen, in points.
 constexpr CGRect kBannerFrame{{8, 50}, {359, 92}};
+// Several banners stack below one another, each a little lower than one
+// alone, and everything below them moves down to make room.
+constexpr double kStackedBannerHeight = 76;
+constexpr double kStackedBannerGap = 6;
 constexpr CGRect kWidgetFrame{{8, 154}, {359, 150}};
 constexpr double kIconRowY = 326;
 constexpr double kSecondRowY = 566;
@@ -101,6 +107,49 @@ id load_icon(const std::string& path, std::string* error) {
 
 id builtin(BuiltinIcon icon) { return make_builtin_icon(icon, kIconPoints, kIconScale); }
 
+CGRect banner_frame(size_t index, size_t count) {
+  if (count <= 1) return kBannerFrame;
+  const double y = kBannerFrame.origin.y + static_cast<double>(index) * (kStackedBannerHeight + kStackedBannerGap);
+  return CGRect{{kBannerFrame.origin.x, y}, {kBannerFrame.size.width, kStackedBannerHeight}};
+}
+
+// Below the banners: the widget, then the icon row with the menu raised
+// from it. With stacked banners they move down, and the widget gives up
+// height so that the menu still ends above the dock.
+struct BelowBanners {
+  CGRect widget;
+  double icon_row_y;
+};
+constexpr double kWidgetGap = kWidgetFrame.origin.y - (kBannerFrame.origin.y + kBannerFrame.size.height);
+constexpr double kIconRowGap = kIconRowY - (kWidgetFrame.origin.y + kWidgetFrame.size.height);
+constexpr double kMenuBottomLimit = 708;  // just above the dock
+constexpr double kMenuBelowIconRow = 72 + 3 * 44;  // the platter's icon, the gap and three rows
+constexpr double kMinWidgetHeight = 90;
+
+BelowBanners below_banners(size_t count) {
+  const CGRect last = banner_frame(count == 0 ? 0 : count - 1, count);
+  BelowBanners b;
+  b.widget = kWidgetFrame;
+  b.widget.origin.y = last.origin.y + last.size.height + kWidgetGap;
+  const double room = kMenuBottomLimit - kMenuBelowIconRow - kIconRowGap - b.widget.origin.y;
+  b.widget.size.height = std::max(kMinWidgetHeight, std::min(kWidgetFrame.size.height, room));
+  b.icon_row_y = b.widget.origin.y + b.widget.size.height + kIconRowGap;
+  return b;
+}
+
+// An app's icon shown at the home screen's 60-point size, whatever its own.
+id as_home_icon(id image) {
+  CGImageRef bitmap = send<CGImageRef>(image, sel("CGImage"));
+  const double side = static_cast<double>(std::max(CGImageGetWidth(bitmap), CGImageGetHeight(bitmap)));
+  return sim::make_image(bitmap, CGSize{kIconPoints, kIconPoints}, side / kIconPoints);
+}
+
+void set_header_title(id platter, const std::string& title) {
+  if (title.empty()) return;
+  if (id header = private_part(platter, "headerContentView"))
+    send<void>(header, sel("setTitle:"), sim::make_string(title));
+}
+
 }  // namespace
 
 std::optional<std::string> check_scene_options(const SceneOptions& o) {
@@ -113,6 +162,9 @@ std::optional<std::string> check_scene_options(const SceneOptions& o) {
     if (!value->is_dictionary())
       return "cannot use settings file " + *o.settings + ": it holds a property list that is not a dictionary";
   }
+  if (o.icon && !o.apps.empty()) return std::string("--icon and --app cannot be used together");
+  if (o.apps.size() > kMaxPreviewApps)
+    return "at most " + std::to_string(kMaxPreviewApps) + " apps, not " + std::to_string(o.apps.size());
   if (o.icon)
     if (auto e = check_icon_header(*o.icon)) return e;
   return std::nullopt;
@@ -153,20 +205,31 @@ std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, s
   // The scene starts in the light style, reached through the host's own path.
   sim::change_system_style(1);
   scene->style_ = 1;
-  id custom = nullptr;
+  std::vector<AppLook> apps;
   if (options.icon) {
-    custom = load_icon(*options.icon, error);
+    id custom = load_icon(*options.icon, error);
     if (!custom) return nullptr;
+    apps.push_back(AppLook{custom, ""});
   }
-  scene->make_objects(custom ? custom : builtin(BuiltinIcon::Chat), custom ? custom : builtin(BuiltinIcon::Agenda),
-                      custom ? custom : builtin(BuiltinIcon::Garden));
+  for (const std::string& path : options.apps) {
+    AppIconImage app = load_app_icon(path, error);
+    if (!app.image) return nullptr;
+    apps.push_back(AppLook{as_home_icon(app.image), app.app_name});
+  }
+  if (apps.empty()) {
+    scene->make_objects({AppLook{builtin(BuiltinIcon::Chat), ""}}, AppLook{builtin(BuiltinIcon::Agenda), ""},
+                        builtin(BuiltinIcon::Garden));
+  } else {
+    scene->make_objects(apps, apps.front(), apps.front().icon);
+  }
   scene->lay_out();
   return scene;
 }
 
 PreviewScene::~PreviewScene() {
   // The objects go before the process that made them.
-  status_bar_ = banner_ = widget_ = platter_ = dock_ = folder_icon_ = nullptr;
+  status_bar_ = widget_ = platter_ = dock_ = folder_icon_ = nullptr;
+  banners_.clear();
   home_icons_.clear();
   session_.reset();
 }
@@ -177,20 +240,28 @@ void PreviewScene::make_status_bar() {
   status_bar_ = sim::make_status_bar(true, style_ == 2 ? 1 : 0);
 }
 
-void PreviewScene::make_objects(id banner_icon, id widget_icon, id menu_icon) {
+void PreviewScene::make_objects(const std::vector<AppLook>& banners, const AppLook& widget, id menu_icon) {
   make_status_bar();
-  banner_ = sim::make_banner(banner_icon, kBannerFrame, true);
-  widget_ = sim::make_widget(widget_icon, kWidgetFrame);
+  for (size_t i = 0; i < banners.size(); ++i) {
+    id banner = sim::make_banner(banners[i].icon, banner_frame(i, banners.size()), true);
+    set_header_title(banner, banners[i].name);
+    banners_.emplace_back(banner);
+  }
+  const BelowBanners below = below_banners(banners.size());
+  const double shift = below.icon_row_y - kIconRowY;
+  widget_ = sim::make_widget(widget.icon, below.widget);
+  set_header_title(widget_, widget.name);
 
   // The icon row the menu is raised from: the raised icon is the platter's.
   const BuiltinIcon row[] = {BuiltinIcon::Weather, BuiltinIcon::Notes, BuiltinIcon::Music};
   for (size_t i = 0; i < 3; ++i) {
     id icon = sim::make_icon_view(builtin(row[i]));
-    set_frame(icon, CGRect{{kIconColumns[i + 1], kIconRowY}, {kIconPoints, kIconPoints}});
+    set_frame(icon, CGRect{{kIconColumns[i + 1], kIconRowY + shift}, {kIconPoints, kIconPoints}});
     home_icons_.emplace_back(icon);
   }
+  // The second row gives way to stacked banners: the menu would cover it.
   const BuiltinIcon second[] = {BuiltinIcon::Clock, BuiltinIcon::Books, BuiltinIcon::Pin, BuiltinIcon::Tiles};
-  for (size_t i = 0; i < 4; ++i) {
+  for (size_t i = 0; i < (shift > 0 ? 0 : 4); ++i) {
     id icon = sim::make_icon_view(builtin(second[i]));
     set_frame(icon, CGRect{{kIconColumns[i], kSecondRowY}, {kIconPoints, kIconPoints}});
     home_icons_.emplace_back(icon);
@@ -198,7 +269,7 @@ void PreviewScene::make_objects(id banner_icon, id widget_icon, id menu_icon) {
   platter_ = sim::make_platter_controller(menu_icon, 3, true);
   if (id container = private_part(platter_, "containerView")) {
     CGRect f = send<CGRect>(container, sel("frame"));
-    f.origin = CGPoint{0, kMenuContainerY};
+    f.origin = CGPoint{0, kMenuContainerY + shift};
     set_frame(container, f);
   }
 
@@ -225,7 +296,7 @@ void PreviewScene::lay_out() {
   const std::vector<sim::Strong> docked = sim::as<sim::UIViewObj>(dock_.get())->subviews;
   for (id icon : docked) lay_out_view(icon);
   lay_out_view(widget_);
-  lay_out_view(banner_);
+  for (id banner : banners_) lay_out_view(banner);
   if (platter_) {
     send<void>(platter_, sel("viewDidLayoutSubviews"));
     lay_out_view(private_part(platter_, "platterView"));
@@ -248,19 +319,20 @@ sim::render::Surface PreviewScene::render(double scale) const {
   cairo_scale(cr, scale, scale);
   const bool dark = sim::system_style() == 2;
   draw_wallpaper(cr, kScreenWidth, kScreenHeight, dark);
-  draw_page_dots(cr, kScreenWidth / 2, kPageDotsY, 3, dark);
+  // Stacked banners move the menu down over where the page dots lie.
+  if (banners_.size() <= 1) draw_page_dots(cr, kScreenWidth / 2, kPageDotsY, 3, dark);
   for (id icon : home_icons_) sim::render::draw_view(cr, icon);
   sim::render::draw_view(cr, dock_);
   sim::render::draw_view(cr, widget_);
   if (platter_) sim::render::draw_view(cr, private_part(platter_, "containerView"));
-  sim::render::draw_view(cr, banner_);
+  for (id banner : banners_) sim::render::draw_view(cr, banner);
   sim::render::draw_view(cr, status_bar_);
   cairo_destroy(cr);
   return surface;
 }
 
 CGPoint PreviewScene::banner_tint_probe() const {
-  CGRect f = send<CGRect>(banner_, sel("frame"));
+  CGRect f = send<CGRect>(banner(), sel("frame"));
   return CGPoint{f.origin.x + kBannerTintProbe.x, f.origin.y + kBannerTintProbe.y};
 }
 

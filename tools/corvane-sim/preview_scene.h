@@ -18,17 +18,23 @@ inline constexpr double kScreenWidth = 375;
 inline constexpr double kScreenHeight = 812;
 inline constexpr double kPreviewScale = 2;  // pixels per point of the preview picture
 
+inline constexpr size_t kMaxPreviewApps = 4;
+
 struct SceneOptions {
   std::optional<std::string> settings;  // a property-list file used as the settings file
   std::optional<std::string> icon;      // a PNG used as the app icon of banner, widget and menu
   IosVersion ios;
   std::string library;  // the library to load; empty: the native module
+  // `.app` folders or `.ipa` archives: one banner each, stacked; the widget
+  // and the menu show the first. Not together with `icon`.
+  std::vector<std::string> apps;
 };
 
 // Checks the options as the preview takes them: a system version from 13.0
 // up to (not including) 15, a settings file that holds a property-list
-// dictionary, an icon that is a readable PNG of at most 4096 pixels a side.
-// The message names the file or value at fault.
+// dictionary, an icon that is a readable PNG of at most 4096 pixels a side,
+// at most four apps and not both an icon and apps. The message names the
+// file or value at fault. (The apps themselves are read by build.)
 std::optional<std::string> check_scene_options(const SceneOptions& options);
 
 class PreviewScene {
@@ -51,7 +57,8 @@ class PreviewScene {
 
   Session& session() { return *session_; }
   id status_bar() const { return status_bar_; }
-  id banner() const { return banner_; }
+  id banner() const { return banners_.empty() ? nullptr : banners_.front().get(); }
+  const std::vector<sim::Strong>& banners() const { return banners_; }
   id widget() const { return widget_; }
   id platter_controller() const { return platter_; }
   id dock() const { return dock_; }
@@ -66,13 +73,18 @@ class PreviewScene {
 
  private:
   PreviewScene() = default;
-  void make_objects(id banner_icon, id widget_icon, id menu_icon);
+  struct AppLook {
+    id icon = nullptr;
+    std::string name;  // the header's title; "" keeps the host's placeholder
+  };
+  void make_objects(const std::vector<AppLook>& banners, const AppLook& widget, id menu_icon);
   void make_status_bar();
   void lay_out();
 
   std::unique_ptr<Session> session_;
   NSInteger style_ = 1;
-  sim::Strong status_bar_, banner_, widget_, platter_, dock_, folder_icon_;
+  sim::Strong status_bar_, widget_, platter_, dock_, folder_icon_;
+  std::vector<sim::Strong> banners_;  // top to bottom
   std::vector<sim::Strong> home_icons_;  // icon views on the home screen, in front of the wallpaper
 };
 

@@ -1,0 +1,31 @@
+// The two PNG forms the simulated host reads, and what they share. Internal
+// to sim/graphics: png.cpp decodes ordinary PNGs through libpng and hands
+// the optimised form found in iOS app bundles to png_optimised.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "sim/graphics/CoreGraphics.h"
+
+namespace sim::graphics {
+
+// Larger sides are refused before any pixel memory is taken.
+inline constexpr uint32_t kMaxPngSide = 16384;
+
+inline constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// Whether the bytes are the optimised variant: the PNG signature followed
+// at once by a "CgBI" chunk, before the image header.
+bool IsOptimisedPNG(const uint8_t* data, size_t size);
+
+// Decodes the optimised variant: IDAT holds a raw deflate stream (no zlib
+// header or checksum), rows use the ordinary PNG filters, and pixels are
+// 8-bit B, G, R, A with premultiplied colour (or B, G, R without alpha).
+// The image is device RGB, described as the bytes lie: alpha
+// PremultipliedFirst (NoneSkipFirst without alpha) in 32-bit little-endian
+// order. NULL with a message (without the file's name) on any fault.
+CGImageRef DecodeOptimisedPNG(const uint8_t* data, size_t size, std::string* message);
+
+}  // namespace sim::graphics
