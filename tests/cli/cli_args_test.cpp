@@ -57,6 +57,9 @@ TEST(CliArgs, PreviewReadsItsOptions) {
     EXPECT_EQ(parse({"preview", "--output=a.png", "--ios=14"}).preview.ios, (IosVersion{14, 0, 0}));
     EXPECT_EQ(parse({"preview", "--scale", "1"}).preview.scale, 1.0);
     EXPECT_EQ(parse({"preview"}).preview.scale, 2.0);
+    EXPECT_EQ(parse({"preview", "--app", "A.app", "--app=B.ipa", "--app", "A.app"}).preview.apps,
+              (std::vector<std::string>{"A.app", "B.ipa", "A.app"}));
+    EXPECT_TRUE(parse({"preview"}).preview.apps.empty());
 }
 
 TEST(CliArgs, HelpGoesToStandardOutputWithStatusZero) {
@@ -107,6 +110,10 @@ TEST(CliArgs, UsageErrorsGoToStandardErrorWithStatusTwo) {
         {{"preview", "--scale", "0"}, "--scale takes a number from 0.5 to 4, not '0'", "Usage: corvane-sim preview"},
         {{"preview", "--scale", "big"}, "--scale takes a number from 0.5 to 4", "Usage: corvane-sim preview"},
         {{"preview", "--root", "x"}, "preview: unknown option '--root'", "Usage: corvane-sim preview"},
+        {{"preview", "--icon", "i.png", "--app", "A.app"}, "--icon and --app cannot be used together", "--app PATH"},
+        {{"preview", "--app", "1", "--app", "2", "--app", "3", "--app", "4", "--app", "5"},
+         "--app may be given at most 4 times", "Usage: corvane-sim preview"},
+        {{"preview", "--app"}, "option '--app' needs a value", "Usage: corvane-sim preview"},
     };
     for (const auto& c : cases) {
         CliCommand r = parse(c.args);

@@ -35,6 +35,9 @@ TEST(Icon, ReadsEveryForm) {
     png.path = "/tmp/a b.png";
     IconSpec none;
     none.kind = IconSpec::Kind::None;
+    IconSpec app;
+    app.kind = IconSpec::Kind::App;
+    app.path = "My Apps/Notes.ipa";
     const struct {
         const char* text;
         IconSpec icon;
@@ -45,6 +48,7 @@ TEST(Icon, ReadsEveryForm) {
         {"solid:1,2,3,4@60x60*3", solid(1, 2, 3, 4, 60, 60, 3)},
         {"solid:1,2,3,4@1e1x2*0.5", solid(1, 2, 3, 4, 10, 2, 0.5)},
         {"png:/tmp/a b.png", png},
+        {"app:My Apps/Notes.ipa", app},
         {"none", none},
     };
     for (const auto& c : cases) {
@@ -76,6 +80,7 @@ TEST(Icon, NamesTheBadPart) {
         {"solid:0,0,0,255@40x40*-2", "scale '-2'"},
         {"solid:0,0,0,255@40x40*", "scale ''"},
         {"png:", "needs a file path"},
+        {"app:", "needs the path of an .app folder or .ipa archive"},
         {"jpeg:x.jpg", "unknown icon 'jpeg:x.jpg'"},
         {"", "unknown icon"},
     };
