@@ -34,11 +34,12 @@ constexpr Rule kRules[] = {
     {"SBFolderIconImageView", nullptr, nullptr, Look{Material::FolderIcon, Content::FolderGrid, true, 0}},
     // An open folder's backing.
     {"SBFolderBackgroundView", nullptr, nullptr, material(Material::FolderBackground)},
-    // A force-touch menu's background blurs what lies behind the menu; the
-    // effect view inside it (or the background itself, without one) holds
-    // the tint as its backgroundColor.
-    {nullptr, "_UIContextMenuListView", "_backgroundView", material(Material::MenuBlur)},
+    // A force-touch menu's blur. Below iOS 14 the background blurs what
+    // lies behind the menu and the effect view inside it (or the background
+    // itself, without one) holds the tint as its backgroundColor; from iOS
+    // 14 the blur's backdrop view blurs and its overlays hold the tint.
     {nullptr, "_UIContextMenuActionsGroupView", "_backgroundView", material(Material::MenuBlur)},
+    {"_UIVisualEffectBackdropView", nullptr, nullptr, material(Material::MenuBlur)},
 
     // --- content -----------------------------------------------------------------
     {"UIStatusBar", nullptr, nullptr, content(Content::StatusBar)},

@@ -1,6 +1,7 @@
 // _UIContextMenuBackgroundView: the menu background that blurs what lies
 // behind the menu through its visual effect view (it answers
-// visualEffectView); the rows lie in that effect view.
+// visualEffectView). It holds only the blur: the rows are cells of the list
+// view in front of it.
 #pragma once
 
 #include "sim/uikit/UIView.h"

@@ -1,5 +1,6 @@
-// _UIContextMenuListView: the menu's list from iOS 14: a background view whose
-// own subviews, or whose effect view's subviews, are the rows.
+// _UIContextMenuListView: the menu's list from iOS 14 (a collection view on
+// the phone): its background view at the back, the rows as its cells in
+// front.
 #pragma once
 
 #include "sim/uikit/UIView.h"

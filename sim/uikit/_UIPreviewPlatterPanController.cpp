@@ -24,6 +24,8 @@
 #include "sim/uikit/_UIPlatterTransformView.h"
 #include "sim/uikit/_UIPortalView.h"
 #include "sim/uikit/_UIPreviewPlatterView.h"
+#include "sim/uikit/_UIVisualEffectBackdropView.h"
+#include "sim/uikit/_UIVisualEffectSubview.h"
 
 namespace sim {
 namespace {
@@ -44,8 +46,8 @@ struct Menu {
   id group = nullptr;       // _currentActionGroupView / _currentCollectionView
   id background = nullptr;  // the group's _backgroundView
   id blur = nullptr;        // the background's effect view, or the background itself
-  id row_parent = nullptr;  // the action group (below iOS 14) or the blur view
-  std::vector<id> rows;
+  std::vector<id> layers;   // the blur's backdrop and overlays (from iOS 14)
+  std::vector<id> rows;     // the group's cells, above the background
 };
 
 Menu menu_of(id actions) {
@@ -61,9 +63,12 @@ Menu menu_of(id actions) {
   m.blur = is_kind_of(m.background, "_UIContextMenuBackgroundView")
                ? as<ContextMenuBackgroundViewObj>(m.background)->visual_effect_view.get()
                : m.background;
-  m.row_parent = is_kind_of(m.group, "_UIContextMenuListView") ? m.blur : m.group;
-  if (m.row_parent)
-    for (const Strong& v : as<UIViewObj>(m.row_parent)->subviews)
+  if (m.blur)
+    for (const Strong& v : as<UIViewObj>(m.blur)->subviews)
+      if (is_kind_of(v, "_UIVisualEffectBackdropView") || is_kind_of(v, "_UIVisualEffectSubview"))
+        m.layers.push_back(v);
+  if (m.group)
+    for (const Strong& v : as<UIViewObj>(m.group)->subviews)
       if (is_kind_of(v, "_UIContextMenuCell")) m.rows.push_back(v);
   return m;
 }
@@ -86,6 +91,7 @@ void place_platter_and_menu(id self) {
   set_frame(m.group, bounds_of(actions));
   set_frame(m.background, bounds_of(m.group));
   if (m.blur != m.background) set_frame(m.blur, bounds_of(m.background));
+  for (id layer : m.layers) set_frame(layer, bounds_of(m.blur));
   for (size_t i = 0; i < m.rows.size(); ++i) {
     set_frame(m.rows[i], CGRect{{0, kRowHeight * static_cast<double>(i)}, {kMenuWidth, kRowHeight}});
     set_frame(as<ContextMenuCellObj>(m.rows[i])->title_view, kTitlePlaceholder);
@@ -97,7 +103,15 @@ void resolve_menu_colours(id self) {
   id actions = controller(self)->actions_view;
   bool dark = effective_style(actions) == 2;
   Menu m = menu_of(actions);
-  send<void>(m.blur, sel("setBackgroundColor:"), dark ? make_white(0.16, 0.8) : make_white(0.97, 0.8));
+  // The effect's tint: on its overlays from iOS 14, else on the blur view.
+  id veil = dark ? make_white(0.16, 0.8) : make_white(0.97, 0.8);
+  bool overlaid = false;
+  for (id layer : m.layers)
+    if (is_kind_of(layer, "_UIVisualEffectSubview")) {
+      send<void>(layer, sel("setBackgroundColor:"), veil);
+      overlaid = true;
+    }
+  if (!overlaid) send<void>(m.blur, sel("setBackgroundColor:"), veil);
   id text = dark ? make_white(1, 0.85) : make_white(0, 0.85);
   for (id row : m.rows)
     send<void>(as<ContextMenuCellObj>(row)->title_view.get(), sel("setBackgroundColor:"), text);
@@ -152,11 +166,16 @@ id make_platter_controller(id icon, int items, bool effect) {
     fit_platter_contents(platter);
 
     id blur = effect ? make_visual_effect_view() : make_view("UIView", CGRect{});
+    if (ios14) {
+      // The blur's own layers: the backdrop, then the overlay that tints it.
+      add_subview(blur, make_visual_effect_backdrop_view());
+      add_subview(blur, make_visual_effect_subview());
+    }
     id background = effect ? make_context_menu_background_view(blur) : blur;
     id group = ios14 ? make_context_menu_list_view(background)
                      : make_context_menu_actions_group_view(background);
-    id row_parent = ios14 ? blur : group;
-    for (int i = 0; i < std::max(items, 0); ++i) add_subview(row_parent, make_context_menu_cell());
+    // The rows are the group's cells, in front of its background.
+    for (int i = 0; i < std::max(items, 0); ++i) add_subview(group, make_context_menu_cell());
     id actions = ios14 ? make_context_menu_view(group) : make_context_menu_actions_view(group);
 
     id container = make_view("UIView", kScreen);

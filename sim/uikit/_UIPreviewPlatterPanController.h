@@ -13,13 +13,18 @@
 // _UIContextMenuActionsView             _UIContextMenuView
 //  _currentActionGroupView               _currentCollectionView
 //   _backgroundView                       _backgroundView
-//   _UIContextMenuCell x items             (rows, see below)
+//    (the blur)                            (the blur)
+//                                           _UIVisualEffectBackdropView
+//                                           _UIVisualEffectSubview
+//   _UIContextMenuCell x items            _UIContextMenuCell x items
 //
 // The menu background is a _UIContextMenuBackgroundView (effect = YES: it
 // answers visualEffectView and its _visualEffectView, a UIVisualEffectView,
-// is the blur) or a plain UIView that is the blur itself (effect = NO). From
-// iOS 14 the rows are the subviews of that blur view; below iOS 14 they are
-// stacked in the action group view over the background.
+// is the blur) or a plain UIView that is the blur itself (effect = NO). In
+// both layouts the rows are cells of the group view, in front of its
+// background. From iOS 14 the blur holds its backdrop and an overlay that
+// carries the effect's tint; below iOS 14 the blur view carries the tint
+// itself.
 //
 // A preview not raised from an icon (icon nil, or no home-screen icon
 // classes in the process) shows a plain content view instead of the icon

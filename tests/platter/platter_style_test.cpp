@@ -21,6 +21,8 @@ TEST(PlatterBacking, GreyByStyleAndCornersWhateverTheSettings) {
         PlatterProcess p(ios, Dictionary{{"blurryForceTouch", blurry}, {"lightColorTint", false}},
                          style);
         id c = sim::make_platter_controller(red_icon(), 3, true);
+        std::vector<Colour> host_colours;
+        for (id child : background_children(c)) host_colours.push_back(background_colour(child));
         layout(c);
         id group = menu_group(c);
         EXPECT_EQ(sim::send<BOOL>(menu_background(c), sim::sel("isHidden")), blurry);
@@ -29,8 +31,14 @@ TEST(PlatterBacking, GreyByStyleAndCornersWhateverTheSettings) {
         EXPECT_EQ(sim::send<double>(sim::send<id>(group, sim::sel("layer")), sim::sel("cornerRadius")),
                   14.0);
         EXPECT_TRUE(sim::send<BOOL>(group, sim::sel("clipsToBounds")));
-        for (id row : ios.major >= 14 ? background_children(c) : group_rows(c))
-          EXPECT_FALSE(background_colour(row)) << "no tint with both tint settings off";
+        // No tint with both tint settings off: the blur's layers keep the
+        // host's colours and the rows have none.
+        std::vector<id> children = background_children(c);
+        ASSERT_EQ(children.size(), host_colours.size());
+        for (size_t i = 0; i < children.size(); ++i)
+          EXPECT_TRUE(SameColour(background_colour(children[i]), host_colours[i]));
+        ASSERT_EQ(group_rows(c).size(), 3u);
+        for (id row : group_rows(c)) EXPECT_FALSE(background_colour(row));
       }
 }
 
@@ -106,13 +114,25 @@ TEST(PlatterTint, ListLayoutTintsEveryChildOfTheBackgroundAndKeepsTheBacking) {
       id c = sim::make_platter_controller(icon, 3, effect);
       id blur = effect ? part(menu_background(c), "_visualEffectView") : menu_background(c);
       Colour blur_before = background_colour(blur);
-      layout(c);
-      Colour want = t.want == Want::Lighter  ? expected_tint(c, icon, kLighter)
-                    : t.want == Want::Darker ? expected_tint(c, icon, kDarker)
-                                             : Colour();
       std::vector<id> children = background_children(c);
-      ASSERT_EQ(children.size(), 3u);
-      for (id child : children) EXPECT_TRUE(SameColour(background_colour(child), want));
+      // The blur's backdrop and its overlay, which carries the host's tint.
+      ASSERT_EQ(children.size(), 2u);
+      EXPECT_TRUE(sim::is_kind_of(children[0], "_UIVisualEffectBackdropView"));
+      EXPECT_TRUE(sim::is_kind_of(children[1], "_UIVisualEffectSubview"));
+      const Colour host[2] = {background_colour(children[0]), background_colour(children[1])};
+      EXPECT_FALSE(host[0]);
+      EXPECT_TRUE(host[1]);
+      layout(c);
+      for (size_t i = 0; i < 2; ++i) {
+        Colour want = t.want == Want::Lighter  ? expected_tint(c, icon, kLighter)
+                      : t.want == Want::Darker ? expected_tint(c, icon, kDarker)
+                                               : host[i];
+        EXPECT_TRUE(SameColour(background_colour(children[i]), want));
+      }
+      // The rows are the list's cells, in front of the background, untinted.
+      ASSERT_EQ(group_rows(c).size(), 3u);
+      EXPECT_EQ(subviews_of(menu_group(c)).front(), menu_background(c));
+      for (id row : group_rows(c)) EXPECT_FALSE(background_colour(row));
       EXPECT_TRUE(SameColour(background_colour(menu_group(c)),
                              t.blurry ? grey(backing_white(t.style)) : Colour()));
       EXPECT_TRUE(SameColour(background_colour(blur), blur_before)) << "the holder is not tinted";
@@ -138,8 +158,11 @@ TEST(PlatterTint, AnEmptyMenuIsStyledWithNothingToTint) {
     PlatterProcess p(ios, Dictionary{{"darkColorTint", true}}, 2);
     id c = sim::make_platter_controller(red_icon(), 0, true);
     layout(c);
-    EXPECT_TRUE(background_children(c).empty());
+    // No rows; from iOS 14 the blur's layers are tinted all the same.
     EXPECT_TRUE(group_rows(c).empty());
+    for (id child : background_children(c))
+      EXPECT_TRUE(SameColour(background_colour(child), expected_tint(c, red_icon(), kDarker)));
+    EXPECT_EQ(background_children(c).size(), ios.major >= 14 ? 2u : 0u);
     id group = menu_group(c);
     EXPECT_TRUE(SameColour(background_colour(group),
                            ios.major >= 14 ? grey(0.2) : expected_tint(c, red_icon(), kDarker)));

@@ -82,14 +82,14 @@ inline std::vector<id> subviews_of(id view) {
 }
 
 // The views the list layout tints: the children of the background's effect
-// view, or of the background itself.
+// view, or of the background itself (the blur's backdrop and overlay).
 inline std::vector<id> background_children(id controller) {
   id background = menu_background(controller);
   return subviews_of(answers(background, "visualEffectView") ? part(background, "_visualEffectView")
                                                              : background);
 }
 
-// The menu rows of the action-group layout, stacked over the background.
+// The menu rows: the group view's cells, stacked over the background.
 inline std::vector<id> group_rows(id controller) {
   std::vector<id> rows;
   for (id v : subviews_of(menu_group(controller)))
