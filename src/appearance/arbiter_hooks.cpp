@@ -1,9 +1,9 @@
 #include "appearance/arbiter_hooks.h"
 
-#include "entry/names.h"
-#include "entry/signals.h"
-#include "entry/state.h"
-#include "surfaces/host_style.h"
+#include "core/names.h"
+#include "core/signals.h"
+#include "core/state.h"
+#include "core/host_style.h"
 
 namespace corvane::appearance {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "colour/sampling.h"
 #include "colour/tint.h"
-#include "entry/settings.h"
+#include "core/settings.h"
 
 namespace corvane {
 namespace {

@@ -1,8 +1,8 @@
 #include "entry/entry.h"
 
+#include "core/settings.h"
 #include "entry/hook_installer.h"
-#include "entry/settings.h"
-#include "entry/signals.h"
+#include "entry/restart.h"
 
 void corvane13_entry(void) {
   corvane::register_restart_observer();

@@ -2,7 +2,7 @@
 #include "appearance/arbiter_hooks.h"
 #include "colour/colour_methods.h"
 #include "entry/hook_installer.h"
-#include "entry/properties.h"
+#include "core/properties.h"
 #include "surfaces/banners/banner_hooks.h"
 #include "surfaces/home/home_hooks.h"
 #include "surfaces/platter/platter_hooks.h"

@@ -14,7 +14,7 @@
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
 #include "sim/process/process.h"
-#include "src/entry/settings_values.h"
+#include "src/core/settings_values.h"
 
 namespace corvane_test {
 

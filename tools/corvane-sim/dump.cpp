@@ -7,7 +7,7 @@
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIImage.h"
 #include "sim/uikit/UIView.h"
-#include "src/entry/settings_values.h"
+#include "src/core/settings_values.h"
 
 namespace corvane::cli {
 namespace {

@@ -1,9 +1,7 @@
+// The banner hooks are thin: each calls the host's saved implementation,
+// then hands the receiver to the banner logic in banner_theme.cpp.
 #include "surfaces/banners/banner_hooks.h"
 
-#include "entry/names.h"
-#include "entry/properties.h"
-#include "entry/settings.h"
-#include "entry/signals.h"
 #include "surfaces/banners/banner_theme.h"
 
 namespace corvane::banners {
@@ -18,54 +16,7 @@ void layout_hook(id self, SEL cmd) {
 
 void update_notification_theme(id self, SEL) { theme_banner(self); }
 
-// The header tint view, made the first time: in front of the material
-// backdrop and behind everything else the banner shows.
-id header_tint_view_made_once(id banner) {
-  if (id existing = header_tint_view(banner)) return existing;
-  id view = msg<id>(msg<id>(cls("UIView"), CV_SEL("alloc")), CV_SEL("init"));
-  set_header_tint_view(banner, view);
-  msg<void>(banner, CV_SEL("addSubview:"), view);
-  msg<void>(banner, CV_SEL("sendSubviewToBack:"), view);
-  msg<void>(banner, CV_SEL("sendSubviewToBack:"),
-            msg<id>(banner, CV_SEL("valueForKey:"), CV_STR("_backgroundView")));
-  msg<void>(view, CV_SEL("release"));  // the property and the banner hold it now
-  return view;
-}
-
-void register_once(id banner) {
-  if (has_change_listener(banner)) return;
-  set_has_change_listener(banner, true);
-  observe_local(banner, CV_SEL("updateNotificationTheme"), names::kRethemeSignal);
-}
-
-// The animation bodies; the context is the banner.
-void paint(id banner, bool light) {
-  Fill fill = banner_fill(light, settings);
-  apply_fill(banner, header_tint_view(banner), fill);
-  apply_fill(banner, msg<id>(banner, CV_SEL("customContentView")), fill);
-}
-void light_branch(void* banner) { paint(static_cast<id>(banner), true); }
-void dark_branch(void* banner) { paint(static_cast<id>(banner), false); }
-
 }  // namespace
-
-void after_host_layout(id banner) {
-  if (settings.forceLightNotifications)
-    force_light_style(banner);
-  if (!settings.notifications) return;
-  register_once(banner);
-  id tint = header_tint_view_made_once(banner);
-  CGRect frame = msg<CGRect>(banner, CV_SEL("frame"));
-  msg<void>(tint, CV_SEL("setFrame:"), CGRect{{0, 0}, {frame.size.width, kHeaderTintHeight}});
-  msg<void>(banner, CV_SEL("updateNotificationTheme"));
-}
-
-void theme_banner(id banner) {
-  bool light = takes_light_branch(current_system_style(), settings.forceLightNotifications);
-  animate(kThemeAnimationSeconds, light ? &light_branch : &dark_branch, banner);
-  msg<void>(msg<id>(banner, CV_SEL("layer")), CV_SEL("setCornerRadius:"), kCornerRadius);
-  msg<void>(banner, CV_SEL("setClipsToBounds:"), (BOOL) true);
-}
 
 BannerHooks banner_hooks() {
   return {reinterpret_cast<IMP>(&layout_hook), reinterpret_cast<IMP>(&update_notification_theme),

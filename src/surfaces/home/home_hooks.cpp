@@ -1,6 +1,6 @@
 #include "surfaces/home/home_hooks.h"
 
-#include "surfaces/home/overrides.h"
+#include "surfaces/home/home_theme.h"
 
 namespace corvane::home {
 namespace {

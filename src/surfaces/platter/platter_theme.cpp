@@ -1,10 +1,9 @@
 #include "surfaces/platter/platter_theme.h"
 
-#include "entry/names.h"
-#include "entry/properties.h"
-#include "entry/settings.h"
-#include "entry/signals.h"
-#include "surfaces/host_style.h"
+#include "core/names.h"
+#include "core/settings.h"
+#include "core/signals.h"
+#include "core/host_style.h"
 
 namespace corvane::platter {
 namespace {
@@ -55,10 +54,8 @@ MenuLayout current_menu_layout() {
 }
 
 void subscribe_to_retheme(id controller) {
-  if (!controller) return;
-  if (has_change_listener(controller) || !settings.forceTouch) return;
-  set_has_change_listener(controller, true);
-  observe_local(controller, CV_SEL("configureTintEffect"), names::kRethemeSignal);
+  if (!controller || !settings.forceTouch) return;
+  subscribe_once(controller, CV_SEL("configureTintEffect"), names::kRethemeSignal);
 }
 
 void lay_grey_backing(id menu_group, id menu_background) {

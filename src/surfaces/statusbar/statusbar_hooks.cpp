@@ -1,6 +1,6 @@
 #include "surfaces/statusbar/statusbar_hooks.h"
 
-#include "surfaces/statusbar/foreground.h"
+#include "surfaces/statusbar/statusbar_theme.h"
 
 namespace corvane::statusbar {
 namespace {

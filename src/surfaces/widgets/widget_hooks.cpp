@@ -1,9 +1,7 @@
+// The widget hooks are thin: each calls the host's saved implementation,
+// then hands the receiver to the widget logic in widget_theme.cpp.
 #include "surfaces/widgets/widget_hooks.h"
 
-#include "entry/names.h"
-#include "entry/properties.h"
-#include "entry/settings.h"
-#include "entry/signals.h"
 #include "surfaces/widgets/widget_theme.h"
 
 namespace corvane::widgets {
@@ -27,51 +25,7 @@ void trigger_hook(id self, SEL cmd) {
 
 void update_widget_theme(id self, SEL) { theme_widget(self); }
 
-void register_once(id widget) {
-  if (has_change_listener(widget)) return;
-  set_has_change_listener(widget, true);
-  observe_local(widget, CV_SEL("updateWidgetTheme"), names::kRethemeSignal);
-}
-
-// A plain view kept in headerTintView, made once, in front of the header's
-// own subviews and framed across the header at every pass. Nothing colours
-// it: it is there so that a widget carries the same parts as a banner.
-void lay_out_header_tint_view(id widget) {
-  id header = msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_headerContentView"));
-  id tint = header_tint_view(widget);
-  if (!tint) {
-    tint = msg<id>(msg<id>(cls("UIView"), CV_SEL("alloc")), CV_SEL("init"));
-    set_header_tint_view(widget, tint);
-    msg<void>(header, CV_SEL("addSubview:"), tint);
-    msg<void>(tint, CV_SEL("release"));  // the property (and the header) hold it now
-  }
-  double width = msg<CGRect>(widget, CV_SEL("frame")).size.width;
-  double height = msg<CGRect>(header, CV_SEL("frame")).size.height;
-  msg<void>(tint, CV_SEL("setFrame:"), CGRect{{0, 0}, {width, height}});
-}
-
 }  // namespace
-
-void after_host_layout(id widget) {
-  if (settings.forceLightWidget)
-    force_light_style(widget);
-  if (!settings.widgets) return;
-  register_once(widget);
-  lay_out_header_tint_view(widget);
-  msg<void>(msg<id>(widget, CV_SEL("layer")), CV_SEL("setCornerRadius:"), kCornerRadius);
-  msg<void>(widget, CV_SEL("setClipsToBounds:"), (BOOL) true);
-  msg<void>(widget, CV_SEL("updateWidgetTheme"));
-}
-
-void theme_widget(id widget) {
-  if (system_is_ios14_or_later()) return;
-  bool light = takes_light_branch(current_system_style(), settings.forceLightWidget);
-  WidgetFills fills = widget_fills(light, settings);
-  apply_fill(widget, msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_backgroundView")),
-             fills.background);
-  apply_fill(widget, msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_headerBackgroundView")),
-             fills.header);
-}
 
 WidgetHooks widget_hooks() {
   WidgetHooks h{};

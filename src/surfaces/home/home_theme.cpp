@@ -1,7 +1,7 @@
-#include "surfaces/home/overrides.h"
+#include "surfaces/home/home_theme.h"
 
-#include "entry/settings.h"
-#include "surfaces/host_style.h"
+#include "core/settings.h"
+#include "core/host_style.h"
 
 namespace corvane::home {
 

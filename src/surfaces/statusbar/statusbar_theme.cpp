@@ -1,9 +1,8 @@
-#include "surfaces/statusbar/foreground.h"
+#include "surfaces/statusbar/statusbar_theme.h"
 
-#include "entry/names.h"
-#include "entry/properties.h"
-#include "entry/signals.h"
-#include "entry/state.h"
+#include "core/names.h"
+#include "core/signals.h"
+#include "core/state.h"
 
 namespace corvane::statusbar {
 namespace {
@@ -45,9 +44,7 @@ void refresh_foreground(id status_bar) {
 }
 
 void after_host_layout(id status_bar) {
-  if (!has_change_listener(status_bar)) {
-    observe_local(status_bar, CV_SEL("darkModeChanged"), names::kDarkModeSignal);
-    set_has_change_listener(status_bar, true);
+  if (subscribe_once(status_bar, CV_SEL("darkModeChanged"), names::kDarkModeSignal)) {
     // The timer holds the bar weakly: it refreshes the bar every second for
     // as long as the bar lives, and stops once the bar is gone.
     schedule_weak_repeating_timer(1.0, status_bar, CV_SEL("darkModeChanged"));

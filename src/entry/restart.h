@@ -1,4 +1,5 @@
-// The restart signal's handler and its registration on the Darwin centre.
+// The restart signal: a settings pane posts it on the Darwin centre to have
+// the home screen relaunched. Registered by the load-time entry.
 #pragma once
 
 #include "platform/platform.h"
@@ -12,11 +13,5 @@ void register_restart_observer();
 // a process without that class.
 void restart_handler(CFNotificationCenterRef center, void* observer, CFNotificationName name,
                      const void* object, CFDictionaryRef userInfo);
-
-// Registers `observer` on the default local centre for `name`, any sender.
-void observe_local(id observer, SEL selector, const char* name);
-
-// Posts `name` on the default local centre with `object`.
-void post_local(const char* name, id object);
 
 }  // namespace corvane

@@ -1,4 +1,4 @@
-#include "surfaces/host_style.h"
+#include "core/host_style.h"
 
 namespace corvane {
 

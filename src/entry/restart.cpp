@@ -1,12 +1,11 @@
-#include "entry/signals.h"
+// The handler looks FBSystemService up on its first signal rather than at
+// load: the class exists only in the home-screen process, and the lookup is
+// then paid only by a process that is asked to restart.
+#include "entry/restart.h"
 
-#include "entry/names.h"
-#include "entry/state.h"
+#include "core/names.h"
 
 namespace corvane {
-
-bool darkModeActive = false;
-
 namespace {
 Class g_system_service = nullptr;  // looked up on first use
 }  // namespace
@@ -24,17 +23,4 @@ void restart_handler(CFNotificationCenterRef, void*, CFNotificationName, const v
   msg<void>(service, CV_SEL("exitAndRelaunch:"), (BOOL) true);
 }
 
-void observe_local(id observer, SEL selector, const char* name) {
-  id centre = msg<id>(cls("NSNotificationCenter"), CV_SEL("defaultCenter"));
-  msg<void>(centre, CV_SEL("addObserver:selector:name:object:"), observer, selector, str(name),
-            (id) nullptr);
-}
-
-void post_local(const char* name, id object) {
-  id centre = msg<id>(cls("NSNotificationCenter"), CV_SEL("defaultCenter"));
-  msg<void>(centre, CV_SEL("postNotificationName:object:"), str(name), object);
-}
-
 }  // namespace corvane
-
-bool corvane13_dark_mode_active(void) { return corvane::darkModeActive; }

@@ -2,7 +2,7 @@
 // life of the process.
 #pragma once
 
-#include "entry/settings_values.h"
+#include "core/settings_values.h"
 
 namespace corvane {
 

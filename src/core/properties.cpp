@@ -1,4 +1,4 @@
-#include "entry/properties.h"
+#include "core/properties.h"
 
 namespace corvane {
 namespace {

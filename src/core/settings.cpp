@@ -1,6 +1,6 @@
-#include "entry/settings.h"
+#include "core/settings.h"
 
-#include "entry/names.h"
+#include "core/names.h"
 #include "platform/platform.h"
 
 namespace corvane {
