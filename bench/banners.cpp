@@ -16,6 +16,7 @@
 #include "sim/springboard/NCNotificationShortLookView.h"
 #include "sim/uikit/UIImage.h"
 #include "sim/uikit/UIView.h"
+#include "src/core/names.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ void BM_RethemePost(benchmark::State& state) {
   for (int64_t i = 0; i < state.range(0); ++i) banners.push_back(make_laid_out_banner());
   for (auto _ : state) {
     sim::AutoreleasePool turn;
-    sim::post_local_notification("com.tallowbirch.corvane13.update", nullptr);
+    sim::post_local_notification(corvane::names::kRethemeSignal, nullptr);
     for (id b : banners) drop_animation_records(b);
   }
   state.SetComplexityN(state.range(0));

@@ -7,6 +7,7 @@
 #include "sim/foundation/foundation.h"
 #include "sim/process/host_classes.h"
 #include "sim/process/process.h"
+#include "src/core/names.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ BENCHMARK(BM_VirtualCall);
 // observer, settings file read, version gate, 21 hooks and 31 methods).
 void BM_LoadWithSettingsFile(benchmark::State& state) {
   Root root;
-  std::string settings = root.path + "/var/mobile/Library/Preferences/com.tallowbirch.corvane13prefs.settings.plist";
+  std::string settings = root.path + corvane::names::kSettingsPath;
   std::filesystem::create_directories(std::filesystem::path(settings).parent_path());
   {
     sim::Process p(options(root));
@@ -82,7 +83,7 @@ void BM_LoadWithSettingsFile(benchmark::State& state) {
     sim::dictionary_set(d, sim::make_string("darkColorTint"), sim::make_bool(true));
     sim::dictionary_set(d, sim::make_string("darkModeOffset"), sim::make_double(0.4));
     sim::dictionary_set(d, sim::make_string("forceLightDock"), sim::make_bool(true));
-    sim::write_plist_object(d, "/var/mobile/Library/Preferences/com.tallowbirch.corvane13prefs.settings.plist", true);
+    sim::write_plist_object(d, corvane::names::kSettingsPath, true);
   }
   for (auto _ : state) {
     state.PauseTiming();

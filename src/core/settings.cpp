@@ -19,28 +19,15 @@ struct Key {
   double Settings::*real;
 };
 
-// In the order they are read.
+// Every key of core/settings_keys.h, in its order.
+#define CORVANE_SETTINGS_FLAG_KEY(name, fallback) \
+  {#name, Kind::Bool, (fallback) ? 1.0 : 0.0, &Settings::name, nullptr},
+#define CORVANE_SETTINGS_REAL_KEY(name, fallback) \
+  {#name, Kind::Real, fallback, nullptr, &Settings::name},
 constexpr Key kKeys[] = {
-    {"darkColorTint", Kind::Bool, 0, &Settings::darkColorTint, nullptr},
-    {"lightColorTint", Kind::Bool, 1, &Settings::lightColorTint, nullptr},
-    {"widgets", Kind::Bool, 1, &Settings::widgets, nullptr},
-    {"notifications", Kind::Bool, 1, &Settings::notifications, nullptr},
-    {"forceTouch", Kind::Bool, 1, &Settings::forceTouch, nullptr},
-    {"enableHeader", Kind::Bool, 0, &Settings::enableHeader, nullptr},
-    {"altAlgo", Kind::Bool, 0, &Settings::altAlgo, nullptr},
-    {"blurryForceTouch", Kind::Bool, 1, &Settings::blurryForceTouch, nullptr},
-    {"lightColorStrength", Kind::Real, 0.3, nullptr, &Settings::lightColorStrength},
-    {"lightColorOffset", Kind::Real, 0.3, nullptr, &Settings::lightColorOffset},
-    {"darkColorStrength", Kind::Real, 0.3, nullptr, &Settings::darkColorStrength},
-    {"darkColorOffset", Kind::Real, 0.3, nullptr, &Settings::darkColorOffset},
-    {"useDarkOffset", Kind::Bool, 0, &Settings::useDarkOffset, nullptr},
-    {"darkModeOffset", Kind::Real, 0.3, nullptr, &Settings::darkModeOffset},
-    {"forceLightDock", Kind::Bool, 0, &Settings::forceLightDock, nullptr},
-    {"forceLightFolders", Kind::Bool, 0, &Settings::forceLightFolders, nullptr},
-    {"forceLightNotifications", Kind::Bool, 0, &Settings::forceLightNotifications, nullptr},
-    {"forceLightWidget", Kind::Bool, 0, &Settings::forceLightWidget, nullptr},
-    {"hijackSnap", Kind::Bool, 0, &Settings::hijackSnap, nullptr},
-};
+    CORVANE_SETTINGS_KEYS(CORVANE_SETTINGS_FLAG_KEY, CORVANE_SETTINGS_REAL_KEY)};
+#undef CORVANE_SETTINGS_FLAG_KEY
+#undef CORVANE_SETTINGS_REAL_KEY
 
 // The value under the key, or a temporary number holding the default. A
 // value that is neither a number nor a string (an array, a date, data...)

@@ -1,29 +1,18 @@
-// The settings values as the library holds them: one per key of the settings
-// file, named after it. Plain data, so that tests can read it too.
+// The settings values as the library holds them: one field per key of the
+// settings file (core/settings_keys.h), named after it and in its order.
+// Plain data, so that tests and the simulator's dumps can read it too.
 #pragma once
+
+#include "core/settings_keys.h"
 
 namespace corvane {
 
 struct Settings {
-  bool darkColorTint;
-  bool lightColorTint;
-  bool widgets;
-  bool notifications;
-  bool forceTouch;
-  bool enableHeader;
-  bool altAlgo;
-  bool blurryForceTouch;
-  double lightColorStrength;  // reals are read at single precision
-  double lightColorOffset;
-  double darkColorStrength;
-  double darkColorOffset;
-  bool useDarkOffset;
-  double darkModeOffset;
-  bool forceLightDock;
-  bool forceLightFolders;
-  bool forceLightNotifications;
-  bool forceLightWidget;
-  bool hijackSnap;
+#define CORVANE_SETTINGS_FLAG_FIELD(name, fallback) bool name;
+#define CORVANE_SETTINGS_REAL_FIELD(name, fallback) double name;
+  CORVANE_SETTINGS_KEYS(CORVANE_SETTINGS_FLAG_FIELD, CORVANE_SETTINGS_REAL_FIELD)
+#undef CORVANE_SETTINGS_FLAG_FIELD
+#undef CORVANE_SETTINGS_REAL_FIELD
 };
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 // The settings read at load: order, defaults, conversions and the version gate.
 #include <gtest/gtest.h>
 
+#include "src/core/settings_keys.h"
 #include "support/sim_fixture.h"
 
 using namespace corvane_test;
@@ -129,6 +130,30 @@ TEST(Settings, RelaunchReadsTheFileAfresh) {
   p.write_settings(Dictionary{{"notifications", false}});
   p.process().relaunch();
   EXPECT_FALSE(p.settings().notifications);
+}
+
+// Every key of the library's list is read into its own field with its own
+// kind: each boolean set against its default, each real to a value no other
+// key gets, in a file that holds them all.
+TEST(Settings, EveryListedKeyReachesItsField) {
+  Dictionary file;
+  int reals = 0;
+#define FLAG_ENTRY(name, fallback) file.set(#name, !(fallback));
+#define REAL_ENTRY(name, fallback) file.set(#name, 0.125 * ++reals);
+  CORVANE_SETTINGS_KEYS(FLAG_ENTRY, REAL_ENTRY)
+#undef FLAG_ENTRY
+#undef REAL_ENTRY
+  SimProcess p;
+  p.write_settings(file);
+  p.load();
+  const corvane::Settings& s = p.settings();
+  reals = 0;
+#define FLAG_CHECK(name, fallback) EXPECT_EQ(s.name, !(fallback)) << #name;
+#define REAL_CHECK(name, fallback) EXPECT_EQ(s.name, 0.125 * ++reals) << #name;
+  CORVANE_SETTINGS_KEYS(FLAG_CHECK, REAL_CHECK)
+#undef FLAG_CHECK
+#undef REAL_CHECK
+  EXPECT_EQ(reals, 5);
 }
 
 }  // namespace

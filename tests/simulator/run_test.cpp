@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
+#include <sstream>
 #include <string>
 
+#include "src/core/settings_keys.h"
 #include "support/sim_fixture.h"
 #include "tools/corvane-sim/json.h"
 
@@ -135,6 +139,37 @@ TEST(SimulatorRun, SettingsLandBelowTheRootAndAreReadAtLoad) {
   ASSERT_EQ(docs.size(), 1u);
   EXPECT_FALSE(docs[0].find("notifications")->as_bool());
   EXPECT_EQ(docs[0].find("darkModeOffset")->as_double(), 0.5);
+}
+
+// The dump and the help take their keys from the library's list: every key,
+// in the order the library reads them.
+TEST(SimulatorRun, SettingsDumpAndHelpFollowTheLibrarysKeyList) {
+  std::vector<std::string> keys;
+#define KEY(name, fallback) keys.push_back(#name);
+  CORVANE_SETTINGS_KEYS(KEY, KEY)
+#undef KEY
+  Result r = run_script("load\ndump settings\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto docs = lines(r.out);
+  ASSERT_EQ(docs.size(), 1u);
+  std::vector<std::string> dumped;
+  for (const auto& [key, value] : docs[0].members()) dumped.push_back(key);
+  EXPECT_EQ(dumped, keys);
+
+  TempDir dir;
+  std::string cmd = std::string(CORVANE_SIM_PATH) + " run --help > " + dir.path() + "/help";
+  ASSERT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0);
+  const std::string help = read_bytes(dir.path() + "/help");
+  std::set<std::string> words;
+  std::istringstream in(help);
+  for (std::string word; in >> word;) words.insert(word);
+  for (const std::string& key : keys) EXPECT_TRUE(words.count(key)) << key;
+  size_t longest = 0;
+  for (size_t at = 0, end; at < help.size(); at = end + 1) {
+    end = help.find('\n', at);
+    longest = std::max(longest, end - at);
+  }
+  EXPECT_LT(longest, 80u);
 }
 
 TEST(SimulatorRun, HelpAndUsage) {

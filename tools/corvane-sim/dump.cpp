@@ -213,26 +213,11 @@ Json settings_json(const Session& s) {
   auto fn = reinterpret_cast<Fn>(const_cast<Session&>(s).process().library_symbol("corvane13_settings"));
   if (!fn) return Json();
   const corvane::Settings& v = *fn();
-  return Json::object()
-      .set("darkColorTint", v.darkColorTint)
-      .set("lightColorTint", v.lightColorTint)
-      .set("widgets", v.widgets)
-      .set("notifications", v.notifications)
-      .set("forceTouch", v.forceTouch)
-      .set("enableHeader", v.enableHeader)
-      .set("altAlgo", v.altAlgo)
-      .set("blurryForceTouch", v.blurryForceTouch)
-      .set("lightColorStrength", v.lightColorStrength)
-      .set("lightColorOffset", v.lightColorOffset)
-      .set("darkColorStrength", v.darkColorStrength)
-      .set("darkColorOffset", v.darkColorOffset)
-      .set("useDarkOffset", v.useDarkOffset)
-      .set("darkModeOffset", v.darkModeOffset)
-      .set("forceLightDock", v.forceLightDock)
-      .set("forceLightFolders", v.forceLightFolders)
-      .set("forceLightNotifications", v.forceLightNotifications)
-      .set("forceLightWidget", v.forceLightWidget)
-      .set("hijackSnap", v.hijackSnap);
+  Json j = Json::object();
+#define CORVANE_DUMP_SETTING(name, fallback) j.set(#name, v.name);
+  CORVANE_SETTINGS_KEYS(CORVANE_DUMP_SETTING, CORVANE_DUMP_SETTING)
+#undef CORVANE_DUMP_SETTING
+  return j;
 }
 
 Json process_json(const Session& s) {

@@ -1,5 +1,7 @@
 #include "tools/corvane-sim/help.h"
 
+#include "src/core/settings_keys.h"
+
 namespace corvane::cli {
 namespace {
 
@@ -11,7 +13,7 @@ constexpr std::string_view kPreviewSynopsis =
     "                           [--icon FILE.png | --app PATH ...]\n"
     "                           [--ios VERSION] [--scale N] [--library PATH]";
 
-constexpr std::string_view kRunBody = R"(
+constexpr std::string_view kRunBodyBeforeKeys = R"(
 Runs one simulated process with the library loaded, driven by SCRIPT ("-"
 reads standard input). dump, send and expect print one JSON document a line
 on standard output; diagnostics go to standard error.
@@ -39,7 +41,9 @@ Before the library loads:
   process daemon NAME            a daemon (Foundation only)
   settings KEY=VALUE ...         merge keys into the settings file:
                                  YES NO true false, 1 -3, 0.5, "text"
-  settings-file PATH             copy a property-list file to the settings path
+)";
+
+constexpr std::string_view kRunBodyAfterKeys = R"(  settings-file PATH             copy a property-list file to the settings path
   settings-remove                delete the settings file
   applist BUNDLE_ID ...          the per-application list holds these ids
   load                           load the library: its load-time entry runs
@@ -129,6 +133,28 @@ without exactly one app, --ios outside 13.0 to 14.x, an -o file that cannot
 be written). No partial picture is left behind.
 )";
 
+// "keys: darkColorTint lightColorTint ..." in the description column of the
+// settings command, wrapped before column 80: the list the library reads.
+std::string settings_keys_text() {
+    constexpr std::string_view kIndent = "                                 ";
+    constexpr size_t kWidth = 79;
+    std::string out;
+    std::string line = std::string(kIndent) + "keys:";
+    auto add = [&](std::string_view key) {
+        if (line.size() + 1 + key.size() > kWidth) {
+            out += line + "\n";
+            line = std::string(kIndent) + "  ";
+        } else {
+            line += " ";
+        }
+        line += key;
+    };
+#define CORVANE_HELP_KEY(name, fallback) add(#name);
+    CORVANE_SETTINGS_KEYS(CORVANE_HELP_KEY, CORVANE_HELP_KEY)
+#undef CORVANE_HELP_KEY
+    return out + line + "\n";
+}
+
 }  // namespace
 
 std::string usage_text() {
@@ -166,7 +192,10 @@ the script language.
 )";
 }
 
-std::string run_help() { return *command_usage("run") + std::string(kRunBody); }
+std::string run_help() {
+    return *command_usage("run") + std::string(kRunBodyBeforeKeys) + settings_keys_text() +
+           std::string(kRunBodyAfterKeys);
+}
 
 std::string preview_help() { return *command_usage("preview") + std::string(kPreviewBody); }
 

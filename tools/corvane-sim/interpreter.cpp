@@ -27,6 +27,7 @@
 #include "sim/uikit/_UIPreviewPlatterPanController.h"
 #include "sim/uikit/style.h"
 #include "tools/corvane-sim/app_icon_image.h"
+#include "src/core/names.h"
 #include "tools/corvane-sim/dump.h"
 #include "tools/corvane-sim/invoke.h"
 #include "tools/corvane-sim/literals.h"
@@ -38,8 +39,7 @@ namespace {
 using Error = std::optional<std::string>;
 const Error kOk = std::nullopt;
 
-constexpr const char* kSettingsPath =
-    "/var/mobile/Library/Preferences/com.tallowbirch.corvane13prefs.settings.plist";
+using corvane::names::kSettingsPath;
 
 std::string join(const std::vector<std::string>& parts, size_t from, size_t to) {
   std::string out;

@@ -23,6 +23,7 @@
 #include "sim/uikit/_UIPreviewPlatterPanController.h"
 #include "sim/uikit/style.h"
 #include "sim/foundation/foundation.h"
+#include "src/core/names.h"
 #include "tools/corvane-sim/app_icon_image.h"
 #include "tools/corvane-sim/preview_art.h"
 
@@ -32,8 +33,7 @@ namespace {
 using sim::send;
 using sim::sel;
 
-constexpr const char* kSettingsDevicePath =
-    "/var/mobile/Library/Preferences/com.tallowbirch.corvane13prefs.settings.plist";
+constexpr const char* kSettingsDevicePath = corvane::names::kSettingsPath;
 
 constexpr double kIconPoints = 60;
 constexpr double kIconScale = 3;
