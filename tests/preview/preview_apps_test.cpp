@@ -84,6 +84,12 @@ TEST(PreviewApps, WritesThePictureOrRefusesWithStatusTwo) {
   broken_files["AppIcon60x60@3x.png"].resize(70);
   const std::string broken = make_ipa(d + "/Broken.ipa", "Broken.app", broken_files);
   const std::string empty = make_zip(d + "/Empty.ipa", {{"readme.txt", "nothing"}});
+  // --icon takes the optimised form too, its size checked before decoding.
+  const std::string optimised = d + "/Optimised.png";
+  write_bytes(optimised, optimised_png(project_icon("lagoon@3x.png")));
+  const std::string huge = d + "/Huge.png";
+  write_bytes(huge, std::string("\x89PNG\r\n\x1a\n", 8) + png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) +
+                        ihdr(5000, 5000, 8, 6, 0) + png_chunk("IEND", ""));
 
   struct Case {
     const char* what;
@@ -94,6 +100,8 @@ TEST(PreviewApps, WritesThePictureOrRefusesWithStatusTwo) {
   };
   const Case cases[] = {
       {"four apps", {good, ipa, good, ipa}, std::nullopt, 0, ""},
+      {"optimised --icon", {}, optimised, 0, ""},
+      {"optimised --icon too large", {}, huge, 2, "Huge.png is too large (5000x5000 pixels"},
       {"five apps", {good, ipa, good, ipa, good}, std::nullopt, 2, "at most 4 apps"},
       {"icon and app", {good}, std::string(CORVANE_SOURCE_DIR) + "/assets/icons/moss.png", 2,
        "--icon and --app cannot be used together"},

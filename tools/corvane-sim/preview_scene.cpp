@@ -75,14 +75,20 @@ std::optional<std::string> check_icon_header(const std::string& path) {
   if (!std::filesystem::is_regular_file(path, ec)) return "cannot read icon " + path + ": not a regular file";
   std::ifstream in(path, std::ios::binary);
   if (!in) return "cannot read icon " + path;
-  unsigned char head[24] = {};
+  // The optimised PNGs of app bundles put a CgBI chunk (4 bytes of data)
+  // before the image header.
+  unsigned char head[40] = {};
   in.read(reinterpret_cast<char*>(head), sizeof head);
+  const std::streamsize got = in.gcount();
   static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (in.gcount() < 8 || !std::equal(kSignature, kSignature + 8, head))
+  if (got < 8 || !std::equal(kSignature, kSignature + 8, head))
     return "icon " + path + " is not a PNG image";
-  if (in.gcount() < 24 || std::string(reinterpret_cast<char*>(head + 12), 4) != "IHDR")
+  const bool optimised = got >= 24 && std::string(reinterpret_cast<char*>(head + 12), 4) == "CgBI" &&
+                         big_endian(head + 8) == 4;
+  const unsigned char* header = optimised ? head + 16 : head;
+  if (got < (optimised ? 40 : 24) || std::string(reinterpret_cast<const char*>(header + 12), 4) != "IHDR")
     return "icon " + path + " is not a valid PNG image (no image header)";
-  const uint32_t w = big_endian(head + 16), h = big_endian(head + 20);
+  const uint32_t w = big_endian(header + 16), h = big_endian(header + 20);
   if (w == 0 || h == 0) return "icon " + path + " is not a valid PNG image (empty picture)";
   if (w > kMaxIconSide || h > kMaxIconSide)
     return "icon " + path + " is too large (" + std::to_string(w) + "x" + std::to_string(h) +
