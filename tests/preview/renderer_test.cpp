@@ -15,6 +15,7 @@
 #include "sim/uikit/UIStatusBar.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/style.h"
+#include "support/app_fixtures.h"
 #include "support/sim_fixture.h"
 
 using namespace corvane_test;
@@ -138,6 +139,23 @@ TEST_F(Renderer, IconImagesAreStretchedIntoTheirFrameAndMasked) {
   EXPECT_TRUE(near_pixel(s.pixel(28, 72), {0, 0, 255, 255}, 2));
   EXPECT_TRUE(near_pixel(s.pixel(72, 72), {255, 255, 0, 255}, 2));
   EXPECT_TRUE(near_pixel(s.pixel(11, 11), {255, 255, 255, 255}, 0));  // outside the icon's corner
+}
+
+// Gray PNGs keep their gray colour space (which no RGBA bitmap context
+// accepts) yet draw as the gray they hold.
+TEST_F(Renderer, GrayPngIconsDrawTheirGray) {
+  const Picture grey = uniform_picture(8, 8, {96, 96, 96, 255});
+  for (int type : {PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA}) {
+    SCOPED_TRACE(type);
+    const std::string bytes = ordinary_png(grey, type);
+    CGImageRef bitmap = sim_CGImageCreateWithPNGData(bytes.data(), bytes.size(), nullptr, 0);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(bitmap)), kCGColorSpaceModelMonochrome);
+    id icon = sim::make_icon_image_view(sim::make_image(bitmap, CGSize{8, 8}, 1));
+    CGImageRelease(bitmap);
+    send<void>(icon, sel("setFrame:"), CGRect{{10, 10}, {60, 60}});
+    EXPECT_TRUE(near_pixel(draw_on_white({icon}, 80, 80).pixel(40, 40), {96, 96, 96, 255}, 1));
+  }
 }
 
 // The glyphs are drawn in the bar's foregroundColor; a bar given none draws
