@@ -9,6 +9,7 @@
 #include <string>
 
 #include "graphics/graphics_test_util.h"
+#include "sim/graphics/draw_switches.h"
 
 using namespace gfxtest;
 
@@ -30,6 +31,35 @@ testing::AssertionResult AllPixelsAre(CGContextRef ctx, RGBA colour) {
 }
 
 double Overlap(double a0, double a1, double b0, double b1) { return std::max(0.0, std::min(a1, b1) - std::max(a0, b0)); }
+
+// Every choice of route and kernels a draw can make: the fast routes with
+// AVX2 and SSE2, SSE2 alone or plain loops, and the reference route forced,
+// with SSE2 or plain. Runs check once under each, then restores the defaults.
+struct KernelChoice {
+  const char* name;
+  bool reference, vector, wide;
+};
+const KernelChoice kKernelChoices[] = {
+    {"fast routes, AVX2 and SSE2", false, true, true}, {"fast routes, SSE2", false, true, false},
+    {"fast routes, plain", false, false, false},        {"reference route, SSE2", true, true, false},
+    {"reference route, plain", true, false, false},
+};
+
+void Choose(const KernelChoice& c) {
+  sim::graphics::ForceReferenceRoute(c.reference);
+  sim::graphics::UseVectorKernels(c.vector);
+  sim::graphics::UseWideBlockSums(c.wide);
+}
+
+template <class Check>
+void ForEachKernelChoice(Check check) {
+  for (const KernelChoice& c : kKernelChoices) {
+    SCOPED_TRACE(c.name);
+    Choose(c);
+    check();
+  }
+  Choose(kKernelChoices[0]);
+}
 
 // Where the four bytes of a pixel go for one RGB context layout.
 struct Order {
@@ -207,10 +237,12 @@ TEST(DrawImage, TwoColourImageAveragesToExactMeanInOnePixel) {
   }
 }
 
+namespace {
+
 // Random images, destination contents and rects (scaling both ways, whole
 // and fractional, partly outside the context, identity placements) against
 // the brute-force reference, in every RGB byte order and alpha layout.
-TEST(DrawImage, MatchesBruteForceReferenceInEveryLayout) {
+void CheckAgainstBruteForce() {
   std::mt19937 rng(1234);
   auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
@@ -278,6 +310,10 @@ TEST(DrawImage, MatchesBruteForceReferenceInEveryLayout) {
     }
   }
 }
+
+}  // namespace
+
+TEST(DrawImage, MatchesBruteForceReferenceInEveryLayout) { ForEachKernelChoice(CheckAgainstBruteForce); }
 
 // The literal bytes that land in memory for each layout, through both the
 // identity route and the resampling route.
@@ -477,23 +513,7 @@ TEST(DrawImage, WholeBlockReductionRoundsLikeResampling) {
 }
 
 
-namespace sim::graphics {
-// Allows or forbids the block route's AVX2 kernels; true when now in use.
-bool UseWideBlockSums(bool enabled);
-}  // namespace sim::graphics
-
 namespace {
-
-// Runs the block route with its AVX2 kernels forbidden while in scope.
-struct WithoutWideBlockSums {
-  WithoutWideBlockSums() { EXPECT_FALSE(sim::graphics::UseWideBlockSums(false)); }
-  ~WithoutWideBlockSums() { sim::graphics::UseWideBlockSums(true); }
-};
-
-// The AVX2 kernels are in use wherever the CPU has AVX2.
-void ExpectWideBlockSumsWhereAvailable() {
-  EXPECT_EQ(sim::graphics::UseWideBlockSums(true), bool(__builtin_cpu_supports("avx2")));
-}
 
 // Whole-block geometries in every layout, over zeroed, opaque, partly clear
 // and random destinations, with sources that make exact halves common, every
@@ -624,16 +644,30 @@ void CheckWholeBlockReductions(bool wideRows) {
 
 }  // namespace
 
-TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticByteForByte) {
-  ExpectWideBlockSumsWhereAvailable();
-  CheckWholeBlockReductions(false);
-  CheckWholeBlockReductions(true);
+// The switches answer whether their choice holds: the AVX2 kernels are in
+// use wherever the CPU has AVX2 (and vector kernels are allowed), SSE2 on
+// every x86-64 CPU.
+TEST(DrawImage, KernelSwitchesReportWhatTheCpuAllows) {
+  const bool avx2 = __builtin_cpu_supports("avx2");
+  EXPECT_EQ(sim::graphics::UseWideBlockSums(true), avx2);
+  EXPECT_FALSE(sim::graphics::UseWideBlockSums(false));
+  sim::graphics::UseWideBlockSums(true);
+#if defined(__SSE2__)
+  EXPECT_TRUE(sim::graphics::UseVectorKernels(true));
+#endif
+  EXPECT_FALSE(sim::graphics::UseVectorKernels(false));
+  EXPECT_FALSE(sim::graphics::UseWideBlockSums(true));
+  sim::graphics::UseVectorKernels(true);
+  EXPECT_EQ(sim::graphics::UseWideBlockSums(true), avx2);
+  EXPECT_TRUE(sim::graphics::ForceReferenceRoute(true));
+  EXPECT_FALSE(sim::graphics::ForceReferenceRoute(false));
 }
 
-TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticWithoutAvx2Kernels) {
-  WithoutWideBlockSums narrow;
-  CheckWholeBlockReductions(false);
-  CheckWholeBlockReductions(true);
+TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticByteForByte) {
+  ForEachKernelChoice([] {
+    CheckWholeBlockReductions(false);
+    CheckWholeBlockReductions(true);
+  });
 }
 
 namespace {
@@ -669,12 +703,66 @@ void CheckLargeWholeBlockReductions() {
 
 }  // namespace
 
-TEST(DrawImage, WholeBlockReductionsOfLargeImages) {
-  ExpectWideBlockSumsWhereAvailable();
-  CheckLargeWholeBlockReductions();
-}
+TEST(DrawImage, WholeBlockReductionsOfLargeImages) { ForEachKernelChoice(CheckLargeWholeBlockReductions); }
 
-TEST(DrawImage, WholeBlockReductionsOfLargeImagesWithoutAvx2Kernels) {
-  WithoutWideBlockSums narrow;
-  CheckLargeWholeBlockReductions();
+// The fast routes and the vector kernels stand in exactly for the plain
+// reference: random images, destination bytes and rects of every kind
+// (identity placements, whole blocks of factor 2 to 16, other whole-pixel
+// rects, fractional ones), partly outside the context, in every RGB layout;
+// every choice gives byte for byte what the reference route gives with its
+// plain loops.
+TEST(DrawImage, EveryRouteAndKernelGivesTheReferenceBytes) {
+  std::mt19937 rng(77);
+  auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  for (int i = 0; i < 200; ++i) {
+    const Order& order = kOrders[size_t(i) % std::size(kOrders)];
+    const size_t cw = size_t(uniform(1, 24)), ch = size_t(uniform(1, 12));
+    size_t iw = size_t(uniform(1, 20)), ih = size_t(uniform(1, 12));
+    CGRect rect;
+    switch (i % 4) {
+      case 0:  // identity
+        rect = CGRectMake(uniform(-3, int(cw)), uniform(-3, int(ch)), double(iw), double(ih));
+        break;
+      case 1: {  // whole blocks
+        const size_t k = size_t(uniform(2, 16)), w = size_t(uniform(1, 9)), h = size_t(uniform(1, 4));
+        iw = k * w;
+        ih = k * h;
+        rect = CGRectMake(uniform(-2, int(cw)), uniform(-2, int(ch)), double(w), double(h));
+        break;
+      }
+      case 2:  // another whole-pixel size
+        rect = CGRectMake(uniform(-3, 8), uniform(-3, 8), uniform(1, 20), uniform(1, 20));
+        break;
+      default:
+        rect = CGRectMake(real(-3, 8), real(-3, 8), real(0.3, 18), real(0.3, 18));
+        break;
+    }
+    SCOPED_TRACE(std::string(order.name) + ", case " + std::to_string(i));
+    std::vector<uint8_t> src(iw * ih * 4);
+    for (size_t p = 0; p < src.size(); p += 4) {
+      const int kind = uniform(0, 3);
+      const int alpha = kind == 0 ? 255 : kind == 1 ? 0 : uniform(1, 254);
+      for (int k = 0; k < 3; ++k) src[p + size_t(k)] = uint8_t(uniform(0, alpha));
+      src[p + 3] = uint8_t(alpha);
+    }
+    std::vector<uint8_t> below(cw * ch * 4);
+    for (uint8_t& b : below) b = uint8_t(uniform(0, 3) == 0 ? 0 : uniform(0, 255));
+
+    Image image = ImageFromRGBA(iw, ih, src);
+    Space rgb = RGBSpace();
+    std::vector<std::vector<uint8_t>> results;
+    for (const KernelChoice& c : kKernelChoices) {
+      Choose(c);
+      std::vector<uint8_t> buffer = below;
+      Context ctx(CGBitmapContextCreate(buffer.data(), cw, ch, 8, cw * 4, rgb.get(), order.info));
+      ASSERT_NE(ctx, nullptr);
+      CGContextDrawImage(ctx.get(), rect, image.get());
+      results.push_back(buffer);
+    }
+    Choose(kKernelChoices[0]);
+    for (size_t c = 0; c + 1 < results.size(); ++c) {
+      EXPECT_EQ(results[c], results.back()) << kKernelChoices[c].name;
+    }
+  }
 }
