@@ -71,6 +71,45 @@ int hex_digit(char c) {
   return -1;
 }
 
+// One reference after '&' in text: a predefined entity or a character
+// reference to a Unicode scalar value other than NUL. Sets *length to the
+// reference's length, ';' included. libplist turns a reference to a
+// surrogate or to NUL into bytes that are not valid UTF-8 or that cut the
+// string short, so those are refused along with malformed references.
+bool valid_reference(std::string_view t, std::size_t* length) {
+  static constexpr std::string_view kNamed[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
+  for (std::string_view n : kNamed) {
+    if (t.substr(0, n.size()) == n) {
+      *length = n.size();
+      return true;
+    }
+  }
+  if (t.substr(0, 2) != "&#") return false;
+  std::size_t i = 2;
+  const bool hex = i < t.size() && t[i] == 'x';
+  if (hex) ++i;
+  const std::size_t first_digit = i;
+  std::uint32_t cp = 0;
+  for (; i < t.size() && t[i] != ';'; ++i) {
+    const int d = hex ? hex_digit(t[i]) : (is_digit(t[i]) ? t[i] - '0' : -1);
+    if (d < 0) return false;
+    cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
+    if (cp > 0x10FFFF) return false;
+  }
+  if (i == first_digit || i == t.size()) return false;
+  *length = i + 1;
+  return cp != 0 && !(cp >= 0xD800 && cp <= 0xDFFF);
+}
+
+bool valid_references(std::string_view t) {
+  for (std::size_t i = t.find('&'); i != std::string_view::npos; i = t.find('&', i)) {
+    std::size_t length = 0;
+    if (!valid_reference(t.substr(i), &length)) return false;
+    i += length;
+  }
+  return true;
+}
+
 // libplist reads integers with base auto-detection, so "010" would come out
 // as 8; such text is refused rather than misread.
 bool valid_integer(std::string_view t) {
@@ -175,7 +214,7 @@ class XmlChecker {
       if (s_[i_] != '<') {
         std::size_t j = s_.find('<', i_);
         if (j == std::string_view::npos) j = s_.size();
-        if (!text(s_.substr(i_, j - i_))) return false;
+        if (!text(s_.substr(i_, j - i_), /*cdata=*/false)) return false;
         i_ = j;
       } else if (!markup()) {
         return false;
@@ -222,7 +261,7 @@ class XmlChecker {
     if (starts("<![CDATA[")) {
       const std::size_t begin = i_ + 9;
       if (stack_.empty() || !skip_past("]]>", begin)) return false;
-      return text(s_.substr(begin, i_ - 3 - begin));
+      return text(s_.substr(begin, i_ - 3 - begin), /*cdata=*/true);
     }
     if (starts("<!DOCTYPE")) return doctype();
     if (starts("</")) return end_tag();
@@ -294,6 +333,7 @@ class XmlChecker {
   bool open(std::string_view n) {
     const std::optional<Kind> k = kind_of(n);
     if (!k || stack_.size() >= static_cast<std::size_t>(kMaxDepth)) return false;
+    if (*k != Kind::Plist && *k != Kind::Key && ++values_ > kMaxObjects) return false;
     if (stack_.empty()) {
       if (root_seen_ || *k == Kind::Key) return false;
       root_seen_ = true;
@@ -334,13 +374,14 @@ class XmlChecker {
     }
   }
 
-  bool text(std::string_view t) {
+  // Character data; references are only resolved outside CDATA sections.
+  bool text(std::string_view t, bool cdata) {
     if (stack_.empty()) return all_space(t);
     Frame& f = stack_.back();
     switch (f.kind) {
       case Kind::Key:
       case Kind::String:
-        return true;  // entity references are left to libplist
+        return cdata || valid_references(t);
       case Kind::Integer:
       case Kind::Real:
       case Kind::Date:
@@ -356,6 +397,7 @@ class XmlChecker {
   std::size_t i_ = 0;
   std::vector<Frame> stack_;
   bool root_seen_ = false, root_closed_ = false, doctype_seen_ = false;
+  std::uint64_t values_ = 0;
 };
 
 // --- binary --------------------------------------------------------------------
@@ -381,14 +423,29 @@ class BinaryChecker {
     table_ = read_be(t + 24, 8);
     if (offset_size_ < 1 || offset_size_ > 8 || ref_size_ < 1 || ref_size_ > 8) return false;
     if (table_ <= kHeader || table_ > n_ - kTrailer) return false;
-    if (objects_ == 0 || objects_ > (n_ - kTrailer - table_) / offset_size_ || root >= objects_)
+    if (objects_ == 0 || objects_ > (n_ - kTrailer - table_) / offset_size_ || root >= objects_ ||
+        objects_ > kMaxObjects)
       return false;
     state_.assign(objects_, State::Unseen);
+    expanded_.assign(objects_, Expanded{});
     return object(root, 0);
   }
 
  private:
   enum class State : unsigned char { Unseen, Open, Done };
+
+  // What an object becomes once every reference is copied out, as libplist
+  // does: a file may point at one object many times over, so a few hundred
+  // bytes can stand for billions of values. Counts saturate at the limits.
+  struct Expanded {
+    std::uint64_t values = 0;
+    std::uint64_t bytes = 0;
+    void add(const Expanded& e) {
+      values = values + e.values > kMaxObjects ? kMaxObjects + 1 : values + e.values;
+      bytes = bytes + e.bytes > kMaxExpandedBytes ? kMaxExpandedBytes + 1 : bytes + e.bytes;
+    }
+    bool within_limits() const { return values <= kMaxObjects && bytes <= kMaxExpandedBytes; }
+  };
 
   std::uint64_t offset_of(std::uint64_t index) const {
     return read_be(p_ + table_ + index * offset_size_, offset_size_);
@@ -433,10 +490,12 @@ class BinaryChecker {
     return true;
   }
 
-  bool refs(std::size_t pos, std::uint64_t count, int depth, bool keys_are_strings) {
+  bool refs(std::size_t pos, std::uint64_t count, int depth, bool keys_are_strings, Expanded* total) {
     for (std::uint64_t k = 0; k < count; ++k) {
       const std::uint64_t ref = read_be(p_ + pos + k * ref_size_, ref_size_);
       if (ref >= objects_ || !object(ref, depth + 1)) return false;
+      total->add(expanded_[ref]);
+      if (!total->within_limits()) return false;
       if (keys_are_strings) {
         const unsigned kind = p_[offset_of(ref)] >> 4;
         if (kind != 0x5 && kind != 0x6) return false;
@@ -458,6 +517,7 @@ class BinaryChecker {
     const auto room = [&] { return table_ - pos; };
     std::uint64_t len = 0;
     bool ok = false;
+    Expanded size{1, 0};
     switch (marker >> 4) {
       case 0x0:  // only false and true; null and fill are not values
         ok = marker == 0x08 || marker == 0x09;
@@ -476,25 +536,30 @@ class BinaryChecker {
         break;
       case 0x4:  // data
         ok = length(pos, low, len) && len <= room();
+        size.bytes = len;
         break;
       case 0x5:  // ASCII string
         ok = length(pos, low, len) && len <= room() && ascii(pos, len);
+        size.bytes = len;
         break;
-      case 0x6:  // UTF-16 string
+      case 0x6:  // UTF-16 string: up to 3 bytes of UTF-8 per unit
         ok = length(pos, low, len) && len <= room() / 2 && utf16(pos, len);
+        size.bytes = 3 * len;
         break;
       case 0xA:  // array
-        ok = length(pos, low, len) && len <= room() / ref_size_ && refs(pos, len, depth, false);
+        ok = length(pos, low, len) && len <= room() / ref_size_ && refs(pos, len, depth, false, &size);
         break;
       case 0xD:  // dictionary: all keys, then all values
         ok = length(pos, low, len) && len <= room() / ref_size_ / 2 &&
-             refs(pos, len, depth, true) && refs(pos + len * ref_size_, len, depth, false);
+             refs(pos, len, depth, true, &size) && refs(pos + len * ref_size_, len, depth, false, &size);
         break;
       default:  // UIDs, sets and unassigned markers
         ok = false;
     }
-    if (ok) state_[index] = State::Done;
-    return ok;
+    if (!ok || !size.within_limits()) return false;
+    state_[index] = State::Done;
+    expanded_[index] = size;
+    return true;
   }
 
   const unsigned char* p_;
@@ -502,6 +567,7 @@ class BinaryChecker {
   unsigned offset_size_ = 0, ref_size_ = 0;
   std::uint64_t objects_ = 0, table_ = 0;
   std::vector<State> state_;
+  std::vector<Expanded> expanded_;
 };
 
 }  // namespace

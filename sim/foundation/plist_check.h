@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace sim::plist::detail {
@@ -16,17 +17,26 @@ namespace sim::plist::detail {
 // Deepest nesting of arrays and dictionaries accepted in either encoding.
 inline constexpr int kMaxDepth = 512;
 
+// Most values (arrays, dictionaries and scalars; keys not counted) in one
+// property list, and most bytes of strings and data, counted as the tree
+// that parsing makes: in a binary file every reference to a shared object
+// counts again, since libplist copies it out each time.
+inline constexpr std::uint64_t kMaxObjects = 1u << 18;
+inline constexpr std::uint64_t kMaxExpandedBytes = 64u << 20;
+
 // True when text is a well-formed UTF-8 XML document whose root is a <plist>
 // element holding one value, or a bare value element, and whose values are
 // all well-formed: dictionaries alternate <key> and value, integers are
 // decimal (no leading zeros) or 0x-hexadecimal and fit in 64 bits, reals are
 // numbers, dates are YYYY-MM-DDTHH:MM:SSZ, data is complete base64,
-// <true/> and <false/> are empty.
+// <true/> and <false/> are empty, strings hold only well-formed references
+// to characters other than NUL and surrogates, and there are at most
+// kMaxObjects values.
 bool xml_is_well_formed(std::string_view text);
 
 // True when bytes are a binary property list whose trailer, offset table
 // and every object reachable from the root lie inside the buffer, with no
-// reference cycles, strings that convert to UTF-8 without NUL characters,
+// reference cycles, within the limits above once expanded, strings that convert to UTF-8 without NUL characters,
 // and only the object kinds Value can hold.
 bool binary_is_well_formed(std::string_view bytes);
 

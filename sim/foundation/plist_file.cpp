@@ -4,6 +4,7 @@
 #include <plist/plist.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -78,6 +79,36 @@ double date_seconds(plist_t node) {
   std::int32_t sec = 0, usec = 0;
   plist_get_date_val(node, &sec, &usec);
   return sec + usec / 1e6;
+}
+
+// Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
+constexpr std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+constexpr double seconds_since_2001(std::int64_t y, unsigned m, unsigned d) {
+  return static_cast<double>((days_from_civil(y, m, d) - days_from_civil(2001, 1, 1)) * 86400);
+}
+
+// The dates that the XML form writes and reads back unchanged: whole
+// seconds in the years 1000 to 9999. libplist's XML writer drops the
+// fraction (toward zero), prints years below 1000 without their leading
+// zeros and writes an empty element for what gmtime cannot convert, so a
+// date outside this range would be rewritten as something unreadable.
+constexpr double kEarliestDate = seconds_since_2001(1000, 1, 1);
+constexpr double kLatestDate = seconds_since_2001(10000, 1, 1) - 1;
+
+// A date as it is read: its whole seconds, or nothing when the XML form
+// cannot carry it. The fraction goes when a date is read, not when it is
+// written back, so that what is read is what a rewrite keeps.
+std::optional<double> readable_date(double seconds) {
+  if (!(seconds >= kEarliestDate && seconds < kLatestDate + 1)) return std::nullopt;
+  return std::trunc(seconds);
 }
 
 // libplist marks an integer above INT64_MAX by giving its node a 128-bit
@@ -159,8 +190,11 @@ std::optional<Value> from_node(plist_t node, int depth) {
       const auto* p = reinterpret_cast<const std::uint8_t*>(plist_get_data_ptr(node, &len));
       return Value(p ? Data(p, p + len) : Data());
     }
-    case PLIST_DATE:
-      return Value(Date{date_seconds(node)});
+    case PLIST_DATE: {
+      const std::optional<double> seconds = readable_date(date_seconds(node));
+      if (!seconds) return std::nullopt;
+      return Value(Date{*seconds});
+    }
     case PLIST_ARRAY: {
       Array items;
       const std::uint32_t n = plist_array_get_size(node);

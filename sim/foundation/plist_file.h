@@ -10,8 +10,11 @@
 // - Strings and keys are UTF-8 without NUL characters. Files holding other
 //   strings are refused; when writing, a string ends at its first NUL, and
 //   invalid UTF-8 does not survive the binary encoding.
-// - XML dates carry whole seconds (the fraction is dropped on writing, as the
-//   platform does); binary dates keep the full double.
+// - Dates are whole seconds in the years 1000 to 9999, the dates that the XML
+//   form writes and reads back unchanged. A binary date's fraction is
+//   dropped when it is read (toward zero, as the XML writer would drop it);
+//   a file holding a date outside that range, or not a number, is refused.
+//   So whatever is read can be rewritten as XML and read back equal.
 // - A real of -0.0 is written to XML as 0.0.
 // - Keyed-archive UIDs, sets and null objects are not accepted.
 #pragma once
@@ -25,13 +28,17 @@
 
 namespace sim::plist {
 
+// The largest property-list file read. Settings files hold a few hundred
+// bytes; anything near this size is not one.
+inline constexpr std::size_t kMaxFileBytes = 8u << 20;
+
 // The property list held by bytes, in XML or binary encoding (detected from
 // the bytes); nullopt for anything else, including empty input.
 std::optional<Value> parse(const void* bytes, std::size_t n);
 std::optional<Value> parse(std::string_view bytes);
 
 // Reads and parses the file at path. When the file is missing, unreadable,
-// not a regular file or not a property list, returns nullopt and, when error
+// not a regular file, larger than kMaxFileBytes or not a property list, returns nullopt and, when error
 // is not null, stores a message naming the path and the cause.
 std::optional<Value> read_file(const std::string& path, std::string* error);
 

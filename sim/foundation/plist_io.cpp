@@ -4,13 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "sim/foundation/plist_file.h"
+#include "sim/io/whole_file.h"
 
 namespace sim::plist {
 namespace {
@@ -77,43 +77,8 @@ void split_path(const std::string& path, std::string* dir, std::string* base) {
 }  // namespace
 
 std::optional<Value> read_file(const std::string& path, std::string* error) {
-  // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) {
-    set_error(error, "cannot open " + quoted(path) + ": " + describe_errno(errno));
-    return std::nullopt;
-  }
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) {
-    set_error(error, "cannot examine " + quoted(path) + ": " + describe_errno(errno));
-    return std::nullopt;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    set_error(error, quoted(path) + " is a directory, not a property list");
-    return std::nullopt;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    set_error(error, quoted(path) + " is not a regular file");
-    return std::nullopt;
-  }
-  // The size is only a hint: read until end of file.
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(st.st_size));
-  char buf[64 * 1024];
-  for (;;) {
-    const ssize_t r = ::read(fd.get(), buf, sizeof buf);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      set_error(error, "cannot read " + quoted(path) + ": " + describe_errno(errno));
-      return std::nullopt;
-    }
-    if (r == 0) break;
-    bytes.append(buf, static_cast<std::size_t>(r));
-    if (bytes.size() > UINT32_MAX) {
-      set_error(error, quoted(path) + " is too large to be a property list");
-      return std::nullopt;
-    }
-  }
+  if (!io::read_whole_file(path, kMaxFileBytes, &bytes, error)) return std::nullopt;
   if (bytes.empty()) {
     set_error(error, quoted(path) + " is empty, not a property list");
     return std::nullopt;

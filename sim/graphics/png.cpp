@@ -4,7 +4,6 @@
 // RGBA), with premultiplied RGBA pixels for drawing.
 #include <png.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
@@ -15,9 +14,13 @@
 
 #include "sim/graphics/cg_objects.h"
 #include "sim/graphics/png_formats.h"
+#include "sim/io/whole_file.h"
 
 namespace sim::graphics {
 namespace {
+
+// Larger files are refused before they are read.
+constexpr size_t kMaxFileBytes = 64u << 20;
 
 void Report(char* error, size_t errorSize, const char* format, ...) __attribute__((format(printf, 3, 4)));
 void Report(char* error, size_t errorSize, const char* format, ...) {
@@ -190,22 +193,13 @@ CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t er
     Report(error, errorSize, "no PNG file path given");
     return nullptr;
   }
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) {
-    Report(error, errorSize, "cannot open %s: %s", path, std::strerror(errno));
+  std::string bytes, message;
+  if (!sim::io::read_whole_file(path, sim::graphics::kMaxFileBytes, &bytes, &message)) {
+    Report(error, errorSize, "%s", message.c_str());
     return nullptr;
   }
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
-    Report(error, errorSize, "cannot read %s", path);
-    return nullptr;
-  }
-  return sim::graphics::DecodePNG(bytes.data(), bytes.size(), path, error, errorSize);
+  return sim::graphics::DecodePNG(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path,
+                                  error, errorSize);
 }
 
 }  // extern "C"

@@ -9,6 +9,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "sim/runtime/crash.h"
 #include "sim/runtime/encoding.h"
 
 uint64_t sim_dispatch_epoch = 1;  // declared extern "C" in objc.h
@@ -160,6 +161,10 @@ Method* add_method(Class cls, SEL sel, IMP imp, const char* types) {
 }  // namespace
 
 void fatal(const std::string& message) {
+  if (crashes_are_caught()) {
+    note_crash_reason(message);
+    throw ProcessCrashed(message);
+  }
   std::fflush(stdout);
   std::fprintf(stderr, "corvane-sim: fatal: %s\n", message.c_str());
   std::fflush(stderr);

@@ -13,6 +13,8 @@
 
 namespace sim {
 
+// The host raises: prints the message and aborts, or, inside a CrashScope
+// (sim/runtime/crash.h), throws ProcessCrashed.
 [[noreturn]] void fatal(const std::string& message);
 
 // One record per class that the library touched through MSHookMessageEx or

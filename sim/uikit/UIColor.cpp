@@ -69,7 +69,7 @@ id make_pattern(id image) {
 }
 
 std::optional<std::array<double, 4>> colour_components(id colour) {
-  if (!colour) return std::nullopt;
+  if (!colour || !is_kind_of(colour, "UIColor")) return std::nullopt;
   auto* c = as<UIColorObj>(colour);
   if (c->kind == UIColorObj::Pattern) return std::nullopt;
   if (c->kind == UIColorObj::White) return std::array<double, 4>{c->r, c->r, c->r, c->a};

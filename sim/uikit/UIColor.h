@@ -20,7 +20,7 @@ id make_white(double w, double a);
 id make_pattern(id image);
 
 // The colour's components as a dump shows them ([w,w,w,a] for white), or
-// nothing for a pattern colour or nil.
+// nothing for a pattern colour, nil, or an object that is not a colour.
 std::optional<std::array<double, 4>> colour_components(id colour);
 
 }  // namespace sim

@@ -38,6 +38,9 @@ CGRect bounds(id self, SEL) { return CGRect{{0, 0}, view(self)->frame.size}; }
 
 id background_color(id self, SEL) { return view(self)->background_color; }
 void set_background_color(id self, SEL, id colour) {
+  // The layer takes the colour's CGColor at once, so anything but a colour
+  // raises here, as on the platform, rather than when the view is drawn.
+  if (colour && !is_kind_of(colour, "UIColor")) send<void*>(colour, sel("CGColor"));
   view(self)->background_color = colour;
   note_view_change(self, "backgroundColor");
 }

@@ -20,6 +20,16 @@ inline double single_precision_unit(uint64_t avg) {
 
 inline CGImageRef bitmap_of(id image) { return msg<CGImageRef>(image, CV_SEL("CGImage")); }
 
+// The bitmap follows the image's point size, not its pixels: an image of a
+// few pixels can claim 20000 x 20000 points and would cost the host process
+// gigabytes here. No icon comes near this side, so a larger bitmap is taken
+// as one the graphics system refused: nothing is allocated or drawn.
+constexpr size_t kMaxSamplingSide = 4096;
+
+inline bool within_sampling_limit(const SamplingBitmap& b) {
+  return b.width <= kMaxSamplingSide && b.height <= kMaxSamplingSide;
+}
+
 }  // namespace
 
 bool sampling_bitmap_for(double w, double h, SamplingBitmap* out) {
@@ -85,7 +95,7 @@ id pixel_average_colour(id image) {
   uint64_t avg[3] = {0, 0, 0};
   const CGSize size = msg<CGSize>(image, CV_SEL("size"));
   SamplingBitmap bitmap;
-  if (sampling_bitmap_for(size.width, size.height, &bitmap)) {
+  if (sampling_bitmap_for(size.width, size.height, &bitmap) && within_sampling_limit(bitmap)) {
     auto* buffer = static_cast<uint8_t*>(zero_alloc(bitmap.bytes));
     if (buffer) {
       CGImageRef cg = bitmap_of(image);

@@ -30,7 +30,8 @@ void sum_colour_bytes(const uint8_t* data, uint64_t groups, uint64_t sums[3]);
 // the integer means of its red, green and blue bytes over every group,
 // transparent ones included, as an opaque colour. Opaque black when nothing
 // can be drawn (nil image, no bitmap, refused context, unusable size, failed
-// allocation).
+// allocation), and for an image of more than 4096 points a side, whose
+// bitmap is treated as refused.
 id pixel_average_colour(id image);
 
 // The image scaled into one premultiplied RGBA pixel. An opaque or partly

@@ -212,6 +212,30 @@ TEST(PixelAverage, UnusableSizesGiveOpaqueBlack) {
                         {1, 0, 0, 1}));
 }
 
+// The bitmap follows the point size, whatever the pixels: above 4096 points
+// a side it is refused (opaque black) instead of costing gigabytes.
+TEST(PixelAverage, BitmapsAboveTheSamplingLimitAreRefused) {
+  SimProcess p;
+  p.load();
+  sim::AutoreleasePool pool;
+  std::vector<uint8_t> red(4 * 4 * 4);
+  for (size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
+  const struct {
+    CGSize size;
+    Rgba expected;
+  } cases[] = {
+      {{4096, 2}, {1, 0, 0, 1}},      {{2, 4096}, {1, 0, 0, 1}},      {{4096.9, 1}, {1, 0, 0, 1}},
+      {{4097, 2}, kOpaqueBlack},      {{2, 4097}, kOpaqueBlack},      {{20000, 20000}, kOpaqueBlack},
+      {{1e6, 0.5}, kOpaqueBlack},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.size.width) + " x " + std::to_string(c.size.height));
+    id image = image_from_rgba(4, 4, red, c.size);
+    for (const char* owner : kAllOwners)
+      EXPECT_TRUE(IsExactly(components(colour_for(make_object(owner), kAverage, image)), c.expected)) << owner;
+  }
+}
+
 // How often the banner's own adaptiveAlternateColorForImage: was reached.
 int g_alternate_calls = 0;
 IMP g_saved_alternate = nullptr;

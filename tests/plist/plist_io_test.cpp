@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -40,6 +41,8 @@ TEST(PlistReadFile, FailuresNameThePathAndTheCause) {
   write_raw(dir / "empty.plist", "");
   write_raw(dir / "junk.plist", "not a plist at all");
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  write_raw(dir / "huge.plist", "");
+  ASSERT_EQ(::truncate((dir / "huge.plist").c_str(), pl::kMaxFileBytes + 1), 0);  // sparse
   const struct {
     std::string path;
     const char* cause;
@@ -49,6 +52,8 @@ TEST(PlistReadFile, FailuresNameThePathAndTheCause) {
       {dir / "empty.plist", "empty"},
       {dir / "junk.plist", "not a property list"},
       {dir / "fifo", "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {dir / "huge.plist", "larger than 8 MiB"},
       {dir / "junk.plist/child", "Not a directory"},
   };
   for (const auto& c : cases) {

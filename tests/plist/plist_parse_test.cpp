@@ -8,6 +8,7 @@
 #include <random>
 
 #include "plist/plist_test_util.h"
+#include "sim/foundation/plist_check.h"
 
 namespace {
 
@@ -58,16 +59,129 @@ TEST(PlistParse, XmlLooksAsThePlatformWritesIt) {
       << xml;
 }
 
-TEST(PlistParse, BinaryDatesKeepFractionsAndFarYearsXmlKeepsWholeSeconds) {
-  for (double s : {0.5, -4.75, -0.25, 1e-3, 4.5e9, -4.5e9}) {
-    SCOPED_TRACE(s);
-    const auto back = pl::parse(pl::to_binary(pl::Date{s}));
-    ASSERT_TRUE(back && back->is_date());
-    EXPECT_EQ(back->date().seconds, s);
+// Dates are read as the XML form carries them: whole seconds (the fraction
+// dropped toward zero) in the years 1000 to 9999. Others are refused.
+TEST(PlistParse, DatesAreReadAsTheXmlFormCarriesThem) {
+  const double year_1000 = -31588531200.0;      // 1000-01-01T00:00:00Z
+  const double year_9999_end = 252423993599.0;  // 9999-12-31T23:59:59Z
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    double stored;
+    std::optional<double> read;
+  } binary[] = {
+      {0.5, 0.0},          {-0.25, 0.0},         {-4.75, -4.0},        {86400.75, 86400.0},
+      {4.5e9, 4.5e9},      {-4.5e9, -4.5e9},     {year_1000, year_1000}, {year_9999_end, year_9999_end},
+      {year_9999_end + 0.5, year_9999_end},      {year_1000 - 1, std::nullopt},
+      {year_1000 - 0.5, std::nullopt},           {year_9999_end + 1, std::nullopt},
+      {1e20, std::nullopt}, {-1e300, std::nullopt}, {nan, std::nullopt}, {inf, std::nullopt},
+      {-inf, std::nullopt},
+  };
+  for (const auto& c : binary) {
+    SCOPED_TRACE(c.stored);
+    const auto back = pl::parse(pl::to_binary(pl::Date{c.stored}));
+    ASSERT_EQ(back.has_value(), c.read.has_value());
+    if (!back) continue;
+    EXPECT_EQ(back->date().seconds, *c.read);
+    EXPECT_EQ(pl::parse(pl::to_xml(*back)), back);
   }
-  const auto xml_back = pl::parse(pl::to_xml(pl::Date{86400.75}));
-  ASSERT_TRUE(xml_back && xml_back->is_date());
-  EXPECT_EQ(xml_back->date().seconds, 86400.0);
+  const struct {
+    const char* text;
+    std::optional<double> read;
+  } xml[] = {
+      {"2001-01-02T00:00:00Z", 86400.0},
+      {"1000-01-01T00:00:00Z", year_1000},
+      {"9999-12-31T23:59:59Z", year_9999_end},
+      {"2001-02-31T00:00:00Z", 5270400.0},  // 3 March, as the calendar carries over
+      {"0201-01-01T00:00:00Z", std::nullopt},
+      {"0999-12-31T23:59:59Z", std::nullopt},
+      {"0000-01-01T00:00:00Z", std::nullopt},
+      {"9999-12-31T23:59:60Z", std::nullopt},  // carries over into year 10000
+  };
+  for (const auto& c : xml) {
+    SCOPED_TRACE(c.text);
+    const auto back = pl::parse(wrap(std::string("<date>") + c.text + "</date>"));
+    ASSERT_EQ(back.has_value(), c.read.has_value());
+    if (!back) continue;
+    EXPECT_EQ(back->date().seconds, *c.read);
+    EXPECT_EQ(pl::parse(pl::to_xml(*back)), back);
+  }
+}
+
+// References in strings and keys: what libplist would turn into bytes that
+// are not UTF-8 (a lone surrogate) or that end the string early (NUL) are
+// refused with the malformed ones; CDATA sections hold no references.
+TEST(PlistParse, CharacterReferencesMustNameCharacters) {
+  const std::optional<pl::Value> refused;
+  const struct {
+    const char* body;
+    std::optional<pl::Value> read;
+  } cases[] = {
+      {"<string>&#x41;&#66;&amp;&lt;&gt;&quot;&apos;</string>", pl::Value("AB&<>\"'")},
+      {"<string>&#x1F389;&#x10FFFF;&#xE9;</string>", pl::Value("\U0001F389\U0010FFFF\u00e9")},
+      {"<string>&#1;&#x9;</string>", pl::Value("\x01\t")},
+      {"<string><![CDATA[&#xD800;]]></string>", pl::Value("&#xD800;")},
+      {"<dict><key>&#x6B;</key><true/></dict>", pl::Value(pl::Dictionary{{"k", true}})},
+      {"<string>&#xD800;</string>", refused},
+      {"<string>&#xDFFF;</string>", refused},
+      {"<string>&#55296;</string>", refused},
+      {"<dict><key>&#xD800;</key><true/></dict>", refused},
+      {"<string>&#0;</string>", refused},
+      {"<string>&#x0;</string>", refused},
+      {"<string>&#x110000;</string>", refused},
+      {"<string>&#99999999999999999999;</string>", refused},
+      {"<string>&#;</string>", refused},
+      {"<string>&#x;</string>", refused},
+      {"<string>&#65</string>", refused},
+      {"<string>&#x4G;</string>", refused},
+      {"<string>&amp</string>", refused},
+      {"<string>a & b</string>", refused},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.body);
+    const auto v = pl::parse(wrap(c.body));
+    ASSERT_EQ(v.has_value(), c.read.has_value());
+    if (!v) continue;
+    EXPECT_EQ(*v, *c.read);
+    EXPECT_EQ(pl::parse(pl::to_xml(*v)), v);
+  }
+}
+
+// A binary file may reach one object many times; each reference counts, as
+// libplist copies the object out each time. XML values are all distinct.
+TEST(PlistParse, SharedReferencesCountEveryTimeTheyAreReached) {
+  // Object i is [i + 1, i + 1]; the last is an empty array: 2^levels leaves.
+  auto doubling = [](int levels) {
+    std::vector<std::string> objects;
+    for (int i = 0; i < levels; ++i) objects.push_back({'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)});
+    objects.push_back("\xA0");
+    return bplist(objects, 0);
+  };
+  const auto small = pl::parse(doubling(3));
+  ASSERT_TRUE(small);
+  const pl::Value leaf = pl::Array{};
+  const pl::Value two = pl::Array{leaf, leaf};
+  const pl::Value four = pl::Array{two, two};
+  EXPECT_EQ(*small, (pl::Value(pl::Array{four, four})));
+  EXPECT_TRUE(pl::parse(doubling(16)));  // 131071 values
+  EXPECT_FALSE(pl::parse(doubling(18)));  // 524287 values
+  EXPECT_FALSE(pl::parse(doubling(24)));
+  EXPECT_FALSE(pl::parse(doubling(28)));
+  EXPECT_FALSE(pl::parse(doubling(60)));
+
+  // 1 MiB of data reached 70 times: 70 MiB once copied out.
+  const std::string data = std::string("\x4F\x12\x00\x10\x00\x00", 6) + std::string(1 << 20, 'x');
+  std::string refs(70, '\x01');
+  EXPECT_TRUE(pl::parse(bplist({"\xAF\x10\x3C" + std::string(60, '\x01'), data}, 0)));
+  EXPECT_FALSE(pl::parse(bplist({"\xAF\x10\x46" + refs, data}, 0)));
+
+  auto many_xml = [](std::size_t n) {
+    std::string body = "<array>";
+    for (std::size_t i = 0; i < n; ++i) body += "<true/>";
+    return wrap(body + "</array>");
+  };
+  EXPECT_TRUE(pl::parse(many_xml(pl::detail::kMaxObjects - 1)));
+  EXPECT_FALSE(pl::parse(many_xml(pl::detail::kMaxObjects)));
 }
 
 TEST(PlistParse, ManyKeysKeepTheirOrder) {
@@ -254,7 +368,8 @@ TEST(PlistParse, TruncationAtEveryLengthNeverYieldsAWrongValue) {
 }
 
 // Random damage to valid files: whatever comes back, nothing may crash,
-// hang or read outside the buffer.
+// hang or read outside the buffer, and whatever is read is written as XML
+// and read back equal (a rewrite never makes a file unreadable).
 TEST(PlistParse, DamagedFilesAndRandomBytesAreHandled) {
   const std::string valid[] = {pl::to_xml(sample()), pl::to_binary(sample())};
   std::mt19937 rng(1234);
@@ -264,7 +379,9 @@ TEST(PlistParse, DamagedFilesAndRandomBytesAreHandled) {
     for (int f = 0; f < flips; ++f) bytes[rng() % bytes.size()] = static_cast<char>(rng());
     const std::size_t n = rng() % 3 == 0 ? rng() % bytes.size() : bytes.size();
     const auto v = parse_exact(bytes, n);
-    if (v) (void)pl::to_xml(*v);
+    if (v) {
+      ASSERT_EQ(pl::parse(pl::to_xml(*v)), v) << "damaged file " << i;
+    }
   }
   for (int i = 0; i < 500; ++i) {
     std::string bytes(rng() % 200, '\0');

@@ -1,6 +1,5 @@
 // corvane-sim run, end to end: exit statuses, output and error reporting.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -8,49 +7,17 @@
 #include <sstream>
 #include <string>
 
+#include "simulator/run_util.h"
 #include "src/core/settings_keys.h"
-#include "support/sim_fixture.h"
-#include "tools/corvane-sim/json.h"
 
 using corvane_test::TempDir;
 using corvane_test::read_bytes;
 using corvane_test::write_bytes;
+using run_test::Result;
+using run_test::lines;
+using run_test::run_script;
 
 namespace {
-
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs corvane-sim with a script given on standard input.
-Result run_script(const std::string& script, const std::string& extra_args = "") {
-  TempDir dir;
-  write_bytes(dir.path() + "/script.cvs", script);
-  std::string cmd = std::string(CORVANE_SIM_PATH) + " run - " + extra_args + " < " + dir.path() +
-                    "/script.cvs 2> " + dir.path() + "/err";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int status = pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, read_bytes(dir.path() + "/err")};
-}
-
-std::vector<corvane::cli::Json> lines(const std::string& out) {
-  std::vector<corvane::cli::Json> docs;
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t end = out.find('\n', start);
-    auto parsed = corvane::cli::parse_json(out.substr(start, end - start));
-    EXPECT_TRUE(parsed.value) << out.substr(start, end - start);
-    if (parsed.value) docs.push_back(*parsed.value);
-    start = end == std::string::npos ? out.size() : end + 1;
-  }
-  return docs;
-}
 
 TEST(SimulatorRun, ScriptErrorsStopTheScriptWithStatus2) {
   struct Case {

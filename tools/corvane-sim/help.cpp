@@ -28,8 +28,14 @@ Options:
   -h, --help     show this help
 
 Exit status: 0 when the script ran to its end and every expect held; 1 when
-an expect failed (the script goes on); 2 for a script error, reported as
-SCRIPT:LINE: message, after which nothing more of the script runs.
+an expect failed (the script goes on); 2 for a script error (an unknown
+command, object or selector, a malformed value, an argument of the wrong
+kind for the method's types, a file that cannot be read), reported as
+SCRIPT:LINE: message; 3 when the simulated process crashed (the host raised,
+as for an unknown selector or key), reported as SCRIPT:LINE: the simulated
+process crashed: REASON. Nothing more of the script runs after a 2 or a 3.
+Files (the script, settings-file, png:) must be regular files: at most 8 MiB
+for scripts and property lists, 64 MiB for PNG images.
 
 Script: one command a line; # starts a comment; words are separated by
 spaces; "..." quotes a word (\" and \\ inside) and makes it a string.
@@ -74,8 +80,10 @@ Events:
   device [locked=YES|NO] [homescreen=YES|NO] [frontapp=BUNDLE_ID]
   zoom [w=W h=H]                 ask for a launch zoom view, bound to 'zoom'
   send TARGET SELECTOR [ARGS...] send a message; prints {"result":...}
-                                 ARGS: names, literals, "strings", YES/NO,
-                                 numbers, x,y,w,h rects, w,h sizes
+                                 ARGS by the method's types: objects (names,
+                                 colour and image literals, "strings", nil),
+                                 selector names, YES/NO, numbers, x,y,w,h
+                                 rects, w,h sizes
   relaunch                       end the process and start anew; files stay
 
 Output:
@@ -185,7 +193,7 @@ Options:
   --version    show the version of the simulator and its library
 
 Exit status: 0 on success; 1 when an expect of a script failed; 2 for a
-usage or script error.
+usage or script error; 3 when a script's simulated process crashed.
 
 See 'corvane-sim COMMAND --help' for the options of a command and, for run,
 the script language.

@@ -2,15 +2,15 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
-#include <sstream>
 
 #include "sim/foundation/CFNotificationCenter.h"
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/notification_center.h"
 #include "sim/foundation/plist_file.h"
 #include "sim/foundation/run_loop.h"
+#include "sim/io/whole_file.h"
+#include "sim/runtime/crash.h"
 #include "sim/runtime/object.h"
 #include "sim/springboard/NCNotificationShortLookView.h"
 #include "sim/springboard/SBDockView.h"
@@ -26,8 +26,8 @@
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/_UIPreviewPlatterPanController.h"
 #include "sim/uikit/style.h"
-#include "tools/corvane-sim/app_icon_image.h"
 #include "src/core/names.h"
+#include "tools/corvane-sim/arguments.h"
 #include "tools/corvane-sim/dump.h"
 #include "tools/corvane-sim/invoke.h"
 #include "tools/corvane-sim/literals.h"
@@ -50,31 +50,6 @@ std::string join(const std::vector<std::string>& parts, size_t from, size_t to) 
   return out;
 }
 
-// An icon literal as the host's image, or nil for `none`.
-Error make_icon(const IconSpec& icon, id* out) {
-  *out = nullptr;
-  switch (icon.kind) {
-    case IconSpec::Kind::None: return kOk;
-    case IconSpec::Kind::Solid:
-      *out = sim::make_solid_image(icon.rgba[0], icon.rgba[1], icon.rgba[2], icon.rgba[3],
-                                   CGSize{icon.width, icon.height}, icon.scale);
-      return kOk;
-    case IconSpec::Kind::Png: {
-      std::string error;
-      *out = sim::make_png_image(icon.path, 1.0, &error);
-      if (!*out) return "cannot read icon " + icon.path + ": " + error;
-      return kOk;
-    }
-    case IconSpec::Kind::App: {
-      std::string error;
-      *out = load_app_icon(icon.path, &error).image;
-      if (!*out) return error;
-      return kOk;
-    }
-  }
-  return kOk;
-}
-
 sim::plist::Value setting_value(const SettingValue& v) {
   if (auto* b = std::get_if<bool>(&v)) return sim::plist::Value(*b);
   if (auto* i = std::get_if<int64_t>(&v)) return sim::plist::Value(*i);
@@ -90,7 +65,13 @@ std::string write_file(const std::string& path, const std::string& bytes) {
   return {};
 }
 
+const Interpreter* g_running = nullptr;
+
 }  // namespace
+
+std::string running_command_location() {
+  return g_running ? g_running->location() : std::string();
+}
 
 Interpreter::Interpreter(Session& session, std::ostream& out, std::ostream& err)
     : s_(session), out_(out), err_(err) {}
@@ -99,9 +80,19 @@ void Interpreter::emit(const Json& j) { out_ << j.dump() << '\n' << std::flush; 
 
 int Interpreter::run_script(const std::string& script_name, const std::string& source) {
   script_name_ = script_name;
+  const Interpreter* outer = g_running;
+  g_running = this;
+  struct Restore {
+    const Interpreter* outer;
+    ~Restore() { g_running = outer; }
+  } restore{outer};
   LexResult lexed = lex_script(source);
   for (const Line& line : lexed.lines) {
     if (Error e = run_line(line)) {
+      if (crashed_) {
+        err_ << script_name << ":" << line.number << ": the simulated process crashed: " << *e << "\n";
+        return 3;
+      }
       err_ << script_name << ":" << line.number << ": " << *e << "\n";
       return 2;
     }
@@ -119,12 +110,17 @@ int Interpreter::run_script(const std::string& script_name, const std::string& s
 }
 
 Error Interpreter::run_line(const Line& line) {
+  if (crashed_) return "the simulated process has crashed";
   line_ = line.number;
   s_.invalidate_names();
   Error e;
-  {
+  try {
+    sim::CrashScope scope;
     sim::AutoreleasePool pool;
     e = dispatch(line.words);
+  } catch (const sim::ProcessCrashed& crash) {
+    crashed_ = true;
+    return std::string(crash.what());
   }
   // The host asked to exit and relaunch: that happens once the command ends.
   s_.relaunch_if_requested();
@@ -210,11 +206,9 @@ Error Interpreter::cmd_settings(const Words& w) {
 
 Error Interpreter::cmd_settings_file(const Words& w) {
   if (w.size() != 2) return std::string("usage: settings-file PATH");
-  std::ifstream in(w[1].text, std::ios::binary);
-  if (!in) return "cannot read " + w[1].text;
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  if (std::string e = write_file(s_.process().host_path(kSettingsPath), bytes.str()); !e.empty())
+  std::string bytes, error;
+  if (!sim::io::read_whole_file(w[1].text, sim::plist::kMaxFileBytes, &bytes, &error)) return error;
+  if (std::string e = write_file(s_.process().host_path(kSettingsPath), bytes); !e.empty())
     return "cannot write the settings file: " + e;
   return kOk;
 }
@@ -342,8 +336,9 @@ Error Interpreter::cmd_let(const Words& w) {
     obj = s_.resolve(*path, &used);
     if (!obj || used != path->size()) return "no object named '" + n->name + "'";
   }
-  if (obj) s_.bind(name, obj);
-  else s_.unbind(name);
+  // A name bound to nil stays bound: it is usable wherever an object is
+  // expected, and passes nil.
+  s_.bind(name, obj);
   return kOk;
 }
 
@@ -482,63 +477,10 @@ Error Interpreter::send_message(id target, const std::string& target_text, const
   if (w.size() - first != want)
     return selector + " takes " + std::to_string(want) + " argument" + (want == 1 ? "" : "s") + ", not " +
            std::to_string(w.size() - first);
-  std::vector<Arg> args;
+  std::vector<Arg> args(want);
   for (size_t i = 0; i < want; ++i) {
-    const std::string& t = tokens[i + 1];
-    const Word& word = w[first + i];
-    const std::string& text = word.text;
-    auto bad = [&](const std::string& why) { return "argument " + std::to_string(i + 1) + " of " + selector + ": " + why; };
-    if (t == "@") {
-      auto v = parse_value(word);
-      if (!v) return bad(v.error);
-      id obj = nullptr;
-      if (auto* c = std::get_if<RgbaValue>(&*v)) obj = sim::make_rgba(c->r, c->g, c->b, c->a);
-      else if (auto* wh = std::get_if<WhiteValue>(&*v)) obj = sim::make_white(wh->white, wh->alpha);
-      else if (std::get_if<PatternValue>(&*v)) obj = sim::make_pattern(nullptr);
-      else if (auto* im = std::get_if<ImageValue>(&*v)) {
-        if (Error e = make_icon(im->icon, &obj)) return bad(*e);
-      } else if (auto* str = std::get_if<StringValue>(&*v)) obj = sim::make_string(str->text);
-      else if (auto* n = std::get_if<NameValue>(&*v)) {
-        auto p = parse_field_path(n->name);
-        if (!p) return bad(p.error);
-        size_t used = 0;
-        obj = s_.resolve(*p, &used);
-        if (!obj || used != p->size()) {
-          if (Class c = sim::class_named(n->name)) obj = reinterpret_cast<id>(c);
-          else if (!s_.is_bound(n->name)) return bad("no object named '" + n->name + "'");
-        }
-      } else if (auto* b = std::get_if<bool>(&*v)) obj = sim::make_bool(*b);
-      else if (auto* iv = std::get_if<int64_t>(&*v)) obj = sim::make_int(*iv);
-      else if (auto* d = std::get_if<double>(&*v)) obj = sim::make_double(*d);
-      args.emplace_back(obj);
-    } else if (t == ":") {
-      args.emplace_back(sim::sel(text.c_str()));
-    } else if (t == "B") {
-      auto v = parse_yes_no(text);
-      if (!v) return bad(v.error);
-      args.emplace_back(*v);
-    } else if (t == "q" || t == "i" || t == "Q" || t == "l" || t == "s" || t == "c") {
-      auto v = parse_integer(text);
-      if (!v) return bad(v.error);
-      if (t == "q" || t == "l") args.emplace_back(static_cast<long>(*v));
-      else if (t == "Q") args.emplace_back(static_cast<unsigned long>(*v));
-      else args.emplace_back(static_cast<int>(*v));
-    } else if (t == "d" || t == "f") {
-      auto v = parse_number(text);
-      if (!v) return bad(v.error);
-      if (t == "d") args.emplace_back(*v);
-      else args.emplace_back(static_cast<float>(*v));
-    } else if (t.rfind("{CGRect", 0) == 0) {
-      auto v = parse_frame(text);
-      if (!v) return bad(v.error);
-      args.emplace_back(CGRect{{v->x, v->y}, {v->width, v->height}});
-    } else if (t.rfind("{CGSize", 0) == 0) {
-      auto v = parse_size(text);
-      if (!v) return bad(v.error);
-      args.emplace_back(CGSize{v->width, v->height});
-    } else {
-      return bad("the simulator cannot pass an argument of type " + t);
-    }
+    if (Error e = read_argument(s_, tokens[i + 1], w[first + i], &args[i]))
+      return "argument " + std::to_string(i + 1) + " of " + selector + ": " + *e;
   }
   std::string error;
   auto result = invoke(target, sel, types, args, &error);

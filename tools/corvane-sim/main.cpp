@@ -1,9 +1,13 @@
 // corvane-sim: runs scenario scripts against a simulated process with the
 // library loaded, and renders light/dark previews.
-#include <fstream>
-#include <iostream>
-#include <sstream>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+
+#include "sim/io/whole_file.h"
+#include "sim/runtime/crash.h"
 #include "tools/corvane-sim/cli_args.h"
 #include "tools/corvane-sim/interpreter.h"
 #include "tools/corvane-sim/render.h"
@@ -13,32 +17,42 @@ using namespace corvane::cli;
 
 namespace {
 
+// The largest script read; scenario scripts are a few kilobytes.
+constexpr std::size_t kMaxScriptBytes = 8u << 20;
+
 int run(const RunOptions& o) {
-  std::string source;
+  std::string source, error;
   std::string name = o.script;
-  if (o.script == "-") {
-    std::stringstream ss;
-    ss << std::cin.rdbuf();
-    source = ss.str();
-    name = "<stdin>";
-  } else {
-    std::ifstream in(o.script, std::ios::binary);
-    if (!in) {
-      std::cerr << "corvane-sim: cannot read script " << o.script << "\n";
-      return 2;
-    }
-    std::stringstream ss;
-    ss << in.rdbuf();
-    source = ss.str();
+  const bool ok = o.script == "-"
+                      ? sim::io::read_whole_stream(STDIN_FILENO, "standard input", kMaxScriptBytes, &source, &error)
+                      : sim::io::read_whole_file(o.script, kMaxScriptBytes, &source, &error);
+  if (o.script == "-") name = "<stdin>";
+  if (!ok) {
+    std::cerr << "corvane-sim: cannot read the script: " << error << "\n";
+    return 2;
   }
   Session session(o.root, o.library);
   Interpreter interpreter(session, std::cout, std::cerr);
   return interpreter.run_script(name, source);
 }
 
+// A crash raised where the stack cannot unwind (in a destructor, or while
+// another crash unwinds) ends here rather than in the interpreter: it is
+// reported the same way.
+[[noreturn]] void on_terminate() {
+  std::cout.flush();
+  const std::string where = running_command_location();
+  if (!where.empty() && !sim::last_crash_reason().empty()) {
+    std::cerr << where << ": the simulated process crashed: " << sim::last_crash_reason() << std::endl;
+    std::_Exit(3);
+  }
+  std::abort();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::set_terminate(on_terminate);
   CliCommand c = parse_cli(argc, argv);
   switch (c.action) {
     case CliCommand::Action::Exit:
