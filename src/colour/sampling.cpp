@@ -96,9 +96,11 @@ id pixel_average_colour(id image) {
   const CGSize size = msg<CGSize>(image, CV_SEL("size"));
   SamplingBitmap bitmap;
   if (sampling_bitmap_for(size.width, size.height, &bitmap) && within_sampling_limit(bitmap)) {
+    // Asked before anything is allocated: a message may raise, and nothing
+    // here would then free what was taken.
+    CGImageRef cg = bitmap_of(image);
     auto* buffer = static_cast<uint8_t*>(zero_alloc(bitmap.bytes));
     if (buffer) {
-      CGImageRef cg = bitmap_of(image);
       CGContextRef ctx =
           CGBitmapContextCreate(buffer, bitmap.width, bitmap.height, 8, bitmap.bytes_per_row,
                                 CGImageGetColorSpace(cg), kCGImageAlphaPremultipliedLast);
@@ -120,12 +122,13 @@ id pixel_average_colour(id image) {
 
 id one_pixel_colour(id image, double gain) {
   uint8_t pixel[4] = {0, 0, 0, 0};
+  CGImageRef cg = bitmap_of(image);  // before the colour space and context, as above
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
   // Alpha last, premultiplied, big-endian 32-bit words: bytes R, G, B, A.
   const uint32_t info = static_cast<uint32_t>(kCGImageAlphaPremultipliedLast) |
                         static_cast<uint32_t>(kCGBitmapByteOrder32Big);
   CGContextRef ctx = CGBitmapContextCreate(pixel, 1, 1, 8, 4, rgb, info);
-  CGContextDrawImage(ctx, CGRectMake(0, 0, 1, 1), bitmap_of(image));
+  CGContextDrawImage(ctx, CGRectMake(0, 0, 1, 1), cg);
   CGColorSpaceRelease(rgb);
   CGContextRelease(ctx);
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "sim/foundation/foundation.h"
+#include "sim/process/event_log.h"
 #include "sim/runtime/object.h"
 
 namespace corvane::cli {
@@ -50,6 +51,24 @@ void Session::relaunch() {
   bindings_.clear();
   names_valid_ = false;
   process_->relaunch();
+}
+
+void Session::end() {
+  bindings_.clear();
+  names_.clear();
+  names_valid_ = false;
+  process_.reset();
+}
+
+void Session::reset() {
+  end();
+  sim::clear_events();
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(root_, ec))
+    std::filesystem::remove_all(entry.path(), ec);
+  options_ = sim::ProcessOptions{};
+  options_.root = root_;
+  boot();
 }
 
 bool Session::relaunch_if_requested() {

@@ -35,6 +35,13 @@ class Session {
 
   // The process ends and starts anew: every binding to an object goes.
   void relaunch();
+  // For running many scripts in one session. end() ends the process (also
+  // one that crashed) and drops every binding; nothing may use the process
+  // until reset(), which empties the root folder and boots a fresh process
+  // with the default options (ending the old one first if end() was not
+  // called). reset() also empties the event log.
+  void end();
+  void reset();
   // Carries out a relaunch the host asked for during the last command.
   bool relaunch_if_requested();
 
