@@ -42,6 +42,11 @@ struct NSDateObj : objc_object {
   double since_2001 = 0;
 };
 
+// A double rounded to the nearest float, as floatValue converts: beyond
+// float's range that is FLT_MAX or, from half a step past it, an infinity.
+// (A C++ cast of such a double is undefined.)
+float nearest_float(double d);
+
 // New autoreleased objects.
 id make_string(std::string_view utf8);
 id make_bool(bool v);

@@ -1,6 +1,7 @@
 // NSNumber (booleans, integers, reals) and NSValue (bytes of a typed value).
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "sim/foundation/foundation.h"
 #include "sim/process/host_classes.h"
@@ -24,7 +25,7 @@ BOOL bool_value(id self, SEL) {
   const NSNumberObj* n = num(self);
   return n->kind == NSNumberObj::Real ? n->d != 0.0 : n->i != 0;
 }
-float float_value(id self, SEL) { return static_cast<float>(as_double(num(self))); }
+float float_value(id self, SEL) { return nearest_float(as_double(num(self))); }
 double double_value(id self, SEL) { return as_double(num(self)); }
 NSInteger integer_value(id self, SEL) {
   const NSNumberObj* n = num(self);
@@ -108,6 +109,14 @@ size_t size_of_encoding(std::string_view t) {
     case 'q': case 'Q': case 'l': case 'L': case 'd': case '@': case '#': case ':': case '*': return 8;
     default: return 0;
   }
+}
+
+float nearest_float(double d) {
+  const double max = std::numeric_limits<float>::max();
+  constexpr double kRoundsToInfinity = 0x1.ffffffp127;  // FLT_MAX plus half its last step
+  if (std::isnan(d) || std::fabs(d) <= max) return static_cast<float>(d);
+  if (std::fabs(d) < kRoundsToInfinity) return static_cast<float>(d > 0 ? max : -max);
+  return d > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
 }
 
 }  // namespace sim

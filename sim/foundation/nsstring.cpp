@@ -34,7 +34,7 @@ double leading_double(const std::string& s) {
   return end == p ? 0.0 : v;
 }
 
-float float_value(id self, SEL) { return static_cast<float>(leading_double(text(self))); }
+float float_value(id self, SEL) { return nearest_float(leading_double(text(self))); }
 double double_value(id self, SEL) { return leading_double(text(self)); }
 int int_value(id self, SEL) { return static_cast<int>(std::strtol(text(self).c_str(), nullptr, 10)); }
 NSInteger integer_value(id self, SEL) { return std::strtol(text(self).c_str(), nullptr, 10); }

@@ -33,9 +33,9 @@ TEST(JsonDouble, PrintsShortestFormWithoutExponentNoise) {
         {-1.5e-300, "-1.5e-300"},
         {std::numeric_limits<double>::max(), "1.7976931348623157e308"},
         {std::numeric_limits<double>::denorm_min(), "5e-324"},
-        {std::numeric_limits<double>::quiet_NaN(), "null"},
-        {std::numeric_limits<double>::infinity(), "null"},
-        {-std::numeric_limits<double>::infinity(), "null"},
+        {std::numeric_limits<double>::quiet_NaN(), "\"nan\""},
+        {std::numeric_limits<double>::infinity(), "\"inf\""},
+        {-std::numeric_limits<double>::infinity(), "\"-inf\""},
     };
     for (const auto& c : cases) EXPECT_EQ(format_double(c.value), c.text) << c.text;
 }

@@ -149,3 +149,45 @@ TEST(SimulatorRun, HelpAndUsage) {
 }
 
 }  // namespace
+
+namespace {
+
+// expect: colours within 1e-6 per component, every other number exactly as
+// the double it prints; nil matches null and a field the dump leaves out;
+// numbers JSON cannot hold print, and compare, as "inf", "-inf", "nan".
+TEST(SimulatorRun, ExpectComparesNumbersExactlyAndColoursWithinATolerance) {
+  const struct {
+    const char* expectation;
+    bool holds;
+  } cases[] = {
+      {"settings.lightColorOffset 0.1", false},  // held as single-precision 0.1, widened
+      {"settings.lightColorOffset 0.10000000149011612", true},
+      {"settings.darkModeOffset inf", true},  // 1e39 is beyond a float
+      {"settings.darkColorOffset -inf", true},
+      {"settings.darkModeOffset 3.4028234663852886e38", false},
+      {"v.backgroundColor rgba(0.1000005,0.2,0.3,1)", true},
+      {"v.backgroundColor rgba(0.100002,0.2,0.3,1)", false},
+      {"v.backgroundColor [0.1000005,0.2,0.3,1]", true},
+      {"v.alpha 1.0000005", false},
+      {"v.alpha 1", true},
+      {"v.role nil", true},
+      {"v.animated nil", true},
+      {"v.hidden nil", false},
+      {"none nil", true},
+  };
+  std::string script =
+      "settings lightColorOffset=0.1 darkModeOffset=1e39 darkColorOffset=-1e39\n"
+      "load\nnew v view\nsend v setBackgroundColor: rgba(0.1,0.2,0.3,1)\nlet none = nil\n";
+  for (const auto& c : cases) script += std::string("expect ") + c.expectation + "\n";
+  script += "dump settings\n";
+  const Result r = run_script(script);
+  EXPECT_EQ(r.status, 1) << r.err;
+  for (const auto& c : cases) {
+    const bool failed = r.err.find(std::string("expect ") + c.expectation + ",") != std::string::npos;
+    EXPECT_EQ(failed, !c.holds) << c.expectation << "\n" << r.err;
+  }
+  EXPECT_NE(r.out.find("\"darkModeOffset\":\"inf\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"darkColorOffset\":\"-inf\""), std::string::npos) << r.out;
+}
+
+}  // namespace

@@ -512,7 +512,7 @@ Error Interpreter::cmd_relaunch(const Words& w) {
 
 // --- output ------------------------------------------------------------------
 
-Error Interpreter::field_json(const std::string& text, Json* out) {
+Error Interpreter::field_json(const std::string& text, Json* out, bool absent_is_null) {
   auto path = parse_field_path(text);
   if (!path || path->empty()) return path ? std::string("empty name") : path.error;
   const std::string& head = (*path)[0];
@@ -527,7 +527,8 @@ Error Interpreter::field_json(const std::string& text, Json* out) {
     id obj = s_.resolve(*path, &used);
     if (!obj) {
       if (s_.is_bound(head)) {
-        j = Json();
+        j = Json();  // a name bound to nil
+        used = 1;
       } else {
         return "no object named '" + head + "'";
       }
@@ -541,6 +542,10 @@ Error Interpreter::field_json(const std::string& text, Json* out) {
     if (j.is_object()) next = j.find(field);
     else if (j.is_array() && !field.empty() && field.find_first_not_of("0123456789") == std::string::npos)
       next = j.at(std::stoul(field));
+    if (!next && absent_is_null && i + 1 == path->size() && j.is_object()) {
+      *out = Json();
+      return kOk;
+    }
     if (!next) return "'" + join(*path, 0, i) + "' has no field '" + field + "'";
     Json copy = *next;
     j = std::move(copy);
@@ -570,11 +575,15 @@ Error Interpreter::cmd_dump(const Words& w) {
 
 Error Interpreter::cmd_expect(const Words& w) {
   if (w.size() != 3) return std::string("usage: expect NAME.FIELD[.FIELD...] VALUE");
-  Json got;
-  if (Error e = field_json(w[1].text, &got)) return e;
   auto want = parse_expected(w[2]);
   if (!want) return want.error;
-  if (!approx_equal(got, *want, 1e-6)) {
+  Json got;
+  if (Error e = field_json(w[1].text, &got, want->is_null())) return e;
+  // Colours compare within 1e-6 per component, every other number exactly.
+  const std::string last = w[1].text.substr(w[1].text.rfind('.') + 1);
+  const bool colour = w[2].text.starts_with("rgba(") || w[2].text.starts_with("white(") ||
+                      last.ends_with("Color") || last.ends_with("color");
+  if (!expect_matches(got, *want, colour)) {
     std::string text = w[1].text + " " + w[2].raw;
     emit(Json::object().set("expect", text).set("got", got));
     failures_.push_back(script_name_ + ":" + std::to_string(line_) + ": expect " + text + ", got " + got.dump());

@@ -72,8 +72,10 @@ class Interpreter {
   std::optional<std::string> send_message(id target, const std::string& target_text,
                                           const std::string& selector, const Words& arg_words,
                                           size_t first_arg, bool print);
-  // The JSON a field path names (`b1.backgroundColor`, `events`, ...).
-  std::optional<std::string> field_json(const std::string& path, Json* out);
+  // The JSON a field path names (`b1.backgroundColor`, `events`, ...). With
+  // `absent_is_null`, a last field that the dump leaves out (`animated`,
+  // `role`) gives null rather than an error.
+  std::optional<std::string> field_json(const std::string& path, Json* out, bool absent_is_null = false);
 
   void emit(const Json& j);
 

@@ -93,11 +93,51 @@ bool operator==(const Json& a, const Json& b) { return equal_with(a, b, 0); }
 
 bool approx_equal(const Json& a, const Json& b, double tolerance) { return equal_with(a, b, tolerance); }
 
+namespace {
+
+bool names_colour(std::string_view key) {
+    return key.ends_with("Color") || key.ends_with("color") || key.ends_with("Colour") || key.ends_with("colour");
+}
+
+// The string a double that JSON cannot hold prints as; empty for others.
+std::string_view non_finite_text(const Json& j) {
+    if (j.type() != Json::Type::Double) return {};
+    const double d = j.as_double();
+    if (std::isnan(d)) return "nan";
+    if (std::isinf(d)) return d > 0 ? "inf" : "-inf";
+    return {};
+}
+
+}  // namespace
+
+bool expect_matches(const Json& got, const Json& want, bool colour) {
+    if (std::string_view t = non_finite_text(got); !t.empty() && want.is_string()) return want.as_string() == t;
+    if (std::string_view t = non_finite_text(want); !t.empty() && got.is_string()) return got.as_string() == t;
+    if (got.is_number() && want.is_number()) return equal_with(got, want, colour ? 1e-6 : 0);
+    if (got.type() != want.type()) return false;
+    if (got.is_array()) {
+        if (got.size() != want.size()) return false;
+        for (size_t i = 0; i < got.size(); ++i)
+            if (!expect_matches(got.items()[i], want.items()[i], colour)) return false;
+        return true;
+    }
+    if (got.is_object()) {
+        if (got.size() != want.size()) return false;
+        for (const Json::Member& m : got.members()) {
+            const Json* other = want.find(m.first);
+            if (!other || !expect_matches(m.second, *other, colour || names_colour(m.first))) return false;
+        }
+        return true;
+    }
+    return got == want;
+}
+
 // --- writing -----------------------------------------------------------------
 
 void append_double(std::string& out, double value) {
     if (!std::isfinite(value)) {
-        out += "null";
+        // JSON has no such numbers; null would read as nil.
+        out += std::isnan(value) ? "\"nan\"" : value > 0 ? "\"inf\"" : "\"-inf\"";
         return;
     }
     char buf[64];

@@ -91,10 +91,16 @@ private:
 // Like ==, but numbers match when they differ by at most `tolerance`.
 bool approx_equal(const Json& a, const Json& b, double tolerance);
 
+// What `expect` accepts: numbers equal exactly, except inside a colour (the
+// whole value when `colour`, or a member whose name ends in "Color"), where
+// each may differ by 1e-6; a number that JSON cannot hold matches the string
+// it prints as ("inf", "-inf", "nan").
+bool expect_matches(const Json& got, const Json& want, bool colour);
+
 // The shortest text that reads back as the same double. Integral values below
 // 1e17 print as plain digits ("359", "-0", "10000000000000000"); any exponent
 // is written without '+' or leading zeros ("1e-7", "1.5e300"). NaN and
-// infinities print as null.
+// infinities print as the strings "nan", "inf" and "-inf" (null means nil).
 std::string format_double(double value);
 void append_double(std::string& out, double value);
 

@@ -66,8 +66,10 @@ void Session::reset() {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(root_, ec))
     std::filesystem::remove_all(entry.path(), ec);
+  const std::string library = options_.library;
   options_ = sim::ProcessOptions{};
   options_.root = root_;
+  options_.library = library;
   boot();
 }
 
