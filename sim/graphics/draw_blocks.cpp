@@ -107,14 +107,14 @@ void ComposeOrResample(const ReducedDraw& g, int64_t c, int64_t r, const uint16_
   }
 }
 
-// The narrow block-sum kernel (see BlockSumsFn): SSE2 where available and
-// allowed, then one pixel at a time.
-template <int K>
+// The narrow block-sum kernel (see BlockSumsFn): with Vector, SSE2 where
+// available; then one pixel at a time.
+template <int K, bool Vector>
 void BlockSums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, uint16_t* sums, uint8_t* means) {
   constexpr uint32_t kN = K * K;
   size_t c = 0;  // destination pixels done
 #if defined(__SSE2__)
-  if (VectorKernelsEnabled()) {
+  if constexpr (Vector) {
     constexpr Divider kDiv = kDividers[K - 2];
     const __m128i zero = _mm_setzero_si128();
     // Rounded means of two pixels' sums, as 16-bit lanes.
@@ -230,11 +230,18 @@ bool CpuHasAvx2() {
 #endif
 }
 
+// The narrow kernels with the vector kernels switched off.
+constexpr BlockSumsFn kPlainBlockSums[15] = {
+    BlockSums<2, false>,  BlockSums<3, false>,  BlockSums<4, false>,  BlockSums<5, false>,  BlockSums<6, false>,
+    BlockSums<7, false>,  BlockSums<8, false>,  BlockSums<9, false>,  BlockSums<10, false>, BlockSums<11, false>,
+    BlockSums<12, false>, BlockSums<13, false>, BlockSums<14, false>, BlockSums<15, false>, BlockSums<16, false>};
+
 // The block-sum kernel for k: the AVX2 one where there is one, the CPU has
 // AVX2 and the switches allow it, else the narrow one. The CPU is asked
 // before the AVX2 table is read, so no AVX2 code is reached without it.
-BlockSumsFn BlockSumsKernelFor(uint32_t k) {
-  if (VectorKernelsEnabled() && gWideBlockSums.load(std::memory_order_relaxed) && CpuHasAvx2()) {
+BlockSumsFn BlockSumsKernelFor(uint32_t k, bool vector) {
+  if (!vector) return kPlainBlockSums[k - 2];
+  if (gWideBlockSums.load(std::memory_order_relaxed) && CpuHasAvx2()) {
     if (const BlockSumsFn wide = kWideBlockSums[k - 2]) return wide;
   }
   return kNarrowBlockSums[k - 2];
@@ -243,11 +250,11 @@ BlockSumsFn BlockSumsKernelFor(uint32_t k) {
 // Composites one row of `count` destination pixels at dst (columns c0 on)
 // from their block sums and means: four pixels at a time, those the simple
 // rules cover in vector form and the rest one by one.
-template <Order O>
+template <Order O, bool Vector>
 void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst, size_t count,
                      int64_t c0, int64_t r) {
 #if defined(__SSE2__)
-  if (!VectorKernelsEnabled()) {
+  if constexpr (!Vector) {
     for (size_t c = 0; c < count; ++c) ComposeOrResample(g, c0 + int64_t(c), r, sums + c * 4);
     return;
   }
@@ -353,11 +360,24 @@ void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* 
 #endif
 }
 
+// ComposeBlockRow for the destination's byte order.
+template <bool Vector>
+void ComposeRow(Order order, const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst,
+                size_t count, int64_t c0, int64_t r) {
+  switch (order) {
+    case Order::RGBA: return ComposeBlockRow<Order::RGBA, Vector>(g, sums, means, dst, count, c0, r);
+    case Order::ARGB: return ComposeBlockRow<Order::ARGB, Vector>(g, sums, means, dst, count, c0, r);
+    case Order::BGRA: return ComposeBlockRow<Order::BGRA, Vector>(g, sums, means, dst, count, c0, r);
+    case Order::ABGR: return ComposeBlockRow<Order::ABGR, Vector>(g, sums, means, dst, count, c0, r);
+  }
+}
+
 }  // namespace
 
 constinit const BlockSumsFn kNarrowBlockSums[15] = {
-    BlockSums<2>,  BlockSums<3>,  BlockSums<4>,  BlockSums<5>,  BlockSums<6>,  BlockSums<7>,  BlockSums<8>,  BlockSums<9>,
-    BlockSums<10>, BlockSums<11>, BlockSums<12>, BlockSums<13>, BlockSums<14>, BlockSums<15>, BlockSums<16>};
+    BlockSums<2, true>,  BlockSums<3, true>,  BlockSums<4, true>,  BlockSums<5, true>,  BlockSums<6, true>,
+    BlockSums<7, true>,  BlockSums<8, true>,  BlockSums<9, true>,  BlockSums<10, true>, BlockSums<11, true>,
+    BlockSums<12, true>, BlockSums<13, true>, BlockSums<14, true>, BlockSums<15, true>, BlockSums<16, true>};
 
 // The block factor k for an image drawn at a whole-pixel size w x h, or 0
 // when the image is not exactly k times that size with 2 <= k <= 16.
@@ -389,18 +409,18 @@ void DrawReduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, 
   uint16_t* sums = col + count * k * 4;
   auto* means = reinterpret_cast<uint8_t*>(sums + count * 4);
 
-  const BlockSumsFn blockSums = BlockSumsKernelFor(k);
+  const bool vector = VectorKernelsEnabled();
+  const BlockSumsFn blockSums = BlockSumsKernelFor(k, vector);
   const size_t stride = image->width * 4;
   const auto x0 = int64_t(left), y0 = int64_t(top);
   for (int64_t r = r0; r < r1; ++r) {
     const uint8_t* src = image->rgba.data() + size_t(r - y0) * k * stride + size_t(c0 - x0) * k * 4;
     blockSums(src, stride, count, col, sums, means);
     uint8_t* dst = ctx->data + size_t(r) * ctx->bytesPerRow + size_t(c0) * 4;
-    switch (order) {
-      case Order::RGBA: ComposeBlockRow<Order::RGBA>(g, sums, means, dst, count, c0, r); break;
-      case Order::ARGB: ComposeBlockRow<Order::ARGB>(g, sums, means, dst, count, c0, r); break;
-      case Order::BGRA: ComposeBlockRow<Order::BGRA>(g, sums, means, dst, count, c0, r); break;
-      case Order::ABGR: ComposeBlockRow<Order::ABGR>(g, sums, means, dst, count, c0, r); break;
+    if (vector) {
+      ComposeRow<true>(order, g, sums, means, dst, count, c0, r);
+    } else {
+      ComposeRow<false>(order, g, sums, means, dst, count, c0, r);
     }
   }
 }

@@ -64,12 +64,13 @@ size_t OverFours(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skipMask) 
 }
 #endif
 
-// Composites n image pixels at src onto n destination pixels at dst.
-template <Order O>
+// Composites n image pixels at src onto n destination pixels at dst; with
+// Vector, four at a time as far as they go.
+template <Order O, bool Vector>
 void OverRow(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skipMask) {
   size_t i = 0;
 #if defined(__SSE2__)
-  if (VectorKernelsEnabled()) i = OverFours<O>(dst, src, n, skipMask);
+  if constexpr (Vector) i = OverFours<O>(dst, src, n, skipMask);
 #endif
   for (; i < n; ++i) {
     Store32(dst + i * 4, OverPixel<O>(Swizzle<O>(Load32(src + i * 4)), Load32(dst + i * 4) | skipMask));
@@ -78,21 +79,22 @@ void OverRow(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skipMask) {
 
 using OverRowFn = void (*)(uint8_t*, const uint8_t*, size_t, uint32_t);
 
+template <bool Vector>
 OverRowFn OverRowFor(Order order) {
   switch (order) {
-    case Order::RGBA: return OverRow<Order::RGBA>;
-    case Order::ARGB: return OverRow<Order::ARGB>;
-    case Order::BGRA: return OverRow<Order::BGRA>;
-    case Order::ABGR: return OverRow<Order::ABGR>;
+    case Order::RGBA: return OverRow<Order::RGBA, Vector>;
+    case Order::ARGB: return OverRow<Order::ARGB, Vector>;
+    case Order::BGRA: return OverRow<Order::BGRA, Vector>;
+    case Order::ABGR: return OverRow<Order::ABGR, Vector>;
   }
-  return OverRow<Order::RGBA>;
+  return OverRow<Order::RGBA, Vector>;
 }
 
 }  // namespace
 
 void DrawIdentity(CGContext* ctx, const CGImage* image, Order order, int64_t dx, int64_t dy, int64_t c0,
                   int64_t c1, int64_t r0, int64_t r1) {
-  const OverRowFn over = OverRowFor(order);
+  const OverRowFn over = VectorKernelsEnabled() ? OverRowFor<true>(order) : OverRowFor<false>(order);
   const uint32_t skipMask = ctx->layout.skip ? (0xffu << (8 * ctx->layout.alpha)) : 0u;
   const size_t n = size_t(c1 - c0);
   for (int64_t r = r0; r < r1; ++r) {
