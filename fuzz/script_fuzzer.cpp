@@ -24,9 +24,15 @@ class NullBuffer : public std::streambuf {
   std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
+// The folders are removed when the fuzzer exits; the session is left to the
+// end of the program, as the simulated process cannot be torn down from a
+// static destructor.
+fuzz::TempFolder g_root;
+fuzz::TempFolder g_scratch;
+
 struct Harness {
-  fuzz::TempFolder root;
-  fuzz::TempFolder scratch;
+  const fuzz::TempFolder& root = g_root;
+  const fuzz::TempFolder& scratch = g_scratch;
   corvane::cli::Session session{root.path()};
   NullBuffer null;
   std::ostream out{&null};
