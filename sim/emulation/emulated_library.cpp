@@ -1,14 +1,12 @@
 #include "sim/emulation/emulated_library.h"
 
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unicorn/unicorn.h>
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
+#include "sim/io/whole_file.h"
 #include "sim/runtime/block.h"
 #include "sim/runtime/runtime.h"
 
@@ -85,19 +83,8 @@ bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, 
 
 std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path,
                                                        std::string& error) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = path + ": not a regular file";
-    return nullptr;
-  }
-  if (static_cast<uint64_t>(st.st_size) > kMaxDylibBytes) {
-    error = path + ": larger than a library can be";
-    return nullptr;
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  const std::string bytes = ss.str();
+  std::string bytes;
+  if (!io::read_whole_file(path, kMaxDylibBytes, &bytes, &error)) return nullptr;
   auto image = read_macho(bytes, error);
   if (!image) {
     error = path + ": " + error;

@@ -98,7 +98,9 @@ TEST(EmulationLoad, RefusesWhatIsNotAnArm64Dylib) {
   EXPECT_EQ(EmulatedLibrary::load(CORVANE_SOURCE_DIR "/README.md", error), nullptr);
   EXPECT_NE(error.find("not an arm64 Mach-O file"), std::string::npos) << error;
   EXPECT_EQ(EmulatedLibrary::load(CORVANE_SOURCE_DIR "/device", error), nullptr);
-  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  EXPECT_NE(error.find("device is a directory"), std::string::npos) << error;
+  EXPECT_EQ(EmulatedLibrary::load(CORVANE_SOURCE_DIR "/no-such-library.dylib", error), nullptr);
+  EXPECT_NE(error.find("no-such-library.dylib"), std::string::npos) << error;
 }
 
 }  // namespace

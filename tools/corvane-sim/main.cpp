@@ -10,6 +10,7 @@
 #include "sim/runtime/crash.h"
 #include "tools/corvane-sim/cli_args.h"
 #include "tools/corvane-sim/interpreter.h"
+#include "tools/corvane-sim/library_option.h"
 #include "tools/corvane-sim/render.h"
 #include "tools/corvane-sim/session.h"
 
@@ -29,6 +30,10 @@ int run(const RunOptions& o) {
   if (o.script == "-") name = "<stdin>";
   if (!ok) {
     std::cerr << "corvane-sim: cannot read the script: " << error << "\n";
+    return 2;
+  }
+  if (auto e = check_library_option(o.library)) {
+    std::cerr << "corvane-sim: " << *e << "\n";
     return 2;
   }
   Session session(o.root, o.library);

@@ -11,6 +11,7 @@
 #include "sim/foundation/plist_file.h"
 #include "sim/graphics/CoreGraphics.h"
 #include "sim/render/glyphs.h"
+#include "tools/corvane-sim/library_option.h"
 #include "sim/render/renderer.h"
 #include "sim/springboard/NCNotificationShortLookView.h"
 #include "sim/springboard/SBDockView.h"
@@ -173,7 +174,7 @@ std::optional<std::string> check_scene_options(const SceneOptions& o) {
     return "at most " + std::to_string(kMaxPreviewApps) + " apps, not " + std::to_string(o.apps.size());
   if (o.icon)
     if (auto e = check_icon_header(*o.icon)) return e;
-  return std::nullopt;
+  return check_library_option(o.library);
 }
 
 std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, std::string* error) {

@@ -1,0 +1,15 @@
+// The --library option of run and preview: which library the simulated
+// process loads. Checked before anything runs, so a wrong path is a usage
+// error rather than a crash of the process at `load`.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace corvane::cli {
+
+// Nothing when `path` is empty (the native module this build made), a
+// readable arm64 Mach-O dylib, or a native shared object; else the reason.
+std::optional<std::string> check_library_option(const std::string& path);
+
+}  // namespace corvane::cli
