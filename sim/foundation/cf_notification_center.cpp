@@ -65,7 +65,8 @@ bool object_matches(CentreKind kind, const void* filter, const void* object) {
   return filter == object;
 }
 
-void post(CFNotificationCenterRef centre, id name, const void* object, CFDictionaryRef user_info) {
+void post(CFNotificationCenterRef centre, id name, const void* object, CFDictionaryRef user_info,
+          bool deliver_immediately) {
   const bool darwin = centre->kind == CentreKind::Darwin;
   if (darwin) {
     object = nullptr;
@@ -78,6 +79,9 @@ void post(CFNotificationCenterRef centre, id name, const void* object, CFDiction
   e.centre = centre->label;
   e.name = n;
   e.object = sim::ObjectRef::of(as_object(object));
+  e.cf = true;
+  e.user_info = sim::ObjectRef::of(as_object(user_info));
+  e.deliver_immediately = deliver_immediately;
   sim::record_event(std::move(e));
 
   const auto snapshot = centre->observations;
@@ -99,8 +103,17 @@ CFNotificationCenterRef CFNotificationCenterGetLocalCenter(void) { return &g_loc
 
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
                                      CFNotificationCallback callBack, CFStringRef name,
-                                     const void* object, CFNotificationSuspensionBehavior) {
+                                     const void* object,
+                                     CFNotificationSuspensionBehavior suspensionBehavior) {
   if (!center || !callBack) return;
+  sim::Event e;
+  e.kind = "observer";
+  e.cf = true;
+  e.centre = center->label;
+  e.any_name = name == nullptr;
+  e.name = sim::string_value(name);
+  e.suspension_behavior = suspensionBehavior;
+  sim::record_event(std::move(e));
   auto o = std::make_shared<CFObservation>();
   o->observer = observer;
   o->callback = callBack;
@@ -112,15 +125,15 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
 
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name,
                                           const void* object, CFDictionaryRef userInfo,
-                                          Boolean) {
+                                          Boolean deliverImmediately) {
   if (!center || !name) return;
-  post(center, name, object, userInfo);
+  post(center, name, object, userInfo, deliverImmediately != 0);
 }
 
 void sim_darwin_post_from_outside(const char* name) {
   if (!name) return;
   sim::AutoreleasePool pool;
-  post(&g_darwin, sim::make_string(name), nullptr, nullptr);
+  post(&g_darwin, sim::make_string(name), nullptr, nullptr, true);
 }
 
 }  // extern "C"

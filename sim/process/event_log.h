@@ -1,5 +1,6 @@
 // What the host records for `dump events`: posts on the three notification
-// centres, file writes, observer registrations, timers and relaunch requests.
+// centres, file writes, observer registrations, timers, relaunch requests and
+// queries of the per-application list.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ struct ObjectRef {
 };
 
 struct Event {
-  std::string kind;  // post, file-write, relaunch-requested, timer, observer
+  std::string kind;  // post, file-write, relaunch-requested, timer, observer, applist-query
   std::string centre;
   std::string name;
   ObjectRef object;    // post: the object; timer: the target; observer: the observer
@@ -27,6 +28,16 @@ struct Event {
   std::string selector;
   double interval = 0;
   bool repeats = false;
+  // CoreFoundation centres: posts carry their userInfo and (distributed
+  // centre) deliverImmediately; observers their suspension behaviour.
+  bool cf = false;
+  bool any_name = false;  // an observer of every name
+  ObjectRef user_info;
+  bool deliver_immediately = false;
+  long suspension_behavior = 0;
+  // applist-query: what was asked (empty when not a string) and the answer.
+  std::string identifier, key, bundle;
+  bool result = false;
 };
 
 void record_event(Event e);

@@ -8,6 +8,7 @@
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
 #include "sim/process/host_classes.h"
+#include "sim/process/event_log.h"
 #include "sim/process/process.h"
 
 namespace sim {
@@ -25,8 +26,7 @@ bool usable_identifier(const std::string& identifier) {
 
 // Answers NO for a nil identifier, key or bundle identifier, for a missing
 // or unreadable file, and when the key does not hold an array.
-BOOL does_identifier_contain(id, SEL, id identifier, id key, id bundle_id) {
-  ++g_queries;
+BOOL list_contains(id identifier, id key, id bundle_id) {
   if (!is_string(identifier) || !is_string(key) || !is_string(bundle_id)) return NO;
   std::string name = string_value(identifier);
   if (!usable_identifier(name)) return NO;
@@ -37,6 +37,19 @@ BOOL does_identifier_contain(id, SEL, id identifier, id key, id bundle_id) {
   for (const Strong& item : as<NSArrayObj>(list)->items)
     if (is_string(item) && objects_equal(item, bundle_id)) return YES;
   return NO;
+}
+
+BOOL does_identifier_contain(id, SEL, id identifier, id key, id bundle_id) {
+  ++g_queries;
+  const BOOL result = list_contains(identifier, key, bundle_id);
+  Event e;
+  e.kind = "applist-query";
+  e.identifier = string_value(identifier);
+  e.key = string_value(key);
+  e.bundle = string_value(bundle_id);
+  e.result = result;
+  record_event(std::move(e));
+  return result;
 }
 
 Class install() {

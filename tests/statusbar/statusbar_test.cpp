@@ -329,4 +329,27 @@ TEST_F(StatusBarTest, FreedStatusBarIsNoLongerRefreshed) {
   EXPECT_EQ(sets_reaching(living), living_before + 3);
 }
 
+// Every question the library asks the per-application list is in the event
+// log, with the answer: the front application, listed or not.
+TEST_F(StatusBarTest, TheLogRecordsEachQuestionToTheList) {
+  ASSERT_TRUE(set_dark(true));
+  for (bool listed : {true, false}) {
+    sim::write_app_list({listed ? kApp : "com.other.app"});
+    sim::set_device_state(false, false, kApp);
+    sim::clear_events();
+    id bar = sim::make_status_bar(false, 0);
+    send<void>(bar, sel("layoutSubviews"));
+    size_t queries = 0;
+    for (const sim::Event& e : sim::events()) {
+      if (e.kind != "applist-query") continue;
+      ++queries;
+      EXPECT_EQ(e.identifier, sim::kAppListIdentifier);
+      EXPECT_EQ(e.key, sim::kAppListKey);
+      EXPECT_EQ(e.bundle, kApp);
+      EXPECT_EQ(e.result, listed);
+    }
+    EXPECT_GT(queries, 0u) << listed;
+  }
+}
+
 }  // namespace

@@ -174,6 +174,14 @@ Json events_json(const Session& s) {
     Json j = Json::object().set("kind", e.kind);
     if (e.kind == "post") {
       j.set("centre", e.centre).set("name", e.name).set("object", ref(e.object));
+      if (e.cf) j.set("userInfo", ref(e.user_info));
+      if (e.cf && e.centre == "distributed") j.set("deliverImmediately", e.deliver_immediately);
+    } else if (e.kind == "observer" && e.cf) {
+      j.set("centre", e.centre).set("name", e.any_name ? Json() : Json(e.name))
+          .set("suspensionBehavior", static_cast<int64_t>(e.suspension_behavior));
+    } else if (e.kind == "applist-query") {
+      j.set("identifier", e.identifier).set("key", e.key).set("bundle", e.bundle)
+          .set("result", e.result);
     } else if (e.kind == "file-write") {
       j.set("path", e.path).set("atomic", e.atomic);
     } else if (e.kind == "timer") {
