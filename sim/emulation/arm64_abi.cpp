@@ -183,8 +183,7 @@ std::unique_ptr<Signature> Signature::parse(std::string_view types, std::string&
     }
     sig->args_.push_back(a);
   }
-  if (sig->result_.kind == AbiType::IntStruct && sig->result_.size > 16 &&
-      sig->result_.size > 64) {
+  if (sig->result_.kind == AbiType::IntStruct && sig->result_.size > 64) {
     error = "result too large";
     return nullptr;
   }

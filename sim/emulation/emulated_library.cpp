@@ -271,7 +271,10 @@ void* EmulatedLibrary::host_block(uint64_t guest_block) {
   if (words[0] != stack_block_class_) return reinterpret_cast<void*>(guest_block);
   const uint32_t flags = static_cast<uint32_t>(words[1]);
   if (flags & (1u << 25)) crash("the library passed a block with copy helpers, which the bridge cannot copy");
-  const uint64_t size = reinterpret_cast<const uint64_t*>(words[3])[1];
+  const uint64_t descriptor = words[3];
+  if (descriptor < base || descriptor >= base + region_size_ - 16 || (descriptor & 7))
+    crash("the library passed a block whose descriptor lies outside its memory");
+  const uint64_t size = reinterpret_cast<const uint64_t*>(descriptor)[1];
   if (size < 32 || size > 4096) crash("the library passed a malformed block");
   // The block lives on the guest's stack; the host keeps its own copy in
   // the guest heap for as long as it holds the block.
@@ -300,10 +303,31 @@ void* EmulatedLibrary::host_block(uint64_t guest_block) {
   return block;
 }
 
-void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_t sp) {
-  const AbiType& t = sig.args()[i];
-  const AbiSlot& s = sig.slots()[i];
-  uint8_t raw[64] = {};
+namespace {
+
+// An integer, BOOL or pointer widened to a full register in place, as a
+// caller must pass it and as libffi returns it: zero- or sign-extended, and a
+// BOOL as exactly 0 or 1.
+void widen(const AbiType& t, uint8_t* raw) {
+  if (t.kind != AbiType::Int && t.kind != AbiType::Bool) return;
+  uint64_t v = 0;
+  std::memcpy(&v, raw, t.size);
+  if (t.is_signed && t.size < 8 && (v >> (t.size * 8 - 1))) v |= ~((uint64_t{1} << (t.size * 8)) - 1);
+  if (t.kind == AbiType::Bool) v = (v & 0xff) != 0;
+  std::memcpy(raw, &v, 8);
+}
+
+// Where a result comes back: the d registers for floating point, x0 (and
+// x1) for everything else that is not returned through memory.
+AbiSlot result_slot(const AbiType& r) {
+  const bool fp = r.kind == AbiType::Float || r.kind == AbiType::Double ||
+                  r.kind == AbiType::DoubleStruct;
+  return {fp ? AbiSlot::D : AbiSlot::X, 0, 0};
+}
+
+}  // namespace
+
+void EmulatedLibrary::load_value(const AbiType& t, const AbiSlot& s, uint64_t sp, uint8_t* raw) {
   switch (s.where) {
     case AbiSlot::X:
       for (size_t k = 0; k * 8 < t.size; ++k) {
@@ -323,6 +347,37 @@ void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_
       std::memcpy(raw, reinterpret_cast<const void*>(sp + s.offset), t.size);
       break;
   }
+}
+
+void EmulatedLibrary::store_value(const AbiType& t, const AbiSlot& s, uint64_t sp,
+                                  const uint8_t* raw) {
+  switch (s.where) {
+    case AbiSlot::X:
+      for (size_t k = 0; k * 8 < std::max<size_t>(t.size, 1); ++k) {
+        uint64_t v = 0;
+        std::memcpy(&v, raw + k * 8, 8);
+        set_reg_x(s.index + static_cast<int>(k), v);
+      }
+      break;
+    case AbiSlot::D:
+      if (t.kind == AbiType::Float) {
+        uc_reg_write(uc_, UC_ARM64_REG_S0 + s.index, raw);
+      } else {
+        const int n = t.kind == AbiType::DoubleStruct ? t.members : 1;
+        for (int k = 0; k < n; ++k) uc_reg_write(uc_, UC_ARM64_REG_D0 + s.index + k, raw + k * 8);
+      }
+      break;
+    case AbiSlot::Stack:
+      std::memcpy(reinterpret_cast<void*>(sp + s.offset), raw, t.size);
+      break;
+  }
+}
+
+void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_t sp) {
+  const AbiType& t = sig.args()[i];
+  const AbiSlot& s = sig.slots()[i];
+  uint8_t raw[64] = {};
+  load_value(t, s, sp, raw);
   if (t.kind == AbiType::Bool) {
     // The caller widens a BOOL to 32 bits: anything but 0 or 1 there is a
     // BOOL passed as some other type.
@@ -361,36 +416,13 @@ void EmulatedLibrary::call_host(void* fn, Signature& sig) {
   alignas(16) uint8_t result[64] = {};
   ffi_call(sig.cif(), reinterpret_cast<void (*)()>(fn), result, args.data());
   const AbiType& r = sig.result();
-  switch (r.kind) {
-    case AbiType::Void: break;
-    case AbiType::Float: uc_reg_write(uc_, UC_ARM64_REG_S0, result); break;
-    case AbiType::Double: uc_reg_write(uc_, UC_ARM64_REG_D0, result); break;
-    case AbiType::DoubleStruct:
-      for (int k = 0; k < r.members; ++k) uc_reg_write(uc_, UC_ARM64_REG_D0 + k, result + k * 8);
-      break;
-    case AbiType::IntStruct:
-      if (sig.result_indirect()) {
-        std::memcpy(reinterpret_cast<void*>(indirect), result, r.size);
-      } else {
-        uint64_t w[2] = {};
-        std::memcpy(w, result, r.size);
-        set_reg_x(0, w[0]);
-        set_reg_x(1, w[1]);
-      }
-      break;
-    default: {
-      // libffi widens small integer results to a full register.
-      uint64_t v = 0;
-      std::memcpy(&v, result, 8);
-      if (r.size < 8) {
-        const uint64_t mask = (uint64_t{1} << (r.size * 8)) - 1;
-        v &= mask;
-        if (r.is_signed && (v >> (r.size * 8 - 1))) v |= ~mask;
-      }
-      if (r.kind == AbiType::Bool) v = (v & 0xff) != 0;
-      set_reg_x(0, v);
-    }
+  if (r.kind == AbiType::Void) return;
+  if (sig.result_indirect()) {
+    std::memcpy(reinterpret_cast<void*>(indirect), result, r.size);
+    return;
   }
+  widen(r, result);
+  store_value(r, result_slot(r), 0, result);
 }
 
 // --- host -> guest ----------------------------------------------------------
@@ -414,37 +446,10 @@ void EmulatedLibrary::call_guest(uint64_t address, Signature& sig, void** args, 
   if (sp < stack_top_ - kStackBytes + 4096) crash("the library's stack overflowed");
   for (size_t i = 0; i < sig.args().size(); ++i) {
     const AbiType& t = sig.args()[i];
-    const AbiSlot& s = sig.slots()[i];
     uint8_t raw[64] = {};
     std::memcpy(raw, args[i], t.size);
-    if (t.kind == AbiType::Int || t.kind == AbiType::Bool) {
-      // Widen to the full register, as a caller must.
-      uint64_t v = 0;
-      std::memcpy(&v, raw, t.size);
-      if (t.is_signed && t.size < 8 && (v >> (t.size * 8 - 1))) v |= ~((uint64_t{1} << (t.size * 8)) - 1);
-      if (t.kind == AbiType::Bool) v = v != 0;
-      std::memcpy(raw, &v, 8);
-    }
-    switch (s.where) {
-      case AbiSlot::X:
-        for (size_t k = 0; k * 8 < std::max<size_t>(t.size, 1); ++k) {
-          uint64_t v = 0;
-          std::memcpy(&v, raw + k * 8, 8);
-          set_reg_x(s.index + static_cast<int>(k), v);
-        }
-        break;
-      case AbiSlot::D:
-        if (t.kind == AbiType::Float) {
-          uc_reg_write(uc_, UC_ARM64_REG_S0 + s.index, raw);
-        } else {
-          const int n = t.kind == AbiType::DoubleStruct ? t.members : 1;
-          for (int k = 0; k < n; ++k) uc_reg_write(uc_, UC_ARM64_REG_D0 + s.index + k, raw + k * 8);
-        }
-        break;
-      case AbiSlot::Stack:
-        std::memcpy(reinterpret_cast<void*>(sp + s.offset), raw, t.size);
-        break;
-    }
+    widen(t, raw);
+    store_value(t, sig.slots()[i], sp, raw);
   }
   if (indirect) set_reg_x(8, indirect);
   uc_reg_write(uc_, UC_ARM64_REG_SP, &sp);
@@ -460,31 +465,18 @@ void EmulatedLibrary::call_guest(uint64_t address, Signature& sig, void** args, 
   else if (!pending_ && pc != return_address_)
     fault = "guest code ran past its instruction budget" + where(pc);
   // Read the result before the caller's registers come back.
-  if (result && fault.empty() && !pending_) {
+  if (result && fault.empty() && !pending_ && sig.result().kind != AbiType::Void) {
     const AbiType& r = sig.result();
-    switch (r.kind) {
-      case AbiType::Void: break;
-      case AbiType::Float: uc_reg_read(uc_, UC_ARM64_REG_S0, result); break;
-      case AbiType::Double: uc_reg_read(uc_, UC_ARM64_REG_D0, result); break;
-      case AbiType::DoubleStruct:
-        for (int k = 0; k < r.members; ++k)
-          uc_reg_read(uc_, UC_ARM64_REG_D0 + k, static_cast<uint8_t*>(result) + k * 8);
-        break;
-      case AbiType::IntStruct:
-        if (sig.result_indirect()) {
-          std::memcpy(result, reinterpret_cast<const void*>(indirect), r.size);
-        } else {
-          uint64_t w[2] = {reg_x(0), reg_x(1)};
-          std::memcpy(result, w, r.size);
-        }
-        break;
-      default: {
-        uint64_t v = reg_x(0);
-        if (r.size < 8) v &= (uint64_t{1} << (r.size * 8)) - 1;
-        if (r.kind == AbiType::Bool) v = (v & 0xff) != 0;
-        // A closure's small integer result is returned as a full ffi_arg.
-        std::memcpy(result, &v, 8);
-      }
+    if (sig.result_indirect()) {
+      std::memcpy(result, reinterpret_cast<const void*>(indirect), r.size);
+    } else {
+      uint8_t raw[64] = {};
+      load_value(r, result_slot(r), 0, raw);
+      widen(r, raw);
+      // A closure returns a small integer as a full ffi_arg.
+      const bool whole_register = r.kind != AbiType::Float && r.kind != AbiType::Double &&
+                                  r.kind != AbiType::DoubleStruct && r.kind != AbiType::IntStruct;
+      std::memcpy(result, raw, whole_register ? 8 : r.size);
     }
   }
   if (saved) {

@@ -65,14 +65,16 @@ class EmulatedLibrary {
   GuestHeap& heap() { return *heap_; }
   [[noreturn]] void crash(const std::string& reason);
   std::string where(uint64_t address) const;
-  uint64_t stack_block_class() const { return stack_block_class_; }
-  uint64_t slide() const { return slide_; }
 
  private:
   EmulatedLibrary() = default;
   bool map_and_bind(const std::string& bytes, std::string& error);
   void run_initialisers();
   void host_argument(Signature& sig, size_t i, void* out, uint64_t sp);
+  // One value between bytes and its place in the guest (registers, or the
+  // stack at sp), as the calling convention puts it.
+  void load_value(const AbiType& t, const AbiSlot& s, uint64_t sp, uint8_t* raw);
+  void store_value(const AbiType& t, const AbiSlot& s, uint64_t sp, const uint8_t* raw);
   void* host_block(uint64_t guest_block);
 
   MachImage image_;

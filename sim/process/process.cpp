@@ -67,7 +67,8 @@ void Process::shut_down() {
     library_ = nullptr;
     // A module that stayed resident would keep its state into the next
     // process, which a real process never sees.
-    if (void* still = dlopen((options_.library.empty() ? library_path() : options_.library).c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+    const std::string path = options_.library.empty() ? library_path() : options_.library;
+    if (void* still = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
       dlclose(still);
       fatal("the library stayed loaded after its process ended");
     }
@@ -84,7 +85,7 @@ void Process::load_library() {
     if (!emulated_) fatal("cannot load the library: " + error);
     return;
   }
-  std::string path = options_.library.empty() ? library_path() : options_.library;
+  const std::string path = options_.library.empty() ? library_path() : options_.library;
   library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library_) fatal(std::string("cannot load the library: ") + dlerror());
 }
