@@ -17,7 +17,7 @@ namespace {
 
 // An icon-like picture: opaque, with clear rounded-off corners and a band of
 // partly transparent pixels along their edge.
-CGImageRef MakeIcon(size_t size) {
+CGImageRef make_icon(size_t size) {
   std::vector<uint8_t> rgba(size * size * 4);
   const double radius = double(size) * 0.225, half = double(size) / 2;
   for (size_t y = 0; y < size; ++y) {
@@ -41,8 +41,8 @@ CGImageRef MakeIcon(size_t size) {
 }
 
 // Draws an image of `from` pixels into a `to` x `to` context over and over.
-void DrawInto(benchmark::State& state, size_t from, size_t to, uint32_t info) {
-  CGImageRef image = MakeIcon(from);
+void draw_into(benchmark::State& state, size_t from, size_t to, uint32_t info) {
+  CGImageRef image = make_icon(from);
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
   CGContextRef ctx = CGBitmapContextCreate(nullptr, to, to, 8, to * 4, rgb, info);
   const CGRect rect = CGRectMake(0, 0, double(to), double(to));
@@ -57,30 +57,30 @@ void DrawInto(benchmark::State& state, size_t from, size_t to, uint32_t info) {
   CGImageRelease(image);
 }
 
-void BM_Identity40(benchmark::State& state) { DrawInto(state, 40, 40, kCGImageAlphaPremultipliedLast); }
+void BM_Identity40(benchmark::State& state) { draw_into(state, 40, 40, kCGImageAlphaPremultipliedLast); }
 BENCHMARK(BM_Identity40);
 
 void BM_Identity40_BGRA(benchmark::State& state) {
-  DrawInto(state, 40, 40, kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+  draw_into(state, 40, 40, kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
 }
 BENCHMARK(BM_Identity40_BGRA);
 
-void BM_Identity1024(benchmark::State& state) { DrawInto(state, 1024, 1024, kCGImageAlphaPremultipliedLast); }
+void BM_Identity1024(benchmark::State& state) { draw_into(state, 1024, 1024, kCGImageAlphaPremultipliedLast); }
 BENCHMARK(BM_Identity1024)->Unit(benchmark::kMicrosecond);
 
 // The icon sampled at its point size: a 3x image reduced to 40 x 40.
-void BM_Scale120To40(benchmark::State& state) { DrawInto(state, 120, 40, kCGImageAlphaPremultipliedLast); }
+void BM_Scale120To40(benchmark::State& state) { draw_into(state, 120, 40, kCGImageAlphaPremultipliedLast); }
 BENCHMARK(BM_Scale120To40)->Unit(benchmark::kMicrosecond);
 
 // The same at 2x, and both into a cleared context each time, as the library
 // samples them (the draws above composite over what the previous one left).
-void BM_Scale80To40(benchmark::State& state) { DrawInto(state, 80, 40, kCGImageAlphaPremultipliedLast); }
+void BM_Scale80To40(benchmark::State& state) { draw_into(state, 80, 40, kCGImageAlphaPremultipliedLast); }
 BENCHMARK(BM_Scale80To40)->Unit(benchmark::kMicrosecond);
 
 // Draws an image of `from` pixels into a cleared `to` x `to` context over and
 // over.
-void DrawIntoCleared(benchmark::State& state, size_t from, size_t to, uint32_t info) {
-  CGImageRef image = MakeIcon(from);
+void draw_into_cleared(benchmark::State& state, size_t from, size_t to, uint32_t info) {
+  CGImageRef image = make_icon(from);
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
   std::vector<uint8_t> buffer(to * to * 4);
   CGContextRef ctx = CGBitmapContextCreate(buffer.data(), to, to, 8, to * 4, rgb, info);
@@ -98,26 +98,26 @@ void DrawIntoCleared(benchmark::State& state, size_t from, size_t to, uint32_t i
 }
 
 void BM_Scale120To40_Cleared(benchmark::State& state) {
-  DrawIntoCleared(state, 120, 40, kCGImageAlphaPremultipliedLast);
+  draw_into_cleared(state, 120, 40, kCGImageAlphaPremultipliedLast);
 }
 BENCHMARK(BM_Scale120To40_Cleared)->Unit(benchmark::kMicrosecond);
 
 void BM_Scale80To40_Cleared(benchmark::State& state) {
-  DrawIntoCleared(state, 80, 40, kCGImageAlphaPremultipliedLast);
+  draw_into_cleared(state, 80, 40, kCGImageAlphaPremultipliedLast);
 }
 BENCHMARK(BM_Scale80To40_Cleared)->Unit(benchmark::kMicrosecond);
 
 void BM_Scale120To1(benchmark::State& state) {
-  DrawInto(state, 120, 1, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big);
+  draw_into(state, 120, 1, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big);
 }
 BENCHMARK(BM_Scale120To1)->Unit(benchmark::kMicrosecond);
 
 void BM_Scale1024To1(benchmark::State& state) {
-  DrawInto(state, 1024, 1, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big);
+  draw_into(state, 1024, 1, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big);
 }
 BENCHMARK(BM_Scale1024To1)->Unit(benchmark::kMicrosecond);
 
-void BM_Scale1024To1000(benchmark::State& state) { DrawInto(state, 1024, 1000, kCGImageAlphaPremultipliedLast); }
+void BM_Scale1024To1000(benchmark::State& state) { draw_into(state, 1024, 1000, kCGImageAlphaPremultipliedLast); }
 BENCHMARK(BM_Scale1024To1000)->Unit(benchmark::kMillisecond);
 
 // Reference: summing the same 4 MiB as 64-bit words.

@@ -73,7 +73,7 @@ id make_icon(size_t side, double points) {
   return image;
 }
 
-void Sample(benchmark::State& state, const char* selector, size_t side, double points) {
+void sample_colour(benchmark::State& state, const char* selector, size_t side, double points) {
   Host& h = host();
   id image;
   {
@@ -89,11 +89,11 @@ void Sample(benchmark::State& state, const char* selector, size_t side, double p
   objc_release(image);
 }
 
-void BM_PixelAverage_Icon40_Scale1(benchmark::State& s) { Sample(s, "adaptiveColorForImage:", 40, 40); }
-void BM_PixelAverage_Icon40_Scale3(benchmark::State& s) { Sample(s, "adaptiveColorForImage:", 120, 40); }
-void BM_PixelAverage_1024(benchmark::State& s) { Sample(s, "adaptiveColorForImage:", 1024, 1024); }
-void BM_OnePixel_Icon40_Scale3(benchmark::State& s) { Sample(s, "adaptiveAlternateColorForImage:", 120, 40); }
-void BM_OnePixel_1024(benchmark::State& s) { Sample(s, "adaptiveAlternateColorForImage:", 1024, 1024); }
+void BM_PixelAverage_Icon40_Scale1(benchmark::State& s) { sample_colour(s, "adaptiveColorForImage:", 40, 40); }
+void BM_PixelAverage_Icon40_Scale3(benchmark::State& s) { sample_colour(s, "adaptiveColorForImage:", 120, 40); }
+void BM_PixelAverage_1024(benchmark::State& s) { sample_colour(s, "adaptiveColorForImage:", 1024, 1024); }
+void BM_OnePixel_Icon40_Scale3(benchmark::State& s) { sample_colour(s, "adaptiveAlternateColorForImage:", 120, 40); }
+void BM_OnePixel_1024(benchmark::State& s) { sample_colour(s, "adaptiveAlternateColorForImage:", 1024, 1024); }
 BENCHMARK(BM_PixelAverage_Icon40_Scale1);
 BENCHMARK(BM_PixelAverage_Icon40_Scale3);
 BENCHMARK(BM_PixelAverage_1024)->Unit(benchmark::kMicrosecond);
@@ -101,7 +101,7 @@ BENCHMARK(BM_OnePixel_Icon40_Scale3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OnePixel_1024)->Unit(benchmark::kMicrosecond);
 
 // Reference: summing the same number of bytes as 64-bit words.
-void PlainRead(benchmark::State& state, size_t bytes) {
+void plain_read(benchmark::State& state, size_t bytes) {
   std::vector<uint64_t> words(bytes / 8);
   for (size_t i = 0; i < words.size(); ++i) words[i] = i * 0x9E3779B97F4A7C15ull;
   for (auto _ : state) {
@@ -111,8 +111,8 @@ void PlainRead(benchmark::State& state, size_t bytes) {
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
 }
-void BM_PlainRead_Icon40(benchmark::State& s) { PlainRead(s, 40 * 40 * 4); }
-void BM_PlainRead_1024(benchmark::State& s) { PlainRead(s, 1024 * 1024 * 4); }
+void BM_PlainRead_Icon40(benchmark::State& s) { plain_read(s, 40 * 40 * 4); }
+void BM_PlainRead_1024(benchmark::State& s) { plain_read(s, 1024 * 1024 * 4); }
 BENCHMARK(BM_PlainRead_Icon40);
 BENCHMARK(BM_PlainRead_1024)->Unit(benchmark::kMicrosecond);
 

@@ -126,10 +126,10 @@ void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image);
 //        16 (byte order default, 16Big or 16Little);
 //   CMYK: AlphaNone 32;
 //   NULL space with kCGImageAlphaOnly: 8.
-// bytesPerRow 0 means packed rows. NULL for any other layout, a zero size, NULL
-// bytes, or a bytesPerRow too short for the width.
-CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytesPerRow,
-                                      CGColorSpaceRef space, uint32_t bitmapInfo,
+// bytes_per_row 0 means packed rows. NULL for any other layout, a zero size, NULL
+// bytes, or a bytes_per_row too short for the width.
+CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytes_per_row,
+                                      CGColorSpaceRef space, uint32_t bitmap_info,
                                       const void* bytes);
 
 // Decode a PNG into an 8-bit image with colours premultiplied by alpha on
@@ -145,10 +145,10 @@ CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytesP
 // PremultipliedFirst (NoneSkipFirst without alpha) in 32-bit little-endian
 // order. Sides above 16384 pixels are refused before any pixel memory is
 // taken. On failure returns NULL and, when error is not NULL, writes a
-// NUL-terminated message of at most errorSize bytes.
-CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t errorSize);
+// NUL-terminated message of at most error_size bytes.
+CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t error_size);
 CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* error,
-                                        size_t errorSize);
+                                        size_t error_size);
 
 // The pixel at column x, row y (row 0 at the top of the picture, as stored) as
 // premultiplied R, G, B, A, whatever the image's own layout: gray expands to

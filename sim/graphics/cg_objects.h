@@ -19,7 +19,7 @@ enum class PixelModel : uint8_t { Gray, RGB, CMYK, AlphaOnly };
 // been applied. Offsets are byte offsets within one pixel; -1 means absent.
 struct Layout {
   PixelModel model = PixelModel::RGB;
-  uint8_t bytesPerPixel = 0;
+  uint8_t bytes_per_pixel = 0;
   // Gray: colour[0]; RGB: R, G, B; CMYK: C, M, Y, K.
   int8_t colour[4] = {-1, -1, -1, -1};
   // The alpha byte, or the padding byte of a NoneSkip layout (see skip).
@@ -30,27 +30,27 @@ struct Layout {
 
 // The layout that (colour model, bitmap info, 8 bits per component) describes,
 // or false when the combination is not a layout the simulator knows at all.
-// Contexts accept a subset of these; see ContextLayoutAccepted.
-bool DescribeLayout(PixelModel model, uint32_t bitmapInfo, Layout* out);
-bool ContextLayoutAccepted(PixelModel model, uint32_t bitmapInfo);
+// Contexts accept a subset of these; see context_layout_accepted.
+bool describe_layout(PixelModel model, uint32_t bitmap_info, Layout* out);
+bool context_layout_accepted(PixelModel model, uint32_t bitmap_info);
 
 // Premultiplied R, G, B, A of the pixel at p, read through layout.
-void ReadPremultipliedRGBA(const Layout& layout, const uint8_t* p, uint8_t rgba[4]);
+void read_premultiplied_rgba(const Layout& layout, const uint8_t* p, uint8_t rgba[4]);
 
 // The pixel model of a colour space; NULL stands for alpha-only pixels.
 // False for a space whose model has no pixel layout here.
-bool PixelModelOf(CGColorSpaceRef space, PixelModel* out);
+bool pixel_model_of(CGColorSpaceRef space, PixelModel* out);
 
 // A new image over already premultiplied, packed R, G, B, A rows, which it
 // takes over. It reports the given colour space (retained), bitmap info and
 // geometry of 32 bits per pixel, packed rows.
-CGImageRef NewImageWithRGBA(size_t width, size_t height, CGColorSpaceRef space, uint32_t bitmapInfo,
+CGImageRef new_image_with_rgba(size_t width, size_t height, CGColorSpaceRef space, uint32_t bitmap_info,
                             std::vector<uint8_t>&& rgba);
 
 // A new image copied from pixel bytes in the given layout, or NULL when the
 // layout or geometry is refused.
-CGImageRef NewImageFromBytes(size_t width, size_t height, size_t bytesPerRow, CGColorSpaceRef space,
-                             uint32_t bitmapInfo, const void* bytes);
+CGImageRef new_image_from_bytes(size_t width, size_t height, size_t bytes_per_row, CGColorSpaceRef space,
+                             uint32_t bitmap_info, const void* bytes);
 
 }  // namespace sim::graphics
 
@@ -63,10 +63,10 @@ struct CGImage {
   std::atomic<uint32_t> refs{1};
   size_t width = 0;
   size_t height = 0;
-  size_t bitsPerPixel = 0;
-  size_t bytesPerRow = 0;
+  size_t bits_per_pixel = 0;
+  size_t bytes_per_row = 0;
   CGColorSpaceRef space = nullptr;  // retained; NULL for alpha-only images
-  uint32_t bitmapInfo = 0;
+  uint32_t bitmap_info = 0;
   // The picture as premultiplied R, G, B, A bytes, rows packed (width x 4
   // bytes), row 0 at the top. Drawing reads only this.
   std::vector<uint8_t> rgba;
@@ -75,11 +75,11 @@ struct CGImage {
 struct CGContext {
   std::atomic<uint32_t> refs{1};
   uint8_t* data = nullptr;
-  bool ownsData = false;  // allocated by CGBitmapContextCreate, freed at release
+  bool owns_data = false;  // allocated by CGBitmapContextCreate, freed at release
   size_t width = 0;
   size_t height = 0;
-  size_t bytesPerRow = 0;
+  size_t bytes_per_row = 0;
   CGColorSpaceRef space = nullptr;  // retained
-  uint32_t bitmapInfo = 0;
+  uint32_t bitmap_info = 0;
   sim::graphics::Layout layout;
 };

@@ -4,7 +4,7 @@
 
 namespace {
 
-CGColorSpaceRef NewSpace(CGColorSpaceModel model) {
+CGColorSpaceRef new_space(CGColorSpaceModel model) {
   auto* space = new CGColorSpace;
   space->model = model;
   return space;
@@ -14,9 +14,9 @@ CGColorSpaceRef NewSpace(CGColorSpaceModel model) {
 
 extern "C" {
 
-CGColorSpaceRef CGColorSpaceCreateDeviceRGB(void) { return NewSpace(kCGColorSpaceModelRGB); }
-CGColorSpaceRef CGColorSpaceCreateDeviceGray(void) { return NewSpace(kCGColorSpaceModelMonochrome); }
-CGColorSpaceRef CGColorSpaceCreateDeviceCMYK(void) { return NewSpace(kCGColorSpaceModelCMYK); }
+CGColorSpaceRef CGColorSpaceCreateDeviceRGB(void) { return new_space(kCGColorSpaceModelRGB); }
+CGColorSpaceRef CGColorSpaceCreateDeviceGray(void) { return new_space(kCGColorSpaceModelMonochrome); }
+CGColorSpaceRef CGColorSpaceCreateDeviceCMYK(void) { return new_space(kCGColorSpaceModelCMYK); }
 
 CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space) {
   if (space) space->refs.fetch_add(1, std::memory_order_relaxed);

@@ -31,17 +31,17 @@
 
 namespace sim::graphics {
 
-std::atomic<bool> gForceReference{false};
-std::atomic<bool> gVectorKernels{true};
-std::atomic<bool> gWideBlockSums{true};
+std::atomic<bool> g_force_reference{false};
+std::atomic<bool> g_vector_kernels{true};
+std::atomic<bool> g_wide_block_sums{true};
 
-bool ForceReferenceRoute(bool on) {
-  gForceReference.store(on, std::memory_order_relaxed);
+bool force_reference_route(bool on) {
+  g_force_reference.store(on, std::memory_order_relaxed);
   return on;
 }
 
-bool UseVectorKernels(bool enabled) {
-  gVectorKernels.store(enabled, std::memory_order_relaxed);
+bool use_vector_kernels(bool enabled) {
+  g_vector_kernels.store(enabled, std::memory_order_relaxed);
 #if defined(__SSE2__)
   return enabled;
 #else
@@ -49,9 +49,9 @@ bool UseVectorKernels(bool enabled) {
 #endif
 }
 
-bool UseWideBlockSums(bool enabled) {
-  gWideBlockSums.store(enabled, std::memory_order_relaxed);
-  return enabled && VectorKernelsEnabled() && WideBlockSumsAvailable();
+bool use_wide_block_sums(bool enabled) {
+  g_wide_block_sums.store(enabled, std::memory_order_relaxed);
+  return enabled && vector_kernels_enabled() && wide_block_sums_available();
 }
 
 }  // namespace sim::graphics
@@ -86,16 +86,16 @@ extern "C" void CGContextDrawImage(CGContextRef ctx, CGRect rect, CGImageRef ima
   if (c1 <= c0 || r1 <= r0) return;
 
   Order order;
-  if (!gForceReference.load(std::memory_order_relaxed) && left == std::floor(left) && top == std::floor(top) &&
-      DestinationOrder(ctx->layout, &order)) {
+  if (!g_force_reference.load(std::memory_order_relaxed) && left == std::floor(left) && top == std::floor(top) &&
+      destination_order(ctx->layout, &order)) {
     if (w == double(image->width) && h == double(image->height)) {
-      DrawIdentity(ctx, image, order, int64_t(left), int64_t(top), c0, c1, r0, r1);
+      draw_identity(ctx, image, order, int64_t(left), int64_t(top), c0, c1, r0, r1);
       return;
     }
-    if (const uint32_t k = ReductionFactor(image, w, h)) {
-      DrawReduced(ctx, image, order, k, left, top, w, h, c0, c1, r0, r1);
+    if (const uint32_t k = reduction_factor(image, w, h)) {
+      draw_reduced(ctx, image, order, k, left, top, w, h, c0, c1, r0, r1);
       return;
     }
   }
-  DrawResampled(ctx, image, left, top, w, h, c0, c1, r0, r1);
+  draw_resampled(ctx, image, left, top, w, h, c0, c1, r0, r1);
 }

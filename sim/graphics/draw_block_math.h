@@ -25,7 +25,7 @@ struct Divider {
   int post = 0;
 };
 
-constexpr Divider FindDivider(uint32_t n) {
+constexpr Divider find_divider(uint32_t n) {
   Divider d;
   uint32_t odd = n;  // n / 2^pre; left at 2 for powers of two, as a 16-bit magic cannot be 2^16
   while (odd % 2 == 0 && odd > 2) {
@@ -47,12 +47,12 @@ constexpr Divider FindDivider(uint32_t n) {
 }
 
 template <uint32_t... K>
-constexpr std::array<Divider, sizeof...(K)> DividerTable(std::integer_sequence<uint32_t, K...>) {
-  return {FindDivider((K + 2) * (K + 2))...};
+constexpr std::array<Divider, sizeof...(K)> divider_table(std::integer_sequence<uint32_t, K...>) {
+  return {find_divider((K + 2) * (K + 2))...};
 }
 
 // The divider for k at index k - 2.
-constexpr auto kDividers = DividerTable(std::make_integer_sequence<uint32_t, 15>());
+constexpr auto kDividers = divider_table(std::make_integer_sequence<uint32_t, 15>());
 
 // Block sums and rounded means for `count` destination pixels whose blocks
 // start at src, src + 4K, ... (source rows `stride` bytes apart): four 16-bit

@@ -40,7 +40,7 @@ struct BlockMath {
   bool ties = false;  // S / n can be a half that the resampling route may round down
 };
 
-BlockMath BlockMathFor(uint32_t k) {
+BlockMath block_math_for(uint32_t k) {
   BlockMath m;
   m.n = k * k;
   m.divider = kDividers[k - 2];
@@ -59,7 +59,7 @@ struct ReducedDraw {
 
 // One destination pixel at p from its block sums s (R, G, B, A) by the rules
 // above. False, with p untouched, when V is an exact half for some channel.
-bool ComposeBlockPixel(const Layout& l, const BlockMath& m, const uint16_t s[4], uint8_t* p) {
+bool compose_block_pixel(const Layout& l, const BlockMath& m, const uint16_t s[4], uint8_t* p) {
   const int at[4] = {l.colour[0], l.colour[1], l.colour[2], l.alpha};
   uint32_t d[4];
   for (int ch = 0; ch < 4; ++ch) d[ch] = p[at[ch]];
@@ -70,8 +70,8 @@ bool ComposeBlockPixel(const Layout& l, const BlockMath& m, const uint16_t s[4],
     return true;
   }
   const bool opaque = s[3] == 255 * m.n;
-  const bool clearBelow = (d[0] | d[1] | d[2]) == 0 && (d[3] == 0 || d[3] == 255);
-  if (opaque || clearBelow) {
+  const bool clear_below = (d[0] | d[1] | d[2]) == 0 && (d[3] == 0 || d[3] == 255);
+  if (opaque || clear_below) {
     bool half = false;
     for (int ch = 0; ch < 4; ++ch) {
       const uint32_t x = s[ch] + m.n / 2;
@@ -100,17 +100,17 @@ bool ComposeBlockPixel(const Layout& l, const BlockMath& m, const uint16_t s[4],
   return true;
 }
 
-void ComposeOrResample(const ReducedDraw& g, int64_t c, int64_t r, const uint16_t s[4]) {
-  uint8_t* p = g.ctx->data + size_t(r) * g.ctx->bytesPerRow + size_t(c) * 4;
-  if (!ComposeBlockPixel(g.ctx->layout, g.math, s, p)) {
-    DrawResampled(g.ctx, g.image, g.left, g.top, g.w, g.h, c, c + 1, r, r + 1);
+void compose_or_resample(const ReducedDraw& g, int64_t c, int64_t r, const uint16_t s[4]) {
+  uint8_t* p = g.ctx->data + size_t(r) * g.ctx->bytes_per_row + size_t(c) * 4;
+  if (!compose_block_pixel(g.ctx->layout, g.math, s, p)) {
+    draw_resampled(g.ctx, g.image, g.left, g.top, g.w, g.h, c, c + 1, r, r + 1);
   }
 }
 
 // The narrow block-sum kernel (see BlockSumsFn): with Vector, SSE2 where
 // available; then one pixel at a time.
 template <int K, bool Vector>
-void BlockSums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, uint16_t* sums, uint8_t* means) {
+void block_sums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, uint16_t* sums, uint8_t* means) {
   constexpr uint32_t kN = K * K;
   size_t c = 0;  // destination pixels done
 #if defined(__SSE2__)
@@ -153,10 +153,10 @@ void BlockSums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, u
       // Twelve source pixels P0..P11 make four destination pixels; with u[i]
       // holding P2i and P2i+1, [P0+P1+P2, P3+P4+P5] is [u0.lo, u1.hi] +
       // [u0.hi, u2.lo] + [u1.lo, u2.hi], and likewise for the next six.
-      auto lowHigh = [](__m128i a, __m128i b) {
+      auto low_high = [](__m128i a, __m128i b) {
         return _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(a), _mm_castsi128_pd(b), 2));
       };
-      auto highLow = [](__m128i a, __m128i b) {
+      auto high_low = [](__m128i a, __m128i b) {
         return _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(a), _mm_castsi128_pd(b), 1));
       };
       for (; c + 4 <= count; c += 4) {
@@ -164,10 +164,10 @@ void BlockSums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, u
         const uint8_t* p = src + c * 12;
         down(p, u[0], u[1]);
         down(p + 16, u[2], u[3]);
-        const __m128i s01 = _mm_add_epi16(_mm_add_epi16(lowHigh(u[0], u[1]), highLow(u[0], u[2])), lowHigh(u[1], u[2]));
+        const __m128i s01 = _mm_add_epi16(_mm_add_epi16(low_high(u[0], u[1]), high_low(u[0], u[2])), low_high(u[1], u[2]));
         store(sums + c * 4, s01);
         down(p + 32, u[4], u[5]);
-        const __m128i s23 = _mm_add_epi16(_mm_add_epi16(lowHigh(u[3], u[4]), highLow(u[3], u[5])), lowHigh(u[4], u[5]));
+        const __m128i s23 = _mm_add_epi16(_mm_add_epi16(low_high(u[3], u[4]), high_low(u[3], u[5])), low_high(u[4], u[5]));
         store(sums + c * 4 + 8, s23);
         store(means + c * 4, _mm_packus_epi16(mean(s01), mean(s23)));
       }
@@ -221,7 +221,7 @@ void BlockSums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, u
   }
 }
 
-bool CpuHasAvx2() {
+bool cpu_has_avx2() {
 #if defined(__x86_64__) || defined(__i386__)
   static const bool has = __builtin_cpu_supports("avx2");
   return has;
@@ -232,16 +232,16 @@ bool CpuHasAvx2() {
 
 // The narrow kernels with the vector kernels switched off.
 constexpr BlockSumsFn kPlainBlockSums[15] = {
-    BlockSums<2, false>,  BlockSums<3, false>,  BlockSums<4, false>,  BlockSums<5, false>,  BlockSums<6, false>,
-    BlockSums<7, false>,  BlockSums<8, false>,  BlockSums<9, false>,  BlockSums<10, false>, BlockSums<11, false>,
-    BlockSums<12, false>, BlockSums<13, false>, BlockSums<14, false>, BlockSums<15, false>, BlockSums<16, false>};
+    block_sums<2, false>,  block_sums<3, false>,  block_sums<4, false>,  block_sums<5, false>,  block_sums<6, false>,
+    block_sums<7, false>,  block_sums<8, false>,  block_sums<9, false>,  block_sums<10, false>, block_sums<11, false>,
+    block_sums<12, false>, block_sums<13, false>, block_sums<14, false>, block_sums<15, false>, block_sums<16, false>};
 
 // The block-sum kernel for k: the AVX2 one where there is one, the CPU has
 // AVX2 and the switches allow it, else the narrow one. The CPU is asked
 // before the AVX2 table is read, so no AVX2 code is reached without it.
-BlockSumsFn BlockSumsKernelFor(uint32_t k, bool vector) {
+BlockSumsFn block_sums_kernel_for(uint32_t k, bool vector) {
   if (!vector) return kPlainBlockSums[k - 2];
-  if (gWideBlockSums.load(std::memory_order_relaxed) && CpuHasAvx2()) {
+  if (g_wide_block_sums.load(std::memory_order_relaxed) && cpu_has_avx2()) {
     if (const BlockSumsFn wide = kWideBlockSums[k - 2]) return wide;
   }
   return kNarrowBlockSums[k - 2];
@@ -251,23 +251,23 @@ BlockSumsFn BlockSumsKernelFor(uint32_t k, bool vector) {
 // from their block sums and means: four pixels at a time, those the simple
 // rules cover in vector form and the rest one by one.
 template <Order O, bool Vector>
-void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst, size_t count,
+void compose_block_row(const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst, size_t count,
                      int64_t c0, int64_t r) {
 #if defined(__SSE2__)
   if constexpr (!Vector) {
-    for (size_t c = 0; c < count; ++c) ComposeOrResample(g, c0 + int64_t(c), r, sums + c * 4);
+    for (size_t c = 0; c < count; ++c) compose_or_resample(g, c0 + int64_t(c), r, sums + c * 4);
     return;
   }
   const bool ties = g.math.ties;
-  const uint32_t alphaBits = 0xffu << kAlphaShift<O>;
-  const uint32_t skipBits = g.ctx->layout.skip ? alphaBits : 0u;
+  const uint32_t alpha_bits = 0xffu << kAlphaShift<O>;
+  const uint32_t skip_bits = g.ctx->layout.skip ? alpha_bits : 0u;
 
   // Writes the pixels it can; returns a 16-bit mask with the four bytes of
   // each pixel it wrote set.
   auto group = [&](const uint16_t* s, const uint8_t* mn, uint8_t* d) __attribute__((always_inline)) {
-    const __m128i skip = _mm_set1_epi32(int(skipBits));
+    const __m128i skip = _mm_set1_epi32(int(skip_bits));
     const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mn));
-    const __m128i mean = Swizzle4<O>(raw);
+    const __m128i mean = swizzle4<O>(raw);
     const __m128i orig = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
     const __m128i below = _mm_or_si128(orig, skip);
     // The common cases whole: nothing below (as when sampling into a zeroed
@@ -281,14 +281,14 @@ void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* 
     const __m128i s01 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i s23 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8));
     // Byte-wide flags from 16-bit comparisons, in R, G, B, A order.
-    const __m128i opaqueBytes = _mm_packs_epi16(_mm_cmpeq_epi16(s01, full), _mm_cmpeq_epi16(s23, full));
-    if (!ties && (_mm_movemask_epi8(opaqueBytes) & 0x8888) == 0x8888) {
+    const __m128i opaque_bytes = _mm_packs_epi16(_mm_cmpeq_epi16(s01, full), _mm_cmpeq_epi16(s23, full));
+    if (!ties && (_mm_movemask_epi8(opaque_bytes) & 0x8888) == 0x8888) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(d), mean);
       return 0xffff;
     }
 
     // Per-pixel conditions as whole 32-bit lanes.
-    const __m128i opaque = _mm_srai_epi32(opaqueBytes, 24);
+    const __m128i opaque = _mm_srai_epi32(opaque_bytes, 24);
     const __m128i empty =
         _mm_cmpeq_epi32(_mm_packs_epi16(_mm_cmpeq_epi16(s01, zero), _mm_cmpeq_epi16(s23, zero)), ones);
     __m128i exact = ones;
@@ -299,16 +299,16 @@ void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* 
       const __m128i h23 = _mm_cmpeq_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(raw, zero), n), _mm_add_epi16(s23, half));
       exact = _mm_cmpeq_epi32(_mm_packs_epi16(h01, h23), zero);
     }
-    const __m128i alphaMask = _mm_set1_epi32(int(alphaBits));
-    const __m128i belowAlpha = _mm_and_si128(below, alphaMask);
-    const __m128i clearBelow =
-        _mm_and_si128(_mm_cmpeq_epi32(_mm_andnot_si128(alphaMask, below), zero),
-                      _mm_or_si128(_mm_cmpeq_epi32(belowAlpha, zero), _mm_cmpeq_epi32(belowAlpha, alphaMask)));
-    const __m128i useMean = _mm_and_si128(_mm_or_si128(opaque, clearBelow), exact);
-    const __m128i keepBelow = _mm_andnot_si128(useMean, empty);
-    const __m128i done = _mm_or_si128(useMean, keepBelow);
+    const __m128i alpha_mask = _mm_set1_epi32(int(alpha_bits));
+    const __m128i below_alpha = _mm_and_si128(below, alpha_mask);
+    const __m128i clear_below =
+        _mm_and_si128(_mm_cmpeq_epi32(_mm_andnot_si128(alpha_mask, below), zero),
+                      _mm_or_si128(_mm_cmpeq_epi32(below_alpha, zero), _mm_cmpeq_epi32(below_alpha, alpha_mask)));
+    const __m128i use_mean = _mm_and_si128(_mm_or_si128(opaque, clear_below), exact);
+    const __m128i keep_below = _mm_andnot_si128(use_mean, empty);
+    const __m128i done = _mm_or_si128(use_mean, keep_below);
     const __m128i out = _mm_or_si128(
-        _mm_or_si128(_mm_and_si128(useMean, _mm_max_epu8(mean, belowAlpha)), _mm_and_si128(keepBelow, below)),
+        _mm_or_si128(_mm_and_si128(use_mean, _mm_max_epu8(mean, below_alpha)), _mm_and_si128(keep_below, below)),
         _mm_andnot_si128(done, orig));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
     return _mm_movemask_epi8(done);
@@ -316,7 +316,7 @@ void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* 
   auto finish = [&](size_t c, size_t n4, int written) {
     if (written == 0xffff) return;
     for (size_t i = 0; i < n4; ++i) {
-      if (!(written >> (4 * i) & 1)) ComposeOrResample(g, c0 + int64_t(c + i), r, sums + (c + i) * 4);
+      if (!(written >> (4 * i) & 1)) compose_or_resample(g, c0 + int64_t(c + i), r, sums + (c + i) * 4);
     }
   };
 
@@ -324,7 +324,7 @@ void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* 
   if (!ties) {
     // Nothing below in the whole row (as when sampling into a zeroed
     // buffer): the means are the result.
-    const __m128i skip = _mm_set1_epi32(int(skipBits));
+    const __m128i skip = _mm_set1_epi32(int(skip_bits));
     __m128i same = _mm_set1_epi32(-1);
     for (; c + 4 <= count; c += 4) {
       const __m128i below = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + c * 4)), skip);
@@ -332,7 +332,7 @@ void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* 
     }
     if (_mm_movemask_epi8(same) == 0xffff) {
       for (c = 0; c + 4 <= count; c += 4) {
-        const __m128i mean = Swizzle4<O>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(means + c * 4)));
+        const __m128i mean = swizzle4<O>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(means + c * 4)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + c * 4), _mm_or_si128(mean, skip));
       }
     } else {
@@ -356,32 +356,32 @@ void ComposeBlockRow(const ReducedDraw& g, const uint16_t* sums, const uint8_t* 
 #else
   (void)means;
   (void)dst;
-  for (size_t c = 0; c < count; ++c) ComposeOrResample(g, c0 + int64_t(c), r, sums + c * 4);
+  for (size_t c = 0; c < count; ++c) compose_or_resample(g, c0 + int64_t(c), r, sums + c * 4);
 #endif
 }
 
-// ComposeBlockRow for the destination's byte order.
+// compose_block_row for the destination's byte order.
 template <bool Vector>
-void ComposeRow(Order order, const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst,
+void compose_row(Order order, const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst,
                 size_t count, int64_t c0, int64_t r) {
   switch (order) {
-    case Order::RGBA: return ComposeBlockRow<Order::RGBA, Vector>(g, sums, means, dst, count, c0, r);
-    case Order::ARGB: return ComposeBlockRow<Order::ARGB, Vector>(g, sums, means, dst, count, c0, r);
-    case Order::BGRA: return ComposeBlockRow<Order::BGRA, Vector>(g, sums, means, dst, count, c0, r);
-    case Order::ABGR: return ComposeBlockRow<Order::ABGR, Vector>(g, sums, means, dst, count, c0, r);
+    case Order::RGBA: return compose_block_row<Order::RGBA, Vector>(g, sums, means, dst, count, c0, r);
+    case Order::ARGB: return compose_block_row<Order::ARGB, Vector>(g, sums, means, dst, count, c0, r);
+    case Order::BGRA: return compose_block_row<Order::BGRA, Vector>(g, sums, means, dst, count, c0, r);
+    case Order::ABGR: return compose_block_row<Order::ABGR, Vector>(g, sums, means, dst, count, c0, r);
   }
 }
 
 }  // namespace
 
 constinit const BlockSumsFn kNarrowBlockSums[15] = {
-    BlockSums<2, true>,  BlockSums<3, true>,  BlockSums<4, true>,  BlockSums<5, true>,  BlockSums<6, true>,
-    BlockSums<7, true>,  BlockSums<8, true>,  BlockSums<9, true>,  BlockSums<10, true>, BlockSums<11, true>,
-    BlockSums<12, true>, BlockSums<13, true>, BlockSums<14, true>, BlockSums<15, true>, BlockSums<16, true>};
+    block_sums<2, true>,  block_sums<3, true>,  block_sums<4, true>,  block_sums<5, true>,  block_sums<6, true>,
+    block_sums<7, true>,  block_sums<8, true>,  block_sums<9, true>,  block_sums<10, true>, block_sums<11, true>,
+    block_sums<12, true>, block_sums<13, true>, block_sums<14, true>, block_sums<15, true>, block_sums<16, true>};
 
 // The block factor k for an image drawn at a whole-pixel size w x h, or 0
 // when the image is not exactly k times that size with 2 <= k <= 16.
-uint32_t ReductionFactor(const CGImage* image, double w, double h) {
+uint32_t reduction_factor(const CGImage* image, double w, double h) {
   if (!(w >= 1 && h >= 1 && w == std::floor(w) && h == std::floor(h))) return 0;
   if (w > double(image->width) || h > double(image->height)) return 0;
   const auto bw = size_t(w), bh = size_t(h);
@@ -390,11 +390,11 @@ uint32_t ReductionFactor(const CGImage* image, double w, double h) {
   return uint32_t(k);
 }
 
-bool WideBlockSumsAvailable() { return CpuHasAvx2() && kWideBlockSums[0] != nullptr; }
+bool wide_block_sums_available() { return cpu_has_avx2() && kWideBlockSums[0] != nullptr; }
 
-void DrawReduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, double left, double top, double w,
+void draw_reduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, double left, double top, double w,
                  double h, int64_t c0, int64_t c1, int64_t r0, int64_t r1) {
-  const ReducedDraw g{ctx, image, left, top, w, h, BlockMathFor(k)};
+  const ReducedDraw g{ctx, image, left, top, w, h, block_math_for(k)};
   const size_t count = size_t(c1 - c0);
   // Scratch in 16-bit lanes: count x k source pixels of column sums, count
   // block sums, then count mean pixels (two lanes each).
@@ -409,18 +409,18 @@ void DrawReduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, 
   uint16_t* sums = col + count * k * 4;
   auto* means = reinterpret_cast<uint8_t*>(sums + count * 4);
 
-  const bool vector = VectorKernelsEnabled();
-  const BlockSumsFn blockSums = BlockSumsKernelFor(k, vector);
+  const bool vector = vector_kernels_enabled();
+  const BlockSumsFn block_sums = block_sums_kernel_for(k, vector);
   const size_t stride = image->width * 4;
   const auto x0 = int64_t(left), y0 = int64_t(top);
   for (int64_t r = r0; r < r1; ++r) {
     const uint8_t* src = image->rgba.data() + size_t(r - y0) * k * stride + size_t(c0 - x0) * k * 4;
-    blockSums(src, stride, count, col, sums, means);
-    uint8_t* dst = ctx->data + size_t(r) * ctx->bytesPerRow + size_t(c0) * 4;
+    block_sums(src, stride, count, col, sums, means);
+    uint8_t* dst = ctx->data + size_t(r) * ctx->bytes_per_row + size_t(c0) * 4;
     if (vector) {
-      ComposeRow<true>(order, g, sums, means, dst, count, c0, r);
+      compose_row<true>(order, g, sums, means, dst, count, c0, r);
     } else {
-      ComposeRow<false>(order, g, sums, means, dst, count, c0, r);
+      compose_row<false>(order, g, sums, means, dst, count, c0, r);
     }
   }
 }

@@ -11,7 +11,7 @@ namespace {
 // s + d x (255 - alpha(s)) / 255 per byte, the product rounded to nearest
 // and the sum saturated.
 template <Order O>
-inline uint32_t OverPixel(uint32_t s, uint32_t d) {
+inline uint32_t over_pixel(uint32_t s, uint32_t d) {
   const uint32_t alpha = (s >> kAlphaShift<O>)&0xffu;
   if (alpha == 255u) return s;
   const uint32_t ia = 255u - alpha;
@@ -28,26 +28,26 @@ inline uint32_t OverPixel(uint32_t s, uint32_t d) {
 
 #if defined(__SSE2__)
 // d x ia / 255 rounded, on eight 16-bit lanes.
-inline __m128i MulDiv255(__m128i d, __m128i ia) {
+inline __m128i mul_div255(__m128i d, __m128i ia) {
   __m128i t = _mm_add_epi16(_mm_mullo_epi16(d, ia), _mm_set1_epi16(0x80));
   return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
 }
 
-// OverRow four pixels at a time, as far as whole groups of four go; returns
+// over_row four pixels at a time, as far as whole groups of four go; returns
 // how many pixels it did.
 template <Order O>
-size_t OverFours(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skipMask) {
+size_t over_fours(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skip_mask) {
   size_t i = 0;
   constexpr int kIdx = kAlphaShift<O> / 8;  // 16-bit lane of alpha within a pixel
   constexpr int kBroadcast = kIdx * 0x55;   // _MM_SHUFFLE(kIdx, kIdx, kIdx, kIdx)
   const __m128i zero = _mm_setzero_si128();
-  const __m128i alphaMask = _mm_set1_epi32(int(0xffu << kAlphaShift<O>));
-  const __m128i skip = _mm_set1_epi32(int(skipMask));
+  const __m128i alpha_mask = _mm_set1_epi32(int(0xffu << kAlphaShift<O>));
+  const __m128i skip = _mm_set1_epi32(int(skip_mask));
   const __m128i ones = _mm_set1_epi16(0xff);
   for (; i + 4 <= n; i += 4) {
-    const __m128i s = Swizzle4<O>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4)));
+    const __m128i s = swizzle4<O>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4)));
     auto* out = reinterpret_cast<__m128i*>(dst + i * 4);
-    const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(s, alphaMask), alphaMask);
+    const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), alpha_mask);
     if (_mm_movemask_epi8(opaque) == 0xffff) {
       _mm_storeu_si128(out, s);
       continue;
@@ -56,8 +56,8 @@ size_t OverFours(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skipMask) 
     const __m128i sl = _mm_unpacklo_epi8(s, zero), sh = _mm_unpackhi_epi8(s, zero);
     const __m128i al = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sl, kBroadcast), kBroadcast);
     const __m128i ah = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sh, kBroadcast), kBroadcast);
-    const __m128i rl = MulDiv255(_mm_unpacklo_epi8(d, zero), _mm_xor_si128(al, ones));
-    const __m128i rh = MulDiv255(_mm_unpackhi_epi8(d, zero), _mm_xor_si128(ah, ones));
+    const __m128i rl = mul_div255(_mm_unpacklo_epi8(d, zero), _mm_xor_si128(al, ones));
+    const __m128i rh = mul_div255(_mm_unpackhi_epi8(d, zero), _mm_xor_si128(ah, ones));
     _mm_storeu_si128(out, _mm_adds_epu8(_mm_packus_epi16(rl, rh), s));
   }
   return i;
@@ -67,40 +67,40 @@ size_t OverFours(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skipMask) 
 // Composites n image pixels at src onto n destination pixels at dst; with
 // Vector, four at a time as far as they go.
 template <Order O, bool Vector>
-void OverRow(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skipMask) {
+void over_row(uint8_t* dst, const uint8_t* src, size_t n, uint32_t skip_mask) {
   size_t i = 0;
 #if defined(__SSE2__)
-  if constexpr (Vector) i = OverFours<O>(dst, src, n, skipMask);
+  if constexpr (Vector) i = over_fours<O>(dst, src, n, skip_mask);
 #endif
   for (; i < n; ++i) {
-    Store32(dst + i * 4, OverPixel<O>(Swizzle<O>(Load32(src + i * 4)), Load32(dst + i * 4) | skipMask));
+    store32(dst + i * 4, over_pixel<O>(swizzle<O>(load32(src + i * 4)), load32(dst + i * 4) | skip_mask));
   }
 }
 
 using OverRowFn = void (*)(uint8_t*, const uint8_t*, size_t, uint32_t);
 
 template <bool Vector>
-OverRowFn OverRowFor(Order order) {
+OverRowFn over_row_for(Order order) {
   switch (order) {
-    case Order::RGBA: return OverRow<Order::RGBA, Vector>;
-    case Order::ARGB: return OverRow<Order::ARGB, Vector>;
-    case Order::BGRA: return OverRow<Order::BGRA, Vector>;
-    case Order::ABGR: return OverRow<Order::ABGR, Vector>;
+    case Order::RGBA: return over_row<Order::RGBA, Vector>;
+    case Order::ARGB: return over_row<Order::ARGB, Vector>;
+    case Order::BGRA: return over_row<Order::BGRA, Vector>;
+    case Order::ABGR: return over_row<Order::ABGR, Vector>;
   }
-  return OverRow<Order::RGBA, Vector>;
+  return over_row<Order::RGBA, Vector>;
 }
 
 }  // namespace
 
-void DrawIdentity(CGContext* ctx, const CGImage* image, Order order, int64_t dx, int64_t dy, int64_t c0,
+void draw_identity(CGContext* ctx, const CGImage* image, Order order, int64_t dx, int64_t dy, int64_t c0,
                   int64_t c1, int64_t r0, int64_t r1) {
-  const OverRowFn over = VectorKernelsEnabled() ? OverRowFor<true>(order) : OverRowFor<false>(order);
-  const uint32_t skipMask = ctx->layout.skip ? (0xffu << (8 * ctx->layout.alpha)) : 0u;
+  const OverRowFn over = vector_kernels_enabled() ? over_row_for<true>(order) : over_row_for<false>(order);
+  const uint32_t skip_mask = ctx->layout.skip ? (0xffu << (8 * ctx->layout.alpha)) : 0u;
   const size_t n = size_t(c1 - c0);
   for (int64_t r = r0; r < r1; ++r) {
-    uint8_t* dst = ctx->data + size_t(r) * ctx->bytesPerRow + size_t(c0) * 4;
+    uint8_t* dst = ctx->data + size_t(r) * ctx->bytes_per_row + size_t(c0) * 4;
     const uint8_t* src = image->rgba.data() + (size_t(r - dy) * image->width + size_t(c0 - dx)) * 4;
-    over(dst, src, n, skipMask);
+    over(dst, src, n, skip_mask);
   }
 }
 

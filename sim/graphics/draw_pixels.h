@@ -19,8 +19,8 @@ namespace sim::graphics {
 // Memory order of the four bytes of an RGB destination pixel.
 enum class Order { RGBA, ARGB, BGRA, ABGR };
 
-inline bool DestinationOrder(const Layout& l, Order* out) {
-  if (l.model != PixelModel::RGB || l.bytesPerPixel != 4) return false;
+inline bool destination_order(const Layout& l, Order* out) {
+  if (l.model != PixelModel::RGB || l.bytes_per_pixel != 4) return false;
   const int r = l.colour[0], g = l.colour[1], b = l.colour[2], a = l.alpha;
   if (r == 0 && g == 1 && b == 2 && a == 3) {
     *out = Order::RGBA;
@@ -37,30 +37,30 @@ inline bool DestinationOrder(const Layout& l, Order* out) {
 }
 
 // Pixels are handled as little-endian 32-bit words. An image pixel (bytes R,
-// G, B, A) reads as A<<24 | B<<16 | G<<8 | R; Swizzle moves its bytes to where
+// G, B, A) reads as A<<24 | B<<16 | G<<8 | R; swizzle moves its bytes to where
 // the destination order wants them.
 template <Order O>
 constexpr int kAlphaShift = (O == Order::RGBA || O == Order::BGRA) ? 24 : 0;
 
 template <Order O>
-inline uint32_t Swizzle(uint32_t v) {
+inline uint32_t swizzle(uint32_t v) {
   if constexpr (O == Order::RGBA) return v;
   if constexpr (O == Order::ARGB) return (v << 8) | (v >> 24);
   if constexpr (O == Order::BGRA) return (v & 0xff00ff00u) | ((v >> 16) & 0xffu) | ((v & 0xffu) << 16);
   if constexpr (O == Order::ABGR) return __builtin_bswap32(v);
 }
 
-inline uint32_t Load32(const uint8_t* p) {
+inline uint32_t load32(const uint8_t* p) {
   uint32_t v;
   std::memcpy(&v, p, 4);
   return v;
 }
 
-inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 #if defined(__SSE2__)
 template <Order O>
-inline __m128i Swizzle4(__m128i v) {
+inline __m128i swizzle4(__m128i v) {
   if constexpr (O == Order::RGBA) return v;
   if constexpr (O == Order::ARGB) return _mm_or_si128(_mm_slli_epi32(v, 8), _mm_srli_epi32(v, 24));
   if constexpr (O == Order::BGRA) {
@@ -76,11 +76,11 @@ inline __m128i Swizzle4(__m128i v) {
   }
 }
 
-// The inverse of Swizzle4: destination order back to R, G, B, A.
+// The inverse of swizzle4: destination order back to R, G, B, A.
 template <Order O>
-inline __m128i Unswizzle4(__m128i v) {
+inline __m128i unswizzle4(__m128i v) {
   if constexpr (O == Order::ARGB) return _mm_or_si128(_mm_srli_epi32(v, 8), _mm_slli_epi32(v, 24));
-  return Swizzle4<O>(v);  // the other orders are their own inverse
+  return swizzle4<O>(v);  // the other orders are their own inverse
 }
 #endif
 

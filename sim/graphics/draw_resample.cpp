@@ -29,8 +29,8 @@ namespace {
 struct Span {
   int64_t first = 0;
   int64_t last = -1;
-  double wFirst = 0;  // the only weight when first == last
-  double wLast = 0;
+  double w_first = 0;  // the only weight when first == last
+  double w_last = 0;
   bool whole = false;
 };
 
@@ -38,7 +38,7 @@ struct Span {
 // extent / count) in destination coordinates; spans for destination pixels
 // [d0, d1). Positions are computed as (d - origin) x count / extent so that
 // whole-number geometry gives exact source edges.
-std::vector<Span> MakeSpans(int64_t d0, int64_t d1, double origin, double extent, size_t count) {
+std::vector<Span> make_spans(int64_t d0, int64_t d1, double origin, double extent, size_t count) {
   std::vector<Span> spans(size_t(d1 - d0));
   const double n = double(count);
   const double scale = extent / n;
@@ -51,10 +51,10 @@ std::vector<Span> MakeSpans(int64_t d0, int64_t d1, double origin, double extent
     s.last = std::clamp(int64_t(std::ceil(u1)) - 1, s.first, int64_t(count) - 1);
     s.whole = u0 == double(s.first) && u1 == double(s.last + 1);
     if (s.first == s.last) {
-      s.wFirst = (u1 - u0) * scale;
+      s.w_first = (u1 - u0) * scale;
     } else {
-      s.wFirst = (double(s.first + 1) - u0) * scale;
-      s.wLast = (u1 - double(s.last)) * scale;
+      s.w_first = (double(s.first + 1) - u0) * scale;
+      s.w_last = (u1 - double(s.last)) * scale;
     }
   }
   return spans;
@@ -62,7 +62,7 @@ std::vector<Span> MakeSpans(int64_t d0, int64_t d1, double origin, double extent
 
 // Per-channel sums of n packed RGBA pixels.
 template <bool Vector>
-void RunSum(const uint8_t* p, size_t n, uint64_t sum[4]) {
+void run_sum(const uint8_t* p, size_t n, uint64_t sum[4]) {
   uint64_t r = 0, g = 0, b = 0, a = 0;
   size_t i = 0;
 #if defined(__SSE2__)
@@ -103,22 +103,22 @@ struct PlainPx {
   static constexpr bool kVector = false;
   double v[4];
 
-  static PlainPx Zero() { return {{0, 0, 0, 0}}; }
+  static PlainPx zero() { return {{0, 0, 0, 0}}; }
   static PlainPx Load(const uint8_t* p) { return {{double(p[0]), double(p[1]), double(p[2]), double(p[3])}}; }
-  static PlainPx FromSums(const uint64_t s[4]) { return {{double(s[0]), double(s[1]), double(s[2]), double(s[3])}}; }
+  static PlainPx from_sums(const uint64_t s[4]) { return {{double(s[0]), double(s[1]), double(s[2]), double(s[3])}}; }
   // The sum of n (at most kShortRun) consecutive pixels.
-  static PlainPx SumShort(const uint8_t* p, int64_t n) {
-    PlainPx acc = Zero();
-    for (int64_t i = 0; i < n; ++i) acc.Add(Load(p + i * 4));
+  static PlainPx sum_short(const uint8_t* p, int64_t n) {
+    PlainPx acc = zero();
+    for (int64_t i = 0; i < n; ++i) acc.add(Load(p + i * 4));
     return acc;
   }
-  void Add(const PlainPx& p) {
+  void add(const PlainPx& p) {
     for (int k = 0; k < 4; ++k) v[k] += p.v[k];
   }
-  void Madd(double w, const PlainPx& p) {
+  void madd(double w, const PlainPx& p) {
     for (int k = 0; k < 4; ++k) v[k] += w * p.v[k];
   }
-  void Store(double* out) const { std::memcpy(out, v, sizeof v); }
+  void store(double* out) const { std::memcpy(out, v, sizeof v); }
 };
 
 #if defined(__SSE2__)
@@ -126,31 +126,31 @@ struct VectorPx {
   static constexpr bool kVector = true;
   __m128d lo, hi;
 
-  static VectorPx Zero() { return {_mm_setzero_pd(), _mm_setzero_pd()}; }
+  static VectorPx zero() { return {_mm_setzero_pd(), _mm_setzero_pd()}; }
   static VectorPx Load(const uint8_t* p) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(Load32(p))), zero), zero);
+    const __m128i v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(load32(p))), zero), zero);
     return {_mm_cvtepi32_pd(v), _mm_cvtepi32_pd(_mm_shuffle_epi32(v, 0xEE))};
   }
-  static VectorPx FromSums(const uint64_t s[4]) {
+  static VectorPx from_sums(const uint64_t s[4]) {
     return {_mm_set_pd(double(s[1]), double(s[0])), _mm_set_pd(double(s[3]), double(s[2]))};
   }
   // Summed in integers (exact), then converted.
-  static VectorPx SumShort(const uint8_t* p, int64_t n) {
+  static VectorPx sum_short(const uint8_t* p, int64_t n) {
     const __m128i zero = _mm_setzero_si128();
     __m128i acc = zero;
     for (int64_t i = 0; i < n; ++i) {
       acc = _mm_add_epi32(acc, _mm_unpacklo_epi16(
-                                   _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(Load32(p + i * 4))), zero), zero));
+                                   _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(load32(p + i * 4))), zero), zero));
     }
     return {_mm_cvtepi32_pd(acc), _mm_cvtepi32_pd(_mm_shuffle_epi32(acc, 0xEE))};
   }
-  void Madd(double w, const VectorPx& p) {
+  void madd(double w, const VectorPx& p) {
     const __m128d ww = _mm_set1_pd(w);
     lo = _mm_add_pd(lo, _mm_mul_pd(ww, p.lo));
     hi = _mm_add_pd(hi, _mm_mul_pd(ww, p.hi));
   }
-  void Store(double* out) const {
+  void store(double* out) const {
     _mm_storeu_pd(out, lo);
     _mm_storeu_pd(out + 2, hi);
   }
@@ -164,36 +164,36 @@ constexpr int64_t kShortRun = 8;
 
 // The per-channel sum of n consecutive pixels, as doubles.
 template <class Px>
-inline Px SumPixels(const uint8_t* p, int64_t n) {
+inline Px sum_pixels(const uint8_t* p, int64_t n) {
   if (n > kShortRun) {
     uint64_t sums[4];
-    RunSum<Px::kVector>(p, size_t(n), sums);
-    return Px::FromSums(sums);
+    run_sum<Px::kVector>(p, size_t(n), sums);
+    return Px::from_sums(sums);
   }
-  return Px::SumShort(p, n);
+  return Px::sum_short(p, n);
 }
 
 // One source row filtered horizontally: four doubles per destination column.
 template <class Px>
-void FilterRow(const uint8_t* row, const std::vector<Span>& spans, double scale, double* out) {
+void filter_row(const uint8_t* row, const std::vector<Span>& spans, double scale, double* out) {
   for (const Span& s : spans) {
-    Px acc = Px::Zero();
+    Px acc = Px::zero();
     if (s.whole) {
-      acc.Madd(scale, SumPixels<Px>(row + s.first * 4, s.last - s.first + 1));
+      acc.madd(scale, sum_pixels<Px>(row + s.first * 4, s.last - s.first + 1));
     } else if (s.last >= s.first) {
-      acc.Madd(s.wFirst, Px::Load(row + s.first * 4));
+      acc.madd(s.w_first, Px::Load(row + s.first * 4));
       if (s.last > s.first) {
-        if (s.last - s.first > 1) acc.Madd(scale, SumPixels<Px>(row + (s.first + 1) * 4, s.last - s.first - 1));
-        acc.Madd(s.wLast, Px::Load(row + s.last * 4));
+        if (s.last - s.first > 1) acc.madd(scale, sum_pixels<Px>(row + (s.first + 1) * 4, s.last - s.first - 1));
+        acc.madd(s.w_last, Px::Load(row + s.last * 4));
       }
     }
-    acc.Store(out);
+    acc.store(out);
     out += 4;
   }
 }
 
 // acc[i] += weight x values[i] for n doubles.
-void AddWeighted(double* acc, const double* values, double weight, size_t n, bool vector) {
+void add_weighted(double* acc, const double* values, double weight, size_t n, bool vector) {
   (void)vector;  // without SSE2 there is only the plain loop
   size_t i = 0;
 #if defined(__SSE2__)
@@ -206,21 +206,21 @@ void AddWeighted(double* acc, const double* values, double weight, size_t n, boo
 }
 
 // Round to nearest (halves up), saturating to 0..255.
-inline uint8_t ToByte(double v) { return uint8_t(std::min(std::max(v + 0.5, 0.0), 255.0)); }
+inline uint8_t to_byte(double v) { return uint8_t(std::min(std::max(v + 0.5, 0.0), 255.0)); }
 
 // The share of the destination that shows through a source of alpha a.
-inline double Keep(double a) { return std::max(0.0, 1.0 - a * (1.0 / 255.0)); }
+inline double backdrop_share(double a) { return std::max(0.0, 1.0 - a * (1.0 / 255.0)); }
 
 #if defined(__SSE2__)
-// CompositeRow for a four-byte RGB destination of a known order.
+// composite_row for a four-byte RGB destination of a known order.
 template <Order O>
-void CompositeRowRGB(const double* s, uint8_t* dst, size_t n, uint32_t skipMask) {
+void composite_row_rgb(const double* s, uint8_t* dst, size_t n, uint32_t skip_mask) {
   const __m128i zero = _mm_setzero_si128();
   const __m128d half = _mm_set1_pd(0.5), top = _mm_set1_pd(255.0), one = _mm_set1_pd(1.0);
   const __m128d inverse = _mm_set1_pd(1.0 / 255.0);
   for (size_t i = 0; i < n; ++i, s += 4, dst += 4) {
-    const __m128i word = _mm_cvtsi32_si128(int(Load32(dst) | skipMask));
-    const __m128i d = _mm_unpacklo_epi16(_mm_unpacklo_epi8(Unswizzle4<O>(word), zero), zero);
+    const __m128i word = _mm_cvtsi32_si128(int(load32(dst) | skip_mask));
+    const __m128i d = _mm_unpacklo_epi16(_mm_unpacklo_epi8(unswizzle4<O>(word), zero), zero);
     const __m128d keep = _mm_max_pd(_mm_setzero_pd(), _mm_sub_pd(one, _mm_mul_pd(_mm_set1_pd(s[3]), inverse)));
     __m128d lo = _mm_add_pd(_mm_loadu_pd(s), _mm_mul_pd(_mm_cvtepi32_pd(d), keep));
     __m128d hi = _mm_add_pd(_mm_loadu_pd(s + 2), _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(d, 0xEE)), keep));
@@ -228,46 +228,46 @@ void CompositeRowRGB(const double* s, uint8_t* dst, size_t n, uint32_t skipMask)
     hi = _mm_min_pd(_mm_max_pd(_mm_add_pd(hi, half), _mm_setzero_pd()), top);
     const __m128i ints = _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
     const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(ints, zero), zero);
-    Store32(dst, uint32_t(_mm_cvtsi128_si32(Swizzle4<O>(bytes))));
+    store32(dst, uint32_t(_mm_cvtsi128_si32(swizzle4<O>(bytes))));
   }
 }
 #endif
 
 // Composites n resampled premultiplied RGBA pixels (doubles) source-over
 // onto a destination row, rounding each result once.
-void CompositeRow(const Layout& l, const double* s, uint8_t* dst, size_t n, bool vector) {
+void composite_row(const Layout& l, const double* s, uint8_t* dst, size_t n, bool vector) {
   (void)vector;  // without SSE2 there is only the plain loop
-  const size_t step = l.bytesPerPixel;
+  const size_t step = l.bytes_per_pixel;
   switch (l.model) {
     case PixelModel::RGB: {
 #if defined(__SSE2__)
       Order order;
-      if (vector && DestinationOrder(l, &order)) {
-        const uint32_t skipMask = l.skip ? (0xffu << (8 * l.alpha)) : 0u;
+      if (vector && destination_order(l, &order)) {
+        const uint32_t skip_mask = l.skip ? (0xffu << (8 * l.alpha)) : 0u;
         switch (order) {
-          case Order::RGBA: return CompositeRowRGB<Order::RGBA>(s, dst, n, skipMask);
-          case Order::ARGB: return CompositeRowRGB<Order::ARGB>(s, dst, n, skipMask);
-          case Order::BGRA: return CompositeRowRGB<Order::BGRA>(s, dst, n, skipMask);
-          case Order::ABGR: return CompositeRowRGB<Order::ABGR>(s, dst, n, skipMask);
+          case Order::RGBA: return composite_row_rgb<Order::RGBA>(s, dst, n, skip_mask);
+          case Order::ARGB: return composite_row_rgb<Order::ARGB>(s, dst, n, skip_mask);
+          case Order::BGRA: return composite_row_rgb<Order::BGRA>(s, dst, n, skip_mask);
+          case Order::ABGR: return composite_row_rgb<Order::ABGR>(s, dst, n, skip_mask);
         }
       }
 #endif
       const int r = l.colour[0], g = l.colour[1], b = l.colour[2], a = l.alpha;
       if (l.skip) {  // opaque destination: the padding byte is written 255
         for (size_t i = 0; i < n; ++i, s += 4, dst += step) {
-          const double keep = Keep(s[3]);
-          dst[r] = ToByte(s[0] + dst[r] * keep);
-          dst[g] = ToByte(s[1] + dst[g] * keep);
-          dst[b] = ToByte(s[2] + dst[b] * keep);
+          const double keep = backdrop_share(s[3]);
+          dst[r] = to_byte(s[0] + dst[r] * keep);
+          dst[g] = to_byte(s[1] + dst[g] * keep);
+          dst[b] = to_byte(s[2] + dst[b] * keep);
           dst[a] = 255;
         }
       } else {
         for (size_t i = 0; i < n; ++i, s += 4, dst += step) {
-          const double keep = Keep(s[3]);
-          dst[r] = ToByte(s[0] + dst[r] * keep);
-          dst[g] = ToByte(s[1] + dst[g] * keep);
-          dst[b] = ToByte(s[2] + dst[b] * keep);
-          dst[a] = ToByte(s[3] + dst[a] * keep);
+          const double keep = backdrop_share(s[3]);
+          dst[r] = to_byte(s[0] + dst[r] * keep);
+          dst[g] = to_byte(s[1] + dst[g] * keep);
+          dst[b] = to_byte(s[2] + dst[b] * keep);
+          dst[a] = to_byte(s[3] + dst[a] * keep);
         }
       }
       return;
@@ -276,7 +276,7 @@ void CompositeRow(const Layout& l, const double* s, uint8_t* dst, size_t n, bool
       const int y = l.colour[0];
       for (size_t i = 0; i < n; ++i, s += 4, dst += step) {
         const double luminance = 0.299 * s[0] + 0.587 * s[1] + 0.114 * s[2];
-        dst[y] = ToByte(luminance + dst[y] * Keep(s[3]));
+        dst[y] = to_byte(luminance + dst[y] * backdrop_share(s[3]));
       }
       return;
     }
@@ -284,15 +284,15 @@ void CompositeRow(const Layout& l, const double* s, uint8_t* dst, size_t n, bool
       // Through RGB (the destination is opaque), then back with as much
       // black as possible.
       for (size_t i = 0; i < n; ++i, s += 4, dst += step) {
-        const double keep = Keep(s[3]);
+        const double keep = backdrop_share(s[3]);
         const double white = (255.0 - dst[l.colour[3]]) / 255.0;
         double rgb[3];
         for (int k = 0; k < 3; ++k) rgb[k] = s[k] + (255.0 - dst[l.colour[k]]) * white * keep;
         const double lightest = std::min(255.0, std::max({rgb[0], rgb[1], rgb[2]}));
         for (int k = 0; k < 3; ++k) {
-          dst[l.colour[k]] = lightest > 0 ? ToByte((lightest - rgb[k]) * 255.0 / lightest) : 0;
+          dst[l.colour[k]] = lightest > 0 ? to_byte((lightest - rgb[k]) * 255.0 / lightest) : 0;
         }
-        dst[l.colour[3]] = ToByte(255.0 - lightest);
+        dst[l.colour[3]] = to_byte(255.0 - lightest);
       }
       return;
     }
@@ -302,39 +302,39 @@ void CompositeRow(const Layout& l, const double* s, uint8_t* dst, size_t n, bool
 
 }  // namespace
 
-void DrawResampled(CGContext* ctx, const CGImage* image, double left, double top, double w, double h, int64_t c0,
+void draw_resampled(CGContext* ctx, const CGImage* image, double left, double top, double w, double h, int64_t c0,
                    int64_t c1, int64_t r0, int64_t r1) {
   const double sx = w / double(image->width);
   const double sy = h / double(image->height);
-  const std::vector<Span> columns = MakeSpans(c0, c1, left, w, image->width);
-  const std::vector<Span> rows = MakeSpans(r0, r1, top, h, image->height);
+  const std::vector<Span> columns = make_spans(c0, c1, left, w, image->width);
+  const std::vector<Span> rows = make_spans(r0, r1, top, h, image->height);
   const size_t n = size_t(c1 - c0);
-  const size_t rowBytes = image->width * 4;
-  const bool vector = VectorKernelsEnabled();
-  const auto filterRow = vector ? FilterRow<VectorPx> : FilterRow<PlainPx>;
+  const size_t row_bytes = image->width * 4;
+  const bool vector = vector_kernels_enabled();
+  const auto filter = vector ? filter_row<VectorPx> : filter_row<PlainPx>;
 
   // A source row is filtered once: the last row of one destination row's
   // span is the only one the next destination row can share, so it is kept.
   std::vector<double> kept(n * 4), scratch(n * 4), acc(n * 4);
-  int64_t keptRow = -1;
+  int64_t kept_row = -1;
   for (int64_t r = r0; r < r1; ++r) {
     const Span& span = rows[size_t(r - r0)];
     std::fill(acc.begin(), acc.end(), 0.0);
     for (int64_t j = span.first; j <= span.last; ++j) {
       const double* filtered;
-      if (j == keptRow) {
+      if (j == kept_row) {
         filtered = kept.data();
       } else {
         double* out = j == span.last ? kept.data() : scratch.data();
-        filterRow(image->rgba.data() + size_t(j) * rowBytes, columns, sx, out);
-        if (j == span.last) keptRow = j;
+        filter(image->rgba.data() + size_t(j) * row_bytes, columns, sx, out);
+        if (j == span.last) kept_row = j;
         filtered = out;
       }
-      const double weight = j == span.first ? span.wFirst : j == span.last ? span.wLast : sy;
-      AddWeighted(acc.data(), filtered, weight, n * 4, vector);
+      const double weight = j == span.first ? span.w_first : j == span.last ? span.w_last : sy;
+      add_weighted(acc.data(), filtered, weight, n * 4, vector);
     }
-    CompositeRow(ctx->layout, acc.data(),
-                 ctx->data + size_t(r) * ctx->bytesPerRow + size_t(c0) * ctx->layout.bytesPerPixel, n, vector);
+    composite_row(ctx->layout, acc.data(),
+                 ctx->data + size_t(r) * ctx->bytes_per_row + size_t(c0) * ctx->layout.bytes_per_pixel, n, vector);
   }
 }
 

@@ -9,14 +9,14 @@ namespace sim::graphics {
 
 // With `on`, every draw takes the reference route (the area-averaging
 // resampler), even where the identity or whole-block route applies.
-bool ForceReferenceRoute(bool on);
+bool force_reference_route(bool on);
 
 // Allows or forbids the SSE2 and AVX2 kernels of every route (allowed by
 // default); forbidden, each route runs its plain per-pixel loops.
-bool UseVectorKernels(bool enabled);
+bool use_vector_kernels(bool enabled);
 
 // Allows or forbids the whole-block route's AVX2 kernels alone (allowed by
 // default; used only where the CPU has AVX2 and vector kernels are allowed).
-bool UseWideBlockSums(bool enabled);
+bool use_wide_block_sums(bool enabled);
 
 }  // namespace sim::graphics

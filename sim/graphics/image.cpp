@@ -8,7 +8,7 @@
 
 namespace sim::graphics {
 
-bool PixelModelOf(CGColorSpaceRef space, PixelModel* out) {
+bool pixel_model_of(CGColorSpaceRef space, PixelModel* out) {
   if (!space) {
     *out = PixelModel::AlphaOnly;
     return true;
@@ -21,29 +21,29 @@ bool PixelModelOf(CGColorSpaceRef space, PixelModel* out) {
   }
 }
 
-CGImageRef NewImageWithRGBA(size_t width, size_t height, CGColorSpaceRef space, uint32_t bitmapInfo,
+CGImageRef new_image_with_rgba(size_t width, size_t height, CGColorSpaceRef space, uint32_t bitmap_info,
                             std::vector<uint8_t>&& rgba) {
   auto* image = new CGImage;
   image->width = width;
   image->height = height;
-  image->bitsPerPixel = 32;
-  image->bytesPerRow = width * 4;
+  image->bits_per_pixel = 32;
+  image->bytes_per_row = width * 4;
   image->space = CGColorSpaceRetain(space);
-  image->bitmapInfo = bitmapInfo;
+  image->bitmap_info = bitmap_info;
   image->rgba = std::move(rgba);
   return image;
 }
 
-CGImageRef NewImageFromBytes(size_t width, size_t height, size_t bytesPerRow, CGColorSpaceRef space,
-                             uint32_t bitmapInfo, const void* bytes) {
+CGImageRef new_image_from_bytes(size_t width, size_t height, size_t bytes_per_row, CGColorSpaceRef space,
+                             uint32_t bitmap_info, const void* bytes) {
   PixelModel model;
   Layout layout;
   if (!bytes || width == 0 || height == 0) return nullptr;
-  if (!PixelModelOf(space, &model) || !DescribeLayout(model, bitmapInfo, &layout)) return nullptr;
-  size_t minRow, total, canonical;
-  if (__builtin_mul_overflow(width, size_t(layout.bytesPerPixel), &minRow)) return nullptr;
-  if (bytesPerRow == 0) bytesPerRow = minRow;
-  if (bytesPerRow < minRow || __builtin_mul_overflow(bytesPerRow, height, &total) || width > SIZE_MAX / 4 ||
+  if (!pixel_model_of(space, &model) || !describe_layout(model, bitmap_info, &layout)) return nullptr;
+  size_t min_row, total, canonical;
+  if (__builtin_mul_overflow(width, size_t(layout.bytes_per_pixel), &min_row)) return nullptr;
+  if (bytes_per_row == 0) bytes_per_row = min_row;
+  if (bytes_per_row < min_row || __builtin_mul_overflow(bytes_per_row, height, &total) || width > SIZE_MAX / 4 ||
       __builtin_mul_overflow(width * 4, height, &canonical)) {
     return nullptr;
   }
@@ -55,22 +55,22 @@ CGImageRef NewImageFromBytes(size_t width, size_t height, size_t bytesPerRow, CG
     return nullptr;
   }
   const auto* src = static_cast<const uint8_t*>(bytes);
-  const bool alreadyCanonical = model == PixelModel::RGB && layout.bytesPerPixel == 4 &&
+  const bool already_canonical = model == PixelModel::RGB && layout.bytes_per_pixel == 4 &&
                                 layout.premultiplied && !layout.skip && layout.colour[0] == 0 &&
                                 layout.colour[1] == 1 && layout.colour[2] == 2 && layout.alpha == 3;
   for (size_t y = 0; y < height; ++y) {
-    const uint8_t* row = src + y * bytesPerRow;
+    const uint8_t* row = src + y * bytes_per_row;
     uint8_t* out = rgba.data() + y * width * 4;
-    if (alreadyCanonical) {
+    if (already_canonical) {
       std::memcpy(out, row, width * 4);
       continue;
     }
-    for (size_t x = 0; x < width; ++x) ReadPremultipliedRGBA(layout, row + x * layout.bytesPerPixel, out + x * 4);
+    for (size_t x = 0; x < width; ++x) read_premultiplied_rgba(layout, row + x * layout.bytes_per_pixel, out + x * 4);
   }
 
-  CGImageRef image = NewImageWithRGBA(width, height, space, bitmapInfo, std::move(rgba));
-  image->bitsPerPixel = size_t(layout.bytesPerPixel) * 8;
-  image->bytesPerRow = bytesPerRow;
+  CGImageRef image = new_image_with_rgba(width, height, space, bitmap_info, std::move(rgba));
+  image->bits_per_pixel = size_t(layout.bytes_per_pixel) * 8;
+  image->bytes_per_row = bytes_per_row;
   return image;
 }
 
@@ -95,17 +95,17 @@ void CGImageRelease(CGImageRef image) {
 size_t CGImageGetWidth(CGImageRef image) { return image ? image->width : 0; }
 size_t CGImageGetHeight(CGImageRef image) { return image ? image->height : 0; }
 size_t CGImageGetBitsPerComponent(CGImageRef image) { return image ? 8 : 0; }
-size_t CGImageGetBitsPerPixel(CGImageRef image) { return image ? image->bitsPerPixel : 0; }
-size_t CGImageGetBytesPerRow(CGImageRef image) { return image ? image->bytesPerRow : 0; }
+size_t CGImageGetBitsPerPixel(CGImageRef image) { return image ? image->bits_per_pixel : 0; }
+size_t CGImageGetBytesPerRow(CGImageRef image) { return image ? image->bytes_per_row : 0; }
 CGColorSpaceRef CGImageGetColorSpace(CGImageRef image) { return image ? image->space : nullptr; }
 CGImageAlphaInfo CGImageGetAlphaInfo(CGImageRef image) {
-  return image ? (image->bitmapInfo & kCGBitmapAlphaInfoMask) : kCGImageAlphaNone;
+  return image ? (image->bitmap_info & kCGBitmapAlphaInfoMask) : kCGImageAlphaNone;
 }
-CGBitmapInfo CGImageGetBitmapInfo(CGImageRef image) { return image ? image->bitmapInfo : 0; }
+CGBitmapInfo CGImageGetBitmapInfo(CGImageRef image) { return image ? image->bitmap_info : 0; }
 
-CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytesPerRow, CGColorSpaceRef space,
-                                      uint32_t bitmapInfo, const void* bytes) {
-  return NewImageFromBytes(width, height, bytesPerRow, space, bitmapInfo, bytes);
+CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytes_per_row, CGColorSpaceRef space,
+                                      uint32_t bitmap_info, const void* bytes) {
+  return new_image_from_bytes(width, height, bytes_per_row, space, bitmap_info, bytes);
 }
 
 int sim_CGImageGetPixel(CGImageRef image, size_t x, size_t y, uint8_t rgba[4]) {

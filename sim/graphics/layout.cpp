@@ -10,7 +10,7 @@ namespace {
 
 constexpr int8_t kAlphaRole = 4;  // role number of alpha/padding in a sequence
 
-int ComponentCount(PixelModel model) {
+int component_count(PixelModel model) {
   switch (model) {
     case PixelModel::Gray: return 1;
     case PixelModel::RGB: return 3;
@@ -22,10 +22,10 @@ int ComponentCount(PixelModel model) {
 
 }  // namespace
 
-bool DescribeLayout(PixelModel model, uint32_t bitmapInfo, Layout* out) {
-  if (bitmapInfo & ~uint32_t(kCGBitmapAlphaInfoMask | kCGBitmapByteOrderMask)) return false;
-  const uint32_t alpha = bitmapInfo & kCGBitmapAlphaInfoMask;
-  const uint32_t order = bitmapInfo & kCGBitmapByteOrderMask;
+bool describe_layout(PixelModel model, uint32_t bitmap_info, Layout* out) {
+  if (bitmap_info & ~uint32_t(kCGBitmapAlphaInfoMask | kCGBitmapByteOrderMask)) return false;
+  const uint32_t alpha = bitmap_info & kCGBitmapAlphaInfoMask;
+  const uint32_t order = bitmap_info & kCGBitmapByteOrderMask;
   if (alpha > kCGImageAlphaOnly || order > kCGBitmapByteOrder32Big) return false;
   if ((model == PixelModel::AlphaOnly) != (alpha == kCGImageAlphaOnly)) return false;
   if (model == PixelModel::CMYK && alpha != kCGImageAlphaNone) return false;
@@ -33,13 +33,13 @@ bool DescribeLayout(PixelModel model, uint32_t bitmapInfo, Layout* out) {
   // Roles in big-endian (default) order: 0..3 colour components, 4 alpha.
   int8_t roles[5];
   int n = 0;
-  const int components = ComponentCount(model);
-  const bool alphaFirst = alpha == kCGImageAlphaPremultipliedFirst || alpha == kCGImageAlphaFirst ||
+  const int components = component_count(model);
+  const bool alpha_first = alpha == kCGImageAlphaPremultipliedFirst || alpha == kCGImageAlphaFirst ||
                           alpha == kCGImageAlphaNoneSkipFirst;
-  const bool hasAlphaByte = alpha != kCGImageAlphaNone;
-  if (hasAlphaByte && alphaFirst) roles[n++] = kAlphaRole;
+  const bool has_alpha_byte = alpha != kCGImageAlphaNone;
+  if (has_alpha_byte && alpha_first) roles[n++] = kAlphaRole;
   for (int c = 0; c < components; ++c) roles[n++] = int8_t(c);
-  if (hasAlphaByte && !alphaFirst) roles[n++] = kAlphaRole;
+  if (has_alpha_byte && !alpha_first) roles[n++] = kAlphaRole;
 
   switch (order) {
     case kCGBitmapByteOrderDefault: break;
@@ -59,7 +59,7 @@ bool DescribeLayout(PixelModel model, uint32_t bitmapInfo, Layout* out) {
 
   Layout layout;
   layout.model = model;
-  layout.bytesPerPixel = uint8_t(n);
+  layout.bytes_per_pixel = uint8_t(n);
   for (int i = 0; i < n; ++i) {
     if (roles[i] == kAlphaRole) {
       layout.alpha = int8_t(i);
@@ -73,11 +73,11 @@ bool DescribeLayout(PixelModel model, uint32_t bitmapInfo, Layout* out) {
   return true;
 }
 
-bool ContextLayoutAccepted(PixelModel model, uint32_t bitmapInfo) {
+bool context_layout_accepted(PixelModel model, uint32_t bitmap_info) {
   Layout layout;
-  if (!DescribeLayout(model, bitmapInfo, &layout)) return false;
-  const uint32_t alpha = bitmapInfo & kCGBitmapAlphaInfoMask;
-  const uint32_t order = bitmapInfo & kCGBitmapByteOrderMask;
+  if (!describe_layout(model, bitmap_info, &layout)) return false;
+  const uint32_t alpha = bitmap_info & kCGBitmapAlphaInfoMask;
+  const uint32_t order = bitmap_info & kCGBitmapByteOrderMask;
   const bool order32 = order == kCGBitmapByteOrderDefault || order == kCGBitmapByteOrder32Big ||
                        order == kCGBitmapByteOrder32Little;
   switch (model) {
@@ -91,7 +91,7 @@ bool ContextLayoutAccepted(PixelModel model, uint32_t bitmapInfo) {
   return false;
 }
 
-void ReadPremultipliedRGBA(const Layout& layout, const uint8_t* p, uint8_t rgba[4]) {
+void read_premultiplied_rgba(const Layout& layout, const uint8_t* p, uint8_t rgba[4]) {
   const unsigned a = (layout.alpha >= 0 && !layout.skip) ? p[layout.alpha] : 255u;
   unsigned r = 0, g = 0, b = 0;
   switch (layout.model) {

@@ -22,12 +22,12 @@ namespace {
 // Larger files are refused before they are read.
 constexpr size_t kMaxFileBytes = 64u << 20;
 
-void Report(char* error, size_t errorSize, const char* format, ...) __attribute__((format(printf, 3, 4)));
-void Report(char* error, size_t errorSize, const char* format, ...) {
-  if (!error || errorSize == 0) return;
+void report(char* error, size_t error_size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+void report(char* error, size_t error_size, const char* format, ...) {
+  if (!error || error_size == 0) return;
   va_list args;
   va_start(args, format);
-  std::vsnprintf(error, errorSize, format, args);
+  std::vsnprintf(error, error_size, format, args);
   va_end(args);
 }
 
@@ -38,22 +38,22 @@ struct Decode {
   char message[256] = {};
   png_uint_32 width = 0;
   png_uint_32 height = 0;
-  bool hasAlpha = false;
+  bool has_alpha = false;
   bool gray = false;   // a gray or gray + alpha file: one sample of colour
   size_t channels = 0;  // samples per pixel in pixels
   std::vector<uint8_t> pixels;
   std::vector<png_bytep> rows;
 };
 
-void OnError(png_structp png, png_const_charp message) {
+void on_error(png_structp png, png_const_charp message) {
   auto* decode = static_cast<Decode*>(png_get_error_ptr(png));
   std::snprintf(decode->message, sizeof decode->message, "%s", message);
   png_longjmp(png, 1);
 }
 
-void OnWarning(png_structp, png_const_charp) {}
+void on_warning(png_structp, png_const_charp) {}
 
-void OnRead(png_structp png, png_bytep out, size_t length) {
+void on_read(png_structp png, png_bytep out, size_t length) {
   auto* decode = static_cast<Decode*>(png_get_io_ptr(png));
   if (decode->size - decode->pos < length) png_error(png, "the PNG data ends early");
   std::memcpy(out, decode->data + decode->pos, length);
@@ -64,28 +64,28 @@ void OnRead(png_structp png, png_bytep out, size_t length) {
 // gray files as G or G, A; all others as R, G, B, A (opaque ones filled).
 // libpng reports errors by longjmp back to this frame, so nothing here has a
 // destructor: everything with one lives in *decode, in the caller's frame.
-bool RunLibpng(png_structp png, png_infop info, Decode* decode) {
+bool run_libpng(png_structp png, png_infop info, Decode* decode) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_set_read_fn(png, decode, OnRead);
+  png_set_read_fn(png, decode, on_read);
   png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
   png_read_info(png, info);
 
-  const png_byte colourType = png_get_color_type(png, info);
+  const png_byte colour_type = png_get_color_type(png, info);
   const png_byte depth = png_get_bit_depth(png, info);
   const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
-  decode->hasAlpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || transparency;
-  decode->gray = (colourType & PNG_COLOR_MASK_COLOR) == 0;
+  decode->has_alpha = (colour_type & PNG_COLOR_MASK_ALPHA) != 0 || transparency;
+  decode->gray = (colour_type & PNG_COLOR_MASK_COLOR) == 0;
   if (depth == 16) png_set_scale_16(png);
-  if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-  if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (colour_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colour_type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
   if (transparency) png_set_tRNS_to_alpha(png);
-  if (!decode->gray && !decode->hasAlpha) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+  if (!decode->gray && !decode->has_alpha) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
 
   decode->width = png_get_image_width(png, info);
   decode->height = png_get_image_height(png, info);
-  decode->channels = decode->gray ? (decode->hasAlpha ? 2 : 1) : 4;
+  decode->channels = decode->gray ? (decode->has_alpha ? 2 : 1) : 4;
   const size_t stride = size_t(decode->width) * decode->channels;
   if (png_get_rowbytes(png, info) != stride) png_error(png, "unexpected row layout after expansion");
   decode->pixels.resize(stride * decode->height);
@@ -100,7 +100,7 @@ bool RunLibpng(png_structp png, png_infop info, Decode* decode) {
 // pixels premultiplied on load (c x a / 255 rounded to nearest, never
 // exactly .5). A gray image describes itself as 8 bits per pixel (16 with
 // alpha) in the device gray space; the others as 32-bit device RGB.
-CGImageRef MakeImage(Decode& decode) {
+CGImageRef make_image(Decode& decode) {
   std::vector<uint8_t> rgba;
   if (decode.gray) {
     const size_t count = size_t(decode.width) * decode.height;
@@ -111,14 +111,14 @@ CGImageRef MakeImage(Decode& decode) {
     }
     const uint8_t* in = decode.pixels.data();
     for (size_t i = 0; i < count; ++i, in += decode.channels) {
-      const unsigned a = decode.hasAlpha ? in[1] : 255u;
+      const unsigned a = decode.has_alpha ? in[1] : 255u;
       const auto g = uint8_t(a == 255u ? in[0] : (in[0] * a + 127u) / 255u);
       rgba[i * 4 + 0] = rgba[i * 4 + 1] = rgba[i * 4 + 2] = g;
       rgba[i * 4 + 3] = uint8_t(a);
     }
     std::vector<uint8_t>().swap(decode.pixels);
   } else {
-    if (decode.hasAlpha) {
+    if (decode.has_alpha) {
       uint8_t* p = decode.pixels.data();
       for (size_t i = 0, n = decode.pixels.size(); i < n; i += 4) {
         const unsigned a = p[i + 3];
@@ -129,53 +129,53 @@ CGImageRef MakeImage(Decode& decode) {
     rgba = std::move(decode.pixels);
   }
   CGColorSpaceRef space = decode.gray ? CGColorSpaceCreateDeviceGray() : CGColorSpaceCreateDeviceRGB();
-  const uint32_t info32 = decode.hasAlpha ? kCGImageAlphaPremultipliedLast
+  const uint32_t info32 = decode.has_alpha ? kCGImageAlphaPremultipliedLast
                                           : (decode.gray ? kCGImageAlphaNone : kCGImageAlphaNoneSkipLast);
-  CGImageRef image = NewImageWithRGBA(decode.width, decode.height, space, info32, std::move(rgba));
+  CGImageRef image = new_image_with_rgba(decode.width, decode.height, space, info32, std::move(rgba));
   CGColorSpaceRelease(space);
   if (decode.gray) {
-    image->bitsPerPixel = decode.hasAlpha ? 16 : 8;
-    image->bytesPerRow = size_t(decode.width) * (decode.hasAlpha ? 2 : 1);
+    image->bits_per_pixel = decode.has_alpha ? 16 : 8;
+    image->bytes_per_row = size_t(decode.width) * (decode.has_alpha ? 2 : 1);
   }
   return image;
 }
 
-CGImageRef DecodePNG(const uint8_t* data, size_t size, const char* what, char* error, size_t errorSize) {
+CGImageRef decode_png(const uint8_t* data, size_t size, const char* what, char* error, size_t error_size) {
   if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
-    Report(error, errorSize, "%s is not a PNG image", what);
+    report(error, error_size, "%s is not a PNG image", what);
     return nullptr;
   }
-  if (IsOptimisedPNG(data, size)) {
+  if (is_optimised_png(data, size)) {
     std::string message;
-    CGImageRef image = DecodeOptimisedPNG(data, size, &message);
-    if (!image) Report(error, errorSize, "%s: bad PNG image: %s", what, message.c_str());
+    CGImageRef image = decode_optimised_png(data, size, &message);
+    if (!image) report(error, error_size, "%s: bad PNG image: %s", what, message.c_str());
     return image;
   }
   Decode decode;
   decode.data = data;
   decode.size = size;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decode, OnError, OnWarning);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decode, on_error, on_warning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_read_struct(&png, nullptr, nullptr);
-    Report(error, errorSize, "%s: out of memory", what);
+    report(error, error_size, "%s: out of memory", what);
     return nullptr;
   }
   bool ok;
   try {
-    ok = RunLibpng(png, info, &decode);
+    ok = run_libpng(png, info, &decode);
   } catch (const std::bad_alloc&) {
     std::snprintf(decode.message, sizeof decode.message, "out of memory");
     ok = false;
   }
   png_destroy_read_struct(&png, &info, nullptr);
   if (!ok) {
-    Report(error, errorSize, "%s: bad PNG image: %s", what, decode.message);
+    report(error, error_size, "%s: bad PNG image: %s", what, decode.message);
     return nullptr;
   }
 
-  CGImageRef image = MakeImage(decode);
-  if (!image) Report(error, errorSize, "%s: out of memory", what);
+  CGImageRef image = make_image(decode);
+  if (!image) report(error, error_size, "%s: out of memory", what);
   return image;
 }
 }  // namespace
@@ -183,23 +183,23 @@ CGImageRef DecodePNG(const uint8_t* data, size_t size, const char* what, char* e
 
 extern "C" {
 
-CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* error, size_t errorSize) {
-  return sim::graphics::DecodePNG(static_cast<const uint8_t*>(data), length, "the data", error, errorSize);
+CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* error, size_t error_size) {
+  return sim::graphics::decode_png(static_cast<const uint8_t*>(data), length, "the data", error, error_size);
 }
 
-CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t errorSize) {
-  using sim::graphics::Report;
+CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t error_size) {
+  using sim::graphics::report;
   if (!path) {
-    Report(error, errorSize, "no PNG file path given");
+    report(error, error_size, "no PNG file path given");
     return nullptr;
   }
   std::string bytes, message;
   if (!sim::io::read_whole_file(path, sim::graphics::kMaxFileBytes, &bytes, &message)) {
-    Report(error, errorSize, "%s", message.c_str());
+    report(error, error_size, "%s", message.c_str());
     return nullptr;
   }
-  return sim::graphics::DecodePNG(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path,
-                                  error, errorSize);
+  return sim::graphics::decode_png(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path,
+                                  error, error_size);
 }
 
 }  // extern "C"

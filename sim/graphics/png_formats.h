@@ -18,7 +18,7 @@ inline constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x
 
 // Whether the bytes are the optimised variant: the PNG signature followed
 // at once by a "CgBI" chunk, before the image header.
-bool IsOptimisedPNG(const uint8_t* data, size_t size);
+bool is_optimised_png(const uint8_t* data, size_t size);
 
 // Decodes the optimised variant: IDAT holds a raw deflate stream (no zlib
 // header or checksum), rows use the ordinary PNG filters, and pixels are
@@ -26,6 +26,6 @@ bool IsOptimisedPNG(const uint8_t* data, size_t size);
 // The image is device RGB, described as the bytes lie: alpha
 // PremultipliedFirst (NoneSkipFirst without alpha) in 32-bit little-endian
 // order. NULL with a message (without the file's name) on any fault.
-CGImageRef DecodeOptimisedPNG(const uint8_t* data, size_t size, std::string* message);
+CGImageRef decode_optimised_png(const uint8_t* data, size_t size, std::string* message);
 
 }  // namespace sim::graphics

@@ -24,7 +24,7 @@ constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint8_t kColourRGB = 2;
 constexpr uint8_t kColourRGBA = 6;
 
-uint32_t BigEndian32(const uint8_t* p) {
+uint32_t big_endian32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
@@ -40,13 +40,13 @@ class ChunkReader {
   ChunkReader(const uint8_t* data, size_t size) : data_(data), size_(size), pos_(8) {}
 
   // False at the end of the bytes or on a fault (then message is set).
-  bool Next(Chunk* chunk, std::string* message) {
+  bool next(Chunk* chunk, std::string* message) {
     if (size_ - pos_ < 12) {
       *message = "the PNG data ends early";
       return false;
     }
     const uint8_t* head = data_ + pos_;
-    const uint32_t length = BigEndian32(head);
+    const uint32_t length = big_endian32(head);
     if (length > 0x7FFFFFFFu || size_ - pos_ - 12 < length) {
       *message = "the PNG data ends early";
       return false;
@@ -62,7 +62,7 @@ class ChunkReader {
     }
     chunk->data = head + 8;
     chunk->length = length;
-    const uint32_t stored = BigEndian32(head + 8 + length);
+    const uint32_t stored = big_endian32(head + 8 + length);
     const uLong crc = crc32(crc32(0L, Z_NULL, 0), head + 4, length + 4);
     if (crc != stored) {
       *message = std::string(chunk->type) + ": CRC error";
@@ -80,20 +80,20 @@ class ChunkReader {
 
 struct Header {
   uint32_t width = 0, height = 0;
-  uint8_t colourType = 0;
-  size_t bytesPerPixel = 0;
+  uint8_t colour_type = 0;
+  size_t bytes_per_pixel = 0;
 };
 
-bool ReadHeader(const Chunk& chunk, Header* header, std::string* message) {
+bool read_header(const Chunk& chunk, Header* header, std::string* message) {
   if (std::strcmp(chunk.type, "IHDR") != 0 || chunk.length != 13) {
     *message = "no image header after the CgBI chunk";
     return false;
   }
   const uint8_t* p = chunk.data;
-  header->width = BigEndian32(p);
-  header->height = BigEndian32(p + 4);
+  header->width = big_endian32(p);
+  header->height = big_endian32(p + 4);
   const uint8_t depth = p[8];
-  header->colourType = p[9];
+  header->colour_type = p[9];
   if (header->width == 0 || header->height == 0 || header->width > 0x7FFFFFFFu || header->height > 0x7FFFFFFFu) {
     *message = "invalid image size";
     return false;
@@ -103,9 +103,9 @@ bool ReadHeader(const Chunk& chunk, Header* header, std::string* message) {
                " pixels; at most " + std::to_string(kMaxPngSide) + " a side)";
     return false;
   }
-  if (depth != 8 || (header->colourType != kColourRGB && header->colourType != kColourRGBA)) {
+  if (depth != 8 || (header->colour_type != kColourRGB && header->colour_type != kColourRGBA)) {
     *message = "unsupported pixel format (bit depth " + std::to_string(depth) + ", colour type " +
-               std::to_string(header->colourType) + "; optimised PNGs hold 8-bit BGR or BGRA)";
+               std::to_string(header->colour_type) + "; optimised PNGs hold 8-bit BGR or BGRA)";
     return false;
   }
   if (p[10] != 0 || p[11] != 0) {
@@ -116,13 +116,13 @@ bool ReadHeader(const Chunk& chunk, Header* header, std::string* message) {
     *message = p[12] == 1 ? "interlaced optimised PNGs are not supported" : "unknown interlace method";
     return false;
   }
-  header->bytesPerPixel = header->colourType == kColourRGBA ? 4 : 3;
+  header->bytes_per_pixel = header->colour_type == kColourRGBA ? 4 : 3;
   return true;
 }
 
 // Inflates the raw deflate stream spread over the IDAT chunks into exactly
 // out.size() bytes.
-bool Inflate(const std::vector<Chunk>& idat, std::vector<uint8_t>& out, std::string* message) {
+bool inflate_image_data(const std::vector<Chunk>& idat, std::vector<uint8_t>& out, std::string* message) {
   z_stream z{};
   if (inflateInit2(&z, -15) != Z_OK) {
     *message = "out of memory";
@@ -167,7 +167,7 @@ bool Inflate(const std::vector<Chunk>& idat, std::vector<uint8_t>& out, std::str
   return ok;
 }
 
-uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
+uint8_t paeth(uint8_t a, uint8_t b, uint8_t c) {
   const int p = int(a) + int(b) - int(c);
   const int pa = p > a ? p - a : a - p;
   const int pb = p > b ? p - b : b - p;
@@ -178,9 +178,9 @@ uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
 
 // Undoes the row filters in place: each row is a filter byte followed by
 // the filtered bytes; afterwards the bytes are the samples.
-bool Unfilter(std::vector<uint8_t>& rows, const Header& h, std::string* message) {
-  const size_t stride = size_t(h.width) * h.bytesPerPixel;
-  const size_t bpp = h.bytesPerPixel;
+bool unfilter(std::vector<uint8_t>& rows, const Header& h, std::string* message) {
+  const size_t stride = size_t(h.width) * h.bytes_per_pixel;
+  const size_t bpp = h.bytes_per_pixel;
   const uint8_t* previous = nullptr;
   for (uint32_t y = 0; y < h.height; ++y) {
     uint8_t* row = rows.data() + size_t(y) * (stride + 1);
@@ -207,7 +207,7 @@ bool Unfilter(std::vector<uint8_t>& rows, const Header& h, std::string* message)
           const uint8_t left = i >= bpp ? cur[i - bpp] : 0;
           const uint8_t up = previous ? previous[i] : 0;
           const uint8_t corner = (previous && i >= bpp) ? previous[i - bpp] : 0;
-          cur[i] = uint8_t(cur[i] + Paeth(left, up, corner));
+          cur[i] = uint8_t(cur[i] + paeth(left, up, corner));
         }
         break;
       default:
@@ -221,26 +221,26 @@ bool Unfilter(std::vector<uint8_t>& rows, const Header& h, std::string* message)
 
 }  // namespace
 
-bool IsOptimisedPNG(const uint8_t* data, size_t size) {
+bool is_optimised_png(const uint8_t* data, size_t size) {
   return data && size >= 16 && std::memcmp(data, kPngSignature, 8) == 0 && std::memcmp(data + 12, "CgBI", 4) == 0;
 }
 
-CGImageRef DecodeOptimisedPNG(const uint8_t* data, size_t size, std::string* message) {
-  if (!IsOptimisedPNG(data, size)) {
+CGImageRef decode_optimised_png(const uint8_t* data, size_t size, std::string* message) {
+  if (!is_optimised_png(data, size)) {
     *message = "not an optimised PNG image";
     return nullptr;
   }
   ChunkReader reader(data, size);
   Chunk chunk;
-  if (!reader.Next(&chunk, message)) return nullptr;  // the CgBI chunk itself
+  if (!reader.next(&chunk, message)) return nullptr;  // the CgBI chunk itself
   Header header;
-  if (!reader.Next(&chunk, message) || !ReadHeader(chunk, &header, message)) return nullptr;
+  if (!reader.next(&chunk, message) || !read_header(chunk, &header, message)) return nullptr;
 
   std::vector<Chunk> idat;
   uint64_t compressed = 0;
   bool ended = false;
   while (!ended) {
-    if (!reader.Next(&chunk, message)) return nullptr;
+    if (!reader.next(&chunk, message)) return nullptr;
     const std::string type = chunk.type;
     if (type == "IDAT") {
       if (chunk.length > 0) idat.push_back(chunk);
@@ -260,7 +260,7 @@ CGImageRef DecodeOptimisedPNG(const uint8_t* data, size_t size, std::string* mes
     return nullptr;
   }
 
-  const size_t stride = size_t(header.width) * header.bytesPerPixel;
+  const size_t stride = size_t(header.width) * header.bytes_per_pixel;
   const uint64_t expected = uint64_t(stride + 1) * header.height;
   if (expected > compressed * kMaxDeflateRatio) {
     *message = "the image data ends early";
@@ -274,15 +274,15 @@ CGImageRef DecodeOptimisedPNG(const uint8_t* data, size_t size, std::string* mes
     *message = "out of memory";
     return nullptr;
   }
-  if (!Inflate(idat, rows, message) || !Unfilter(rows, header, message)) return nullptr;
+  if (!inflate_image_data(idat, rows, message) || !unfilter(rows, header, message)) return nullptr;
 
   // B, G, R(, A) to R, G, B, A. A premultiplied colour never exceeds its
   // alpha; damaged bytes that would are clamped to it.
-  const bool alpha = header.colourType == kColourRGBA;
+  const bool alpha = header.colour_type == kColourRGBA;
   for (uint32_t y = 0; y < header.height; ++y) {
     const uint8_t* in = rows.data() + size_t(y) * (stride + 1) + 1;
     uint8_t* out = rgba.data() + size_t(y) * header.width * 4;
-    for (uint32_t x = 0; x < header.width; ++x, in += header.bytesPerPixel, out += 4) {
+    for (uint32_t x = 0; x < header.width; ++x, in += header.bytes_per_pixel, out += 4) {
       const uint8_t a = alpha ? in[3] : 255;
       out[0] = in[2] < a ? in[2] : a;
       out[1] = in[1] < a ? in[1] : a;
@@ -293,7 +293,7 @@ CGImageRef DecodeOptimisedPNG(const uint8_t* data, size_t size, std::string* mes
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
   const uint32_t info = (alpha ? kCGImageAlphaPremultipliedFirst : kCGImageAlphaNoneSkipFirst) |
                         kCGBitmapByteOrder32Little;
-  CGImageRef image = NewImageWithRGBA(header.width, header.height, rgb, info, std::move(rgba));
+  CGImageRef image = new_image_with_rgba(header.width, header.height, rgb, info, std::move(rgba));
   CGColorSpaceRelease(rgb);
   return image;
 }

@@ -13,16 +13,16 @@
 
 namespace {
 
-void PlainSums(const uint8_t* data, uint64_t groups, uint64_t sums[3]) {
+void plain_sums(const uint8_t* data, uint64_t groups, uint64_t sums[3]) {
   for (uint64_t i = 0; i < groups; ++i) {
     for (int k = 0; k < 3; ++k) sums[k] += data[i * 4 + uint64_t(k)];
   }
 }
 
-void ExpectSameSums(const uint8_t* data, uint64_t groups) {
+void expect_same_sums(const uint8_t* data, uint64_t groups) {
   // The sums are added to, not overwritten: start them somewhere.
   uint64_t want[3] = {7, 11, 13}, got[3] = {7, 11, 13};
-  PlainSums(data, groups, want);
+  plain_sums(data, groups, want);
   corvane::colour::sum_colour_bytes(data, groups, got);
   for (int k = 0; k < 3; ++k) ASSERT_EQ(got[k], want[k]) << groups << " groups, channel " << k;
 }
@@ -32,7 +32,7 @@ TEST(ColourSums, MatchPlainLoopForEveryLengthAndAlignment) {
   std::vector<uint8_t> bytes(4 * 300 + 16);
   for (uint8_t& b : bytes) b = uint8_t(rng());
   for (size_t offset = 0; offset < 16; ++offset) {
-    for (uint64_t groups = 0; groups <= 300; ++groups) ExpectSameSums(bytes.data() + offset, groups);
+    for (uint64_t groups = 0; groups <= 300; ++groups) expect_same_sums(bytes.data() + offset, groups);
   }
 }
 
@@ -42,10 +42,10 @@ TEST(ColourSums, MatchPlainLoopAcrossLaneFolds) {
   // folds, all bytes 255 (the largest lane totals) and random.
   for (uint64_t groups : {2047u, 2048u, 2049u, 2056u, 4096u + 5u, 3u * 2048u + 8u, 100000u}) {
     std::vector<uint8_t> full(groups * 4 + 1, 255);
-    ExpectSameSums(full.data() + 1, groups);
+    expect_same_sums(full.data() + 1, groups);
     std::vector<uint8_t> random(groups * 4);
     for (uint8_t& b : random) b = uint8_t(rng());
-    ExpectSameSums(random.data(), groups);
+    expect_same_sums(random.data(), groups);
   }
 }
 

@@ -65,13 +65,13 @@ inline std::string describe(const std::optional<Rgba>& c) {
 }
 
 // Every component equal to the expected one, bit for bit.
-inline testing::AssertionResult IsExactly(const std::optional<Rgba>& got, const Rgba& want) {
+inline testing::AssertionResult is_exactly(const std::optional<Rgba>& got, const Rgba& want) {
   if (got && *got == want) return testing::AssertionSuccess();
   return testing::AssertionFailure() << "got " << describe(got) << ", want " << describe(want);
 }
 
 // Every component within `tolerance` of the expected one.
-inline testing::AssertionResult IsNear(const std::optional<Rgba>& got, const Rgba& want,
+inline testing::AssertionResult is_near(const std::optional<Rgba>& got, const Rgba& want,
                                        double tolerance) {
   bool ok = got.has_value();
   for (int k = 0; ok && k < 4; ++k) ok = std::abs((*got)[k] - want[k]) <= tolerance;

@@ -50,7 +50,7 @@ TEST(PixelAverage, UniformOpaqueColoursAtEachScale) {
           SCOPED_TRACE(std::string(owner) + " " + std::to_string(points) + " points at scale " +
                        std::to_string(scale) + ", colour " + std::to_string(c[0]) + "," +
                        std::to_string(c[1]) + "," + std::to_string(c[2]));
-          EXPECT_TRUE(IsExactly(components(colour_for(make_object(owner), kAverage, image)),
+          EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, image)),
                                 {unit(c[0]), unit(c[1]), unit(c[2]), 1.0}));
         }
       }
@@ -89,10 +89,10 @@ TEST(Sampling, BothSamplersOnTheEdgeImages) {
     SCOPED_TRACE(c.what);
     for (const char* owner : kAllOwners) {
       SCOPED_TRACE(owner);
-      EXPECT_TRUE(IsExactly(components(colour_for(make_object(owner), kAverage, c.image)), c.average));
+      EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, c.image)), c.average));
     }
-    EXPECT_TRUE(IsExactly(components(colour_for(make_object(kBanner), kOnePixel, c.image)), c.banner_one));
-    EXPECT_TRUE(IsExactly(components(colour_for(make_object(kWidget), kOnePixel, c.image)), c.widget_one));
+    EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kOnePixel, c.image)), c.banner_one));
+    EXPECT_TRUE(is_exactly(components(colour_for(make_object(kWidget), kOnePixel, c.image)), c.widget_one));
   }
   // The figures the behaviour is known by.
   EXPECT_NEAR(one_pixel(1, 128, 128, 128, 128)[0], 0.25196, 1e-5);
@@ -117,7 +117,7 @@ TEST(PixelAverage, IntegerMeansDropTheRemainder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     id image = image_from_rgba(c.width, c.height, c.rgba, {double(c.width), double(c.height)});
-    EXPECT_TRUE(IsExactly(components(colour_for(make_object(kBanner), kAverage, image)), c.want));
+    EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kAverage, image)), c.want));
   }
 }
 
@@ -150,7 +150,7 @@ TEST(PixelAverage, FractionalSizesWalkWholeGroupsFromTheBufferStart) {
     const Rgba want = {unit(sums[0] / c.groups), unit(sums[1] / c.groups), unit(sums[2] / c.groups), 1};
 
     id image = sim::make_solid_image(colour[0], colour[1], colour[2], colour[3], {c.w, c.h}, 1);
-    EXPECT_TRUE(IsExactly(components(colour_for(make_object(kBanner), kAverage, image)), want));
+    EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kAverage, image)), want));
   }
 }
 
@@ -178,9 +178,9 @@ TEST(PixelAverage, ColourSpacesThatRefuseTheContextGiveOpaqueBlack) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     for (const char* owner : kAllOwners)
-      EXPECT_TRUE(IsExactly(components(colour_for(make_object(owner), kAverage, c.image)), kOpaqueBlack))
+      EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, c.image)), kOpaqueBlack))
           << owner;
-    EXPECT_TRUE(IsExactly(components(colour_for(make_object(kBanner), kOnePixel, c.image)),
+    EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kOnePixel, c.image)),
                           one_pixel(1, c.level, c.level, c.level, 255)));
   }
 }
@@ -204,11 +204,11 @@ TEST(PixelAverage, UnusableSizesGiveOpaqueBlack) {
     SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
     id image = image_from_rgba(4, 4, red, size);
     for (const char* owner : kAllOwners)
-      EXPECT_TRUE(IsExactly(components(colour_for(make_object(owner), kAverage, image)), kOpaqueBlack))
+      EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, image)), kOpaqueBlack))
           << owner;
   }
   // The same bitmap at a usable size is red.
-  EXPECT_TRUE(IsExactly(components(colour_for(make_object(kBanner), kAverage, image_from_rgba(4, 4, red, {4, 4}))),
+  EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kAverage, image_from_rgba(4, 4, red, {4, 4}))),
                         {1, 0, 0, 1}));
 }
 
@@ -232,7 +232,7 @@ TEST(PixelAverage, BitmapsAboveTheSamplingLimitAreRefused) {
     SCOPED_TRACE(std::to_string(c.size.width) + " x " + std::to_string(c.size.height));
     id image = image_from_rgba(4, 4, red, c.size);
     for (const char* owner : kAllOwners)
-      EXPECT_TRUE(IsExactly(components(colour_for(make_object(owner), kAverage, image)), c.expected)) << owner;
+      EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, image)), c.expected)) << owner;
   }
 }
 
@@ -263,7 +263,7 @@ TEST(PixelAverage, AltAlgoHandsBannersAndWidgetsToOnePixelSampling) {
         {kPlatter, average},  // never consults the setting
     };
     for (const Case& c : cases)
-      EXPECT_TRUE(IsExactly(components(colour_for(make_object(c.owner), kAverage, image)), c.want)) << c.owner;
+      EXPECT_TRUE(is_exactly(components(colour_for(make_object(c.owner), kAverage, image)), c.want)) << c.owner;
 
     // The hand-over is a message to the receiver itself, so a hook on it runs.
     g_alternate_calls = 0;
@@ -349,7 +349,7 @@ TEST(PixelAverage, ProjectIconsMatchAnIndependentAverage) {
       EXPECT_EQ(size.height, 40);
       // The corners are clear, so they pull the average toward black.
       EXPECT_EQ(icon.rgba[3], 0);
-      EXPECT_TRUE(IsExactly(components(colour_for(make_object(kBanner), kAverage, image)),
+      EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kAverage, image)),
                             expected_average(icon, scale)));
     }
   }

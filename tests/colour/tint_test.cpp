@@ -31,7 +31,7 @@ void expect_cases(const std::vector<Case>& cases) {
     for (const char* owner : kAllOwners) {
       Rgba want = c.want;
       if (std::string_view(owner) == kPlatter) want[3] = 0.6;
-      EXPECT_TRUE(IsNear(components(colour_for(make_object(owner), c.method, input)), want, 1e-12)) << owner;
+      EXPECT_TRUE(is_near(components(colour_for(make_object(owner), c.method, input)), want, 1e-12)) << owner;
     }
   }
 }
@@ -58,9 +58,9 @@ TEST(Tint, DefaultSettingsCapFloorAndReplaceAlpha) {
   });
   // The same figures as decimals.
   id banner = make_object(kBanner);
-  EXPECT_TRUE(IsNear(components(colour_for(banner, kLighter, sim::make_rgba(0.9, 0.5, 0.1, 1))),
+  EXPECT_TRUE(is_near(components(colour_for(banner, kLighter, sim::make_rgba(0.9, 0.5, 0.1, 1))),
                      {1.0, 0.8, 0.4, 0.3}, 1e-7));
-  EXPECT_TRUE(IsNear(components(colour_for(banner, kDarker, sim::make_rgba(2.0, 0.5, 0.1, 1))),
+  EXPECT_TRUE(is_near(components(colour_for(banner, kDarker, sim::make_rgba(2.0, 0.5, 0.1, 1))),
                      {1.7, 0.2, 0.0, 0.3}, 1e-7));
 }
 
@@ -69,9 +69,9 @@ TEST(Tint, WhiteColoursAnswerInRGB) {
   p.load();
   sim::AutoreleasePool pool;
   id grey = sim::make_white(0.5, 1.0);
-  EXPECT_TRUE(IsNear(components(colour_for(make_object(kWidget), kLighter, grey)),
+  EXPECT_TRUE(is_near(components(colour_for(make_object(kWidget), kLighter, grey)),
                      {0.5 + k03, 0.5 + k03, 0.5 + k03, k03}, 1e-12));
-  EXPECT_TRUE(IsNear(components(colour_for(make_object(kPlatter), kDarker, grey)),
+  EXPECT_TRUE(is_near(components(colour_for(make_object(kPlatter), kDarker, grey)),
                      {0.5 - k03, 0.5 - k03, 0.5 - k03, 0.6}, 1e-12));
 }
 

@@ -16,11 +16,11 @@ using namespace gfxtest;
 namespace {
 
 // Every pixel of the context (bytes R, G, B, A) equals colour.
-testing::AssertionResult AllPixelsAre(CGContextRef ctx, RGBA colour) {
+testing::AssertionResult all_pixels_are(CGContextRef ctx, RGBA colour) {
   const size_t w = CGBitmapContextGetWidth(ctx), h = CGBitmapContextGetHeight(ctx);
   for (size_t y = 0; y < h; ++y) {
     for (size_t x = 0; x < w; ++x) {
-      const RGBA got = PixelAt(ctx, x, y);
+      const RGBA got = pixel_at(ctx, x, y);
       if (got != colour) {
         return testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << int(got[0]) << ","
                                            << int(got[1]) << "," << int(got[2]) << "," << int(got[3]);
@@ -30,7 +30,7 @@ testing::AssertionResult AllPixelsAre(CGContextRef ctx, RGBA colour) {
   return testing::AssertionSuccess();
 }
 
-double Overlap(double a0, double a1, double b0, double b1) { return std::max(0.0, std::min(a1, b1) - std::max(a0, b0)); }
+double overlap(double a0, double a1, double b0, double b1) { return std::max(0.0, std::min(a1, b1) - std::max(a0, b0)); }
 
 // Every choice of route and kernels a draw can make: the fast routes with
 // AVX2 and SSE2, SSE2 alone or plain loops, and the reference route forced,
@@ -45,20 +45,20 @@ const KernelChoice kKernelChoices[] = {
     {"reference route, plain", true, false, false},
 };
 
-void Choose(const KernelChoice& c) {
-  sim::graphics::ForceReferenceRoute(c.reference);
-  sim::graphics::UseVectorKernels(c.vector);
-  sim::graphics::UseWideBlockSums(c.wide);
+void choose(const KernelChoice& c) {
+  sim::graphics::force_reference_route(c.reference);
+  sim::graphics::use_vector_kernels(c.vector);
+  sim::graphics::use_wide_block_sums(c.wide);
 }
 
 template <class Check>
-void ForEachKernelChoice(Check check) {
+void for_each_kernel_choice(Check check) {
   for (const KernelChoice& c : kKernelChoices) {
     SCOPED_TRACE(c.name);
-    Choose(c);
+    choose(c);
     check();
   }
-  Choose(kKernelChoices[0]);
+  choose(kKernelChoices[0]);
 }
 
 // Where the four bytes of a pixel go for one RGB context layout.
@@ -84,7 +84,7 @@ const Order kOrders[] = {
 // Reference drawing by brute force: for every destination pixel, every
 // source pixel weighted by the area they share, then source-over. Returns
 // the unrounded R, G, B, A for each destination pixel (row 0 at the top).
-std::vector<double> ReferenceDraw(const std::vector<uint8_t>& dst, size_t cw, size_t ch, bool skip,
+std::vector<double> reference_draw(const std::vector<uint8_t>& dst, size_t cw, size_t ch, bool skip,
                                   const std::vector<uint8_t>& src, size_t iw, size_t ih, CGRect rect) {
   const double x = rect.origin.x, w = rect.size.width, h = rect.size.height;
   const double top = double(ch) - (rect.origin.y + h);
@@ -93,14 +93,14 @@ std::vector<double> ReferenceDraw(const std::vector<uint8_t>& dst, size_t cw, si
     for (size_t c = 0; c < cw; ++c) {
       // Pixels the rect does not reach are left exactly as they were,
       // padding bytes included.
-      const double reach = Overlap(double(c), double(c + 1), x, x + w) * Overlap(double(r), double(r + 1), top, top + h);
+      const double reach = overlap(double(c), double(c + 1), x, x + w) * overlap(double(r), double(r + 1), top, top + h);
       double s[4] = {0, 0, 0, 0};
       for (size_t j = 0; j < ih; ++j) {
-        const double oy = Overlap(double(r), double(r + 1), top + double(j) * h / double(ih),
+        const double oy = overlap(double(r), double(r + 1), top + double(j) * h / double(ih),
                                   top + double(j + 1) * h / double(ih));
         if (oy == 0) continue;
         for (size_t i = 0; i < iw; ++i) {
-          const double ox = Overlap(double(c), double(c + 1), x + double(i) * w / double(iw),
+          const double ox = overlap(double(c), double(c + 1), x + double(i) * w / double(iw),
                                     x + double(i + 1) * w / double(iw));
           for (int k = 0; k < 4; ++k) s[k] += ox * oy * src[(j * iw + i) * 4 + k];
         }
@@ -129,12 +129,12 @@ TEST(DrawImage, UniformImageStaysExactAtEverySize) {
   const size_t targets[] = {1, 7, 40, 64, 130};
   for (const RGBA& colour : colours) {
     for (size_t n = 1; n <= 130; ++n) {
-      Image image = UniformImage(n, n, colour);
+      Image image = uniform_image(n, n, colour);
       for (size_t t : targets) {
         SCOPED_TRACE(std::to_string(n) + " -> " + std::to_string(t));
-        Context ctx = RGBAContext(t, t);
+        Context ctx = rgba_context(t, t);
         CGContextDrawImage(ctx.get(), CGRectMake(0, 0, double(t), double(t)), image.get());
-        ASSERT_TRUE(AllPixelsAre(ctx.get(), colour));
+        ASSERT_TRUE(all_pixels_are(ctx.get(), colour));
       }
     }
   }
@@ -151,10 +151,10 @@ TEST(DrawImage, UniformImageStaysExactForOddShapesAndLargeSizes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.iw) + "x" + std::to_string(c.ih) + " -> " + std::to_string(c.cw) + "x" +
                  std::to_string(c.ch));
-    Image image = UniformImage(c.iw, c.ih, colour);
-    Context ctx = RGBAContext(c.cw, c.ch);
+    Image image = uniform_image(c.iw, c.ih, colour);
+    Context ctx = rgba_context(c.cw, c.ch);
     CGContextDrawImage(ctx.get(), CGRectMake(0, 0, double(c.cw), double(c.ch)), image.get());
-    ASSERT_TRUE(AllPixelsAre(ctx.get(), colour));
+    ASSERT_TRUE(all_pixels_are(ctx.get(), colour));
   }
 }
 
@@ -172,16 +172,16 @@ TEST(DrawImage, FractionalRectsWeighEdgePixelsByCoverage) {
       SCOPED_TRACE(std::to_string(n) + " into (" + std::to_string(rect.origin.x) + ", " +
                    std::to_string(rect.origin.y) + ", " + std::to_string(rect.size.width) + ", " +
                    std::to_string(rect.size.height) + ")");
-      Image image = UniformImage(n, n, colour);
-      Context ctx = RGBAContext(10, 10);
+      Image image = uniform_image(n, n, colour);
+      Context ctx = rgba_context(10, 10);
       CGContextDrawImage(ctx.get(), rect, image.get());
       const double top = 10.0 - (rect.origin.y + rect.size.height);
       for (size_t r = 0; r < 10; ++r) {
         for (size_t c = 0; c < 10; ++c) {
           const double coverage =
-              Overlap(double(c), double(c + 1), rect.origin.x, rect.origin.x + rect.size.width) *
-              Overlap(double(r), double(r + 1), top, top + rect.size.height);
-          const RGBA got = PixelAt(ctx.get(), c, r);
+              overlap(double(c), double(c + 1), rect.origin.x, rect.origin.x + rect.size.width) *
+              overlap(double(r), double(r + 1), top, top + rect.size.height);
+          const RGBA got = pixel_at(ctx.get(), c, r);
           for (int k = 0; k < 4; ++k) {
             ASSERT_NEAR(got[k], colour[k] * coverage, 0.5 + 1e-9) << "pixel " << c << "," << r << " channel " << k;
           }
@@ -197,7 +197,7 @@ TEST(DrawImage, TwoColourImageAveragesToExactMeanInOnePixel) {
   const RGBA a = {255, 0, 10, 255}, b = {0, 128, 0, 128};
   struct Pattern {
     const char* name;
-    bool (*isA)(size_t x, size_t y, size_t w, size_t h);
+    bool (*is_a)(size_t x, size_t y, size_t w, size_t h);
   };
   const Pattern patterns[] = {
       {"checker", [](size_t x, size_t y, size_t, size_t) { return (x + y) % 2 == 0; }},
@@ -214,23 +214,23 @@ TEST(DrawImage, TwoColourImageAveragesToExactMeanInOnePixel) {
     for (const Size& s : sizes) {
       SCOPED_TRACE(std::string(p.name) + " " + std::to_string(s.w) + "x" + std::to_string(s.h));
       std::vector<uint8_t> rgba(s.w * s.h * 4);
-      size_t countA = 0;
+      size_t count_a = 0;
       for (size_t y = 0; y < s.h; ++y) {
         for (size_t x = 0; x < s.w; ++x) {
-          const bool isA = p.isA(x, y, s.w, s.h);
-          countA += isA;
-          std::memcpy(&rgba[(y * s.w + x) * 4], (isA ? a : b).data(), 4);
+          const bool is_a = p.is_a(x, y, s.w, s.h);
+          count_a += is_a;
+          std::memcpy(&rgba[(y * s.w + x) * 4], (is_a ? a : b).data(), 4);
         }
       }
-      Image image = ImageFromRGBA(s.w, s.h, rgba);
+      Image image = image_from_rgba(s.w, s.h, rgba);
       uint8_t pixel[4] = {0, 0, 0, 0};
-      Space rgb = RGBSpace();
+      Space rgb = rgb_space();
       Context ctx(CGBitmapContextCreate(pixel, 1, 1, 8, 4, rgb.get(),
                                         kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big));
       CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 1, 1), image.get());
       const double n = double(s.w * s.h);
       for (int k = 0; k < 4; ++k) {
-        const double mean = (double(countA) * a[k] + (n - double(countA)) * b[k]) / n;
+        const double mean = (double(count_a) * a[k] + (n - double(count_a)) * b[k]) / n;
         EXPECT_NEAR(pixel[k], mean, 0.5 + 1e-9) << "channel " << k;
       }
     }
@@ -242,7 +242,7 @@ namespace {
 // Random images, destination contents and rects (scaling both ways, whole
 // and fractional, partly outside the context, identity placements) against
 // the brute-force reference, in every RGB byte order and alpha layout.
-void CheckAgainstBruteForce() {
+void check_against_brute_force() {
   std::mt19937 rng(1234);
   auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
@@ -294,13 +294,13 @@ void CheckAgainstBruteForce() {
         for (int k = 0; k < 4; ++k) buffer[p * 4 + at[k]] = dst[p * 4 + k];
       }
 
-      Image image = ImageFromRGBA(c.iw, c.ih, src);
-      Space rgb = RGBSpace();
+      Image image = image_from_rgba(c.iw, c.ih, src);
+      Space rgb = rgb_space();
       Context ctx(CGBitmapContextCreate(buffer.data(), c.cw, c.ch, 8, c.cw * 4, rgb.get(), order.info));
       ASSERT_NE(ctx, nullptr);
       CGContextDrawImage(ctx.get(), c.rect, image.get());
 
-      const std::vector<double> want = ReferenceDraw(dst, c.cw, c.ch, order.skip, src, c.iw, c.ih, c.rect);
+      const std::vector<double> want = reference_draw(dst, c.cw, c.ch, order.skip, src, c.iw, c.ih, c.rect);
       for (size_t p = 0; p < c.cw * c.ch; ++p) {
         for (int k = 0; k < 4; ++k) {
           ASSERT_NEAR(buffer[p * 4 + at[k]], want[p * 4 + k], 0.5 + 1e-9)
@@ -313,7 +313,7 @@ void CheckAgainstBruteForce() {
 
 }  // namespace
 
-TEST(DrawImage, MatchesBruteForceReferenceInEveryLayout) { ForEachKernelChoice(CheckAgainstBruteForce); }
+TEST(DrawImage, MatchesBruteForceReferenceInEveryLayout) { for_each_kernel_choice(check_against_brute_force); }
 
 // The literal bytes that land in memory for each layout, through both the
 // identity route and the resampling route.
@@ -339,11 +339,11 @@ TEST(DrawImage, WritesComponentsInTheLayoutsByteOrder) {
     for (bool identity : {true, false}) {
       SCOPED_TRACE("info " + std::to_string(c.info) + (identity ? " identity" : " resampled"));
       const size_t n = identity ? 6 : 12;
-      Image image = UniformImage(n, n, colour);
-      Context ctx = RGBAContext(6, 6, c.info);
+      Image image = uniform_image(n, n, colour);
+      Context ctx = rgba_context(6, 6, c.info);
       ASSERT_NE(ctx, nullptr);
       CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 6, 6), image.get());
-      ASSERT_TRUE(AllPixelsAre(ctx.get(), c.bytes));
+      ASSERT_TRUE(all_pixels_are(ctx.get(), c.bytes));
     }
   }
 }
@@ -363,12 +363,12 @@ TEST(DrawImage, CompositesSourceOverExistingContents) {
   for (const Case& c : cases) {
     for (size_t n : {size_t(8), size_t(3)}) {  // identity route, then resampling route
       SCOPED_TRACE(n);
-      Context ctx = RGBAContext(8, 8);
+      Context ctx = rgba_context(8, 8);
       auto* data = static_cast<uint8_t*>(CGBitmapContextGetData(ctx.get()));
       for (size_t i = 0; i < 8 * 8 * 4; i += 4) std::memcpy(data + i, c.dst.data(), 4);
-      Image image = UniformImage(n, n, c.src);
+      Image image = uniform_image(n, n, c.src);
       CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 8, 8), image.get());
-      EXPECT_TRUE(AllPixelsAre(ctx.get(), c.want));
+      EXPECT_TRUE(all_pixels_are(ctx.get(), c.want));
     }
   }
 }
@@ -379,36 +379,36 @@ TEST(DrawImage, CompositesSourceOverExistingContents) {
 TEST(DrawImage, UsesBottomLeftOrigin) {
   const RGBA red = {255, 0, 0, 255}, blue = {0, 0, 255, 255}, none = {0, 0, 0, 0};
   {
-    Image dot = UniformImage(1, 1, red);
-    Context ctx = RGBAContext(4, 4);
+    Image dot = uniform_image(1, 1, red);
+    Context ctx = rgba_context(4, 4);
     CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 1, 1), dot.get());
     CGContextDrawImage(ctx.get(), CGRectMake(2, 1, 1, 1), dot.get());
     for (size_t y = 0; y < 4; ++y) {
       for (size_t x = 0; x < 4; ++x) {
         const bool lit = (x == 0 && y == 3) || (x == 2 && y == 2);
-        EXPECT_EQ(PixelAt(ctx.get(), x, y), lit ? red : none) << x << "," << y;
+        EXPECT_EQ(pixel_at(ctx.get(), x, y), lit ? red : none) << x << "," << y;
       }
     }
   }
   // Top row red, bottom row blue; drawn as it is and scaled up twice.
   std::vector<uint8_t> rgba;
   for (const RGBA& c : {red, red, blue, blue}) rgba.insert(rgba.end(), c.begin(), c.end());
-  Image image = ImageFromRGBA(2, 2, rgba);
+  Image image = image_from_rgba(2, 2, rgba);
   for (double scale : {1.0, 2.0}) {
     SCOPED_TRACE(scale);
-    Context ctx = RGBAContext(4, 4);
+    Context ctx = rgba_context(4, 4);
     CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 2 * scale, 2 * scale), image.get());
     const size_t rows = size_t(2 * scale);
     for (size_t y = 0; y < 4; ++y) {
-      const size_t fromTop = y + rows - 4;  // memory row within the drawn area
-      const RGBA want = y < 4 - rows ? none : (fromTop < rows / 2 ? red : blue);
-      EXPECT_EQ(PixelAt(ctx.get(), 0, y), want) << "row " << y;
+      const size_t from_top = y + rows - 4;  // memory row within the drawn area
+      const RGBA want = y < 4 - rows ? none : (from_top < rows / 2 ? red : blue);
+      EXPECT_EQ(pixel_at(ctx.get(), 0, y), want) << "row " << y;
     }
   }
 }
 
 TEST(DrawImage, GrayContextsTakeLuminanceAndGrayImagesExpand) {
-  Space gray = GraySpace();
+  Space gray = gray_space();
   // Opaque colours into gray: 0.299 R + 0.587 G + 0.114 B, rounded.
   struct Case {
     RGBA src;
@@ -422,25 +422,25 @@ TEST(DrawImage, GrayContextsTakeLuminanceAndGrayImagesExpand) {
       std::memset(buffer, 40, sizeof buffer);  // existing gray, opaque
       Context ctx(CGBitmapContextCreate(buffer, 5, 5, 8, 5, gray.get(), kCGImageAlphaNone));
       ASSERT_NE(ctx, nullptr);
-      Image image = UniformImage(n, n, c.src);
+      Image image = uniform_image(n, n, c.src);
       CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 5, 5), image.get());
       for (uint8_t v : buffer) ASSERT_EQ(v, c.want) << int(c.src[0]) << "," << int(c.src[1]) << "," << int(c.src[2]);
     }
   }
   // A gray image drawn into RGB repeats its level in R, G and B.
   const uint8_t levels[4] = {0, 85, 170, 255};
-  Image grayImage(sim_CGImageCreateWithBytes(2, 2, 2, gray.get(), kCGImageAlphaNone, levels));
-  ASSERT_NE(grayImage, nullptr);
-  Context ctx = RGBAContext(2, 2);
-  CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 2, 2), grayImage.get());
+  Image gray_image(sim_CGImageCreateWithBytes(2, 2, 2, gray.get(), kCGImageAlphaNone, levels));
+  ASSERT_NE(gray_image, nullptr);
+  Context ctx = rgba_context(2, 2);
+  CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 2, 2), gray_image.get());
   for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(PixelAt(ctx.get(), i % 2, i / 2), (RGBA{levels[i], levels[i], levels[i], 255}));
+    EXPECT_EQ(pixel_at(ctx.get(), i % 2, i / 2), (RGBA{levels[i], levels[i], levels[i], 255}));
   }
 }
 
 TEST(DrawImage, DoesNothingWithoutContextImageOrArea) {
-  Image image = UniformImage(3, 3, {10, 20, 30, 255});
-  Context ctx = RGBAContext(4, 4);
+  Image image = uniform_image(3, 3, {10, 20, 30, 255});
+  Context ctx = rgba_context(4, 4);
   CGContextDrawImage(nullptr, CGRectMake(0, 0, 4, 4), image.get());
   const double inf = INFINITY;
   const CGRect nothing[] = {CGRectMake(0, 0, 0, 4),   CGRectMake(0, 0, 4, 0),    CGRectMake(4, 0, 3, 3),
@@ -448,24 +448,24 @@ TEST(DrawImage, DoesNothingWithoutContextImageOrArea) {
                             CGRectMake(NAN, 0, 4, 4), CGRectMake(0, -1e308, 4, -1e308)};
   for (const CGRect& rect : nothing) CGContextDrawImage(ctx.get(), rect, image.get());
   CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 4, 4), nullptr);
-  EXPECT_TRUE(AllPixelsAre(ctx.get(), {0, 0, 0, 0}));
+  EXPECT_TRUE(all_pixels_are(ctx.get(), {0, 0, 0, 0}));
 
   // A negative size extends the rect the other way; it does not flip.
   CGContextDrawImage(ctx.get(), CGRectMake(4, 4, -4, -4), image.get());
-  EXPECT_TRUE(AllPixelsAre(ctx.get(), {10, 20, 30, 255}));
+  EXPECT_TRUE(all_pixels_are(ctx.get(), {10, 20, 30, 255}));
 }
 
 namespace {
 
 // Round to nearest by adding 0.5 and truncating, saturating to 0..255.
-uint8_t RoundToByte(double v) { return uint8_t(std::min(std::max(v + 0.5, 0.0), 255.0)); }
+uint8_t round_to_byte(double v) { return uint8_t(std::min(std::max(v + 0.5, 0.0), 255.0)); }
 
 // The resampling arithmetic for a destination pixel that covers whole source
 // pixels, kx x ky of them starting at (x0, y0): each row's sum taken exactly
 // and scaled by 1/kx, the rows scaled by 1/ky and added in order, then
 // source-over in doubles onto `below` (R, G, B, A; alpha read as 255 for a
 // padding byte) and rounded once.
-RGBA WholeBlockExpectation(const std::vector<uint8_t>& src, size_t iw, size_t x0, size_t y0, size_t kx, size_t ky,
+RGBA whole_block_expectation(const std::vector<uint8_t>& src, size_t iw, size_t x0, size_t y0, size_t kx, size_t ky,
                            RGBA below, bool skip) {
   const double sx = 1.0 / double(kx), sy = 1.0 / double(ky);
   double acc[4] = {0, 0, 0, 0};
@@ -481,7 +481,7 @@ RGBA WholeBlockExpectation(const std::vector<uint8_t>& src, size_t iw, size_t x0
   RGBA out;
   for (int ch = 0; ch < 4; ++ch) {
     const double d = (ch == 3 && skip) ? 255.0 : double(below[size_t(ch)]);
-    out[size_t(ch)] = RoundToByte(acc[ch] + d * keep);
+    out[size_t(ch)] = round_to_byte(acc[ch] + d * keep);
   }
   return out;
 }
@@ -494,7 +494,7 @@ RGBA WholeBlockExpectation(const std::vector<uint8_t>& src, size_t iw, size_t x0
 TEST(DrawImage, WholeBlockReductionRoundsLikeResampling) {
   struct Case {
     size_t k;
-    size_t whiteRows;  // top rows of the block in opaque white, the rest clear
+    size_t white_rows;  // top rows of the block in opaque white, the rest clear
     uint8_t want;      // every byte of the single destination pixel
   };
   const Case cases[] = {
@@ -502,13 +502,13 @@ TEST(DrawImage, WholeBlockReductionRoundsLikeResampling) {
       {3, 2, 170}, {5, 2, 102}, {7, 3, 109}, {7, 4, 146},  {16, 1, 16},  {15, 7, 119},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE("k " + std::to_string(c.k) + ", " + std::to_string(c.whiteRows) + " white rows");
+    SCOPED_TRACE("k " + std::to_string(c.k) + ", " + std::to_string(c.white_rows) + " white rows");
     std::vector<uint8_t> rgba(c.k * c.k * 4, 0);
-    std::fill(rgba.begin(), rgba.begin() + std::ptrdiff_t(c.whiteRows * c.k * 4), uint8_t(255));
-    Image image = ImageFromRGBA(c.k, c.k, rgba);
-    Context ctx = RGBAContext(1, 1);
+    std::fill(rgba.begin(), rgba.begin() + std::ptrdiff_t(c.white_rows * c.k * 4), uint8_t(255));
+    Image image = image_from_rgba(c.k, c.k, rgba);
+    Context ctx = rgba_context(1, 1);
     CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 1, 1), image.get());
-    EXPECT_EQ(PixelAt(ctx.get(), 0, 0), (RGBA{c.want, c.want, c.want, c.want}));
+    EXPECT_EQ(pixel_at(ctx.get(), 0, 0), (RGBA{c.want, c.want, c.want, c.want}));
   }
 }
 
@@ -519,17 +519,17 @@ namespace {
 // and random destinations, with sources that make exact halves common, every
 // byte against the resampling arithmetic. Block factors 2 to 16 (both axes
 // alike) take the block route; 17 and unequal factors take the resampling
-// route and check the expectation itself. With wideRows, factors 2 and 3
+// route and check the expectation itself. With wide_rows, factors 2 and 3
 // only, in rows of 8 to 41 pixels (the AVX2 kernels take eight at a time).
-void CheckWholeBlockReductions(bool wideRows) {
-  std::mt19937 rng(wideRows ? 2025 : 2024);
+void check_whole_block_reductions(bool wide_rows) {
+  std::mt19937 rng(wide_rows ? 2025 : 2024);
   auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
 
   struct Factors {
     size_t kx, ky;
   };
   std::vector<Factors> factors;
-  if (wideRows) {
+  if (wide_rows) {
     for (int i = 0; i < 3; ++i) {
       for (size_t k = 2; k <= 3; ++k) factors.push_back({k, k});
     }
@@ -551,17 +551,17 @@ void CheckWholeBlockReductions(bool wideRows) {
                                                   {Below::Random, "random"}};
 
   for (const Factors& f : factors) {
-    for (const auto& [source, sourceName] : sources) {
-      for (const auto& [below, belowName] : belows) {
+    for (const auto& [source, source_name] : sources) {
+      for (const auto& [below, below_name] : belows) {
         for (const Order& order : kOrders) {
           // Rect sizes 1 to 9 wide cover every remainder of four-pixel
           // groups; the rect may hang over any edge of the context.
-          const size_t w = size_t(wideRows ? uniform(8, 41) : uniform(1, f.kx > 8 ? 5 : 9));
+          const size_t w = size_t(wide_rows ? uniform(8, 41) : uniform(1, f.kx > 8 ? 5 : 9));
           const size_t h = size_t(uniform(1, f.ky > 8 ? 3 : 5));
           const size_t iw = f.kx * w, ih = f.ky * h;
-          const size_t cw = size_t(wideRows ? uniform(8, int(w) + 6) : uniform(1, 11)), ch = size_t(uniform(1, 6));
+          const size_t cw = size_t(wide_rows ? uniform(8, int(w) + 6) : uniform(1, 11)), ch = size_t(uniform(1, 6));
           const int x = uniform(-2, int(cw) - 1), y = uniform(-2, int(ch) - 1);
-          SCOPED_TRACE(std::string(order.name) + ", " + sourceName + " onto " + belowName + ": " + std::to_string(iw) +
+          SCOPED_TRACE(std::string(order.name) + ", " + source_name + " onto " + below_name + ": " + std::to_string(iw) +
                        "x" + std::to_string(ih) + " at (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
                        std::to_string(w) + ", " + std::to_string(h) + ") in " + std::to_string(cw) + "x" +
                        std::to_string(ch));
@@ -610,8 +610,8 @@ void CheckWholeBlockReductions(bool wideRows) {
           }
           const std::vector<uint8_t> before = buffer;
 
-          Image image = ImageFromRGBA(iw, ih, src);
-          Space rgb = RGBSpace();
+          Image image = image_from_rgba(iw, ih, src);
+          Space rgb = rgb_space();
           Context ctx(CGBitmapContextCreate(buffer.data(), cw, ch, 8, cw * 4, rgb.get(), order.info));
           ASSERT_NE(ctx, nullptr);
           CGContextDrawImage(ctx.get(), CGRectMake(x, y, double(w), double(h)), image.get());
@@ -628,7 +628,7 @@ void CheckWholeBlockReductions(bool wideRows) {
                 continue;
               }
               const RGBA under = {dst[p * 4], dst[p * 4 + 1], dst[p * 4 + 2], dst[p * 4 + 3]};
-              const RGBA want = WholeBlockExpectation(src, iw, size_t(bx) * f.kx, size_t(by) * f.ky, f.kx, f.ky,
+              const RGBA want = whole_block_expectation(src, iw, size_t(bx) * f.kx, size_t(by) * f.ky, f.kx, f.ky,
                                                       under, order.skip);
               for (int k = 0; k < 4; ++k) {
                 ASSERT_EQ(int(buffer[p * 4 + size_t(at[k])]), int(want[size_t(k)]))
@@ -649,24 +649,24 @@ void CheckWholeBlockReductions(bool wideRows) {
 // every x86-64 CPU.
 TEST(DrawImage, KernelSwitchesReportWhatTheCpuAllows) {
   const bool avx2 = __builtin_cpu_supports("avx2");
-  EXPECT_EQ(sim::graphics::UseWideBlockSums(true), avx2);
-  EXPECT_FALSE(sim::graphics::UseWideBlockSums(false));
-  sim::graphics::UseWideBlockSums(true);
+  EXPECT_EQ(sim::graphics::use_wide_block_sums(true), avx2);
+  EXPECT_FALSE(sim::graphics::use_wide_block_sums(false));
+  sim::graphics::use_wide_block_sums(true);
 #if defined(__SSE2__)
-  EXPECT_TRUE(sim::graphics::UseVectorKernels(true));
+  EXPECT_TRUE(sim::graphics::use_vector_kernels(true));
 #endif
-  EXPECT_FALSE(sim::graphics::UseVectorKernels(false));
-  EXPECT_FALSE(sim::graphics::UseWideBlockSums(true));
-  sim::graphics::UseVectorKernels(true);
-  EXPECT_EQ(sim::graphics::UseWideBlockSums(true), avx2);
-  EXPECT_TRUE(sim::graphics::ForceReferenceRoute(true));
-  EXPECT_FALSE(sim::graphics::ForceReferenceRoute(false));
+  EXPECT_FALSE(sim::graphics::use_vector_kernels(false));
+  EXPECT_FALSE(sim::graphics::use_wide_block_sums(true));
+  sim::graphics::use_vector_kernels(true);
+  EXPECT_EQ(sim::graphics::use_wide_block_sums(true), avx2);
+  EXPECT_TRUE(sim::graphics::force_reference_route(true));
+  EXPECT_FALSE(sim::graphics::force_reference_route(false));
 }
 
 TEST(DrawImage, WholeBlockReductionsMatchResamplingArithmeticByteForByte) {
-  ForEachKernelChoice([] {
-    CheckWholeBlockReductions(false);
-    CheckWholeBlockReductions(true);
+  for_each_kernel_choice([] {
+    check_whole_block_reductions(false);
+    check_whole_block_reductions(true);
   });
 }
 
@@ -674,7 +674,7 @@ namespace {
 
 // Rows wider than the block route's stack scratch, and the largest factor
 // over a large image, against the same expectation.
-void CheckLargeWholeBlockReductions() {
+void check_large_whole_block_reductions() {
   struct Case {
     size_t k, w, h;
   };
@@ -689,13 +689,13 @@ void CheckLargeWholeBlockReductions() {
       for (int k = 0; k < 3; ++k) src[i + size_t(k)] = uint8_t(int(rng() % 256) * alpha / 255);
       src[i + 3] = uint8_t(alpha);
     }
-    Image image = ImageFromRGBA(iw, ih, src);
-    Context ctx = RGBAContext(c.w, c.h);
+    Image image = image_from_rgba(iw, ih, src);
+    Context ctx = rgba_context(c.w, c.h);
     CGContextDrawImage(ctx.get(), CGRectMake(0, 0, double(c.w), double(c.h)), image.get());
     for (size_t r = 0; r < c.h; ++r) {
       for (size_t col = 0; col < c.w; ++col) {
-        const RGBA want = WholeBlockExpectation(src, iw, col * c.k, r * c.k, c.k, c.k, {0, 0, 0, 0}, false);
-        ASSERT_EQ(PixelAt(ctx.get(), col, r), want) << "pixel " << col << "," << r;
+        const RGBA want = whole_block_expectation(src, iw, col * c.k, r * c.k, c.k, c.k, {0, 0, 0, 0}, false);
+        ASSERT_EQ(pixel_at(ctx.get(), col, r), want) << "pixel " << col << "," << r;
       }
     }
   }
@@ -703,7 +703,7 @@ void CheckLargeWholeBlockReductions() {
 
 }  // namespace
 
-TEST(DrawImage, WholeBlockReductionsOfLargeImages) { ForEachKernelChoice(CheckLargeWholeBlockReductions); }
+TEST(DrawImage, WholeBlockReductionsOfLargeImages) { for_each_kernel_choice(check_large_whole_block_reductions); }
 
 // The fast routes and the vector kernels stand in exactly for the plain
 // reference: random images, destination bytes and rects of every kind
@@ -749,18 +749,18 @@ TEST(DrawImage, EveryRouteAndKernelGivesTheReferenceBytes) {
     std::vector<uint8_t> below(cw * ch * 4);
     for (uint8_t& b : below) b = uint8_t(uniform(0, 3) == 0 ? 0 : uniform(0, 255));
 
-    Image image = ImageFromRGBA(iw, ih, src);
-    Space rgb = RGBSpace();
+    Image image = image_from_rgba(iw, ih, src);
+    Space rgb = rgb_space();
     std::vector<std::vector<uint8_t>> results;
     for (const KernelChoice& c : kKernelChoices) {
-      Choose(c);
+      choose(c);
       std::vector<uint8_t> buffer = below;
       Context ctx(CGBitmapContextCreate(buffer.data(), cw, ch, 8, cw * 4, rgb.get(), order.info));
       ASSERT_NE(ctx, nullptr);
       CGContextDrawImage(ctx.get(), rect, image.get());
       results.push_back(buffer);
     }
-    Choose(kKernelChoices[0]);
+    choose(kKernelChoices[0]);
     for (size_t c = 0; c + 1 < results.size(); ++c) {
       EXPECT_EQ(results[c], results.back()) << kKernelChoices[c].name;
     }

@@ -14,7 +14,7 @@ namespace {
 
 enum class Model { None, Gray, RGB, CMYK };
 
-Space MakeSpace(Model model) {
+Space make_space(Model model) {
   switch (model) {
     case Model::Gray: return Space(CGColorSpaceCreateDeviceGray());
     case Model::RGB: return Space(CGColorSpaceCreateDeviceRGB());
@@ -27,9 +27,9 @@ Space MakeSpace(Model model) {
 }  // namespace
 
 TEST(ColorSpace, ReportsModelAndCountsReferences) {
-  EXPECT_EQ(CGColorSpaceGetModel(MakeSpace(Model::Gray).get()), kCGColorSpaceModelMonochrome);
-  EXPECT_EQ(CGColorSpaceGetModel(MakeSpace(Model::RGB).get()), kCGColorSpaceModelRGB);
-  EXPECT_EQ(CGColorSpaceGetModel(MakeSpace(Model::CMYK).get()), kCGColorSpaceModelCMYK);
+  EXPECT_EQ(CGColorSpaceGetModel(make_space(Model::Gray).get()), kCGColorSpaceModelMonochrome);
+  EXPECT_EQ(CGColorSpaceGetModel(make_space(Model::RGB).get()), kCGColorSpaceModelRGB);
+  EXPECT_EQ(CGColorSpaceGetModel(make_space(Model::CMYK).get()), kCGColorSpaceModelCMYK);
   EXPECT_EQ(CGColorSpaceGetModel(nullptr), kCGColorSpaceModelUnknown);
 
   // A context keeps its colour space alive after the caller's release.
@@ -51,7 +51,7 @@ TEST(BitmapContext, AcceptsThePlatformLayouts) {
   struct Case {
     Model model;
     uint32_t info;
-    size_t bytesPerPixel;
+    size_t bytes_per_pixel;
   };
   const Case cases[] = {
       {Model::RGB, kCGImageAlphaPremultipliedLast, 4},
@@ -67,19 +67,19 @@ TEST(BitmapContext, AcceptsThePlatformLayouts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("info " + std::to_string(c.info));
-    Space space = MakeSpace(c.model);
+    Space space = make_space(c.model);
     // Own zero-filled buffer, bytes per row computed from 0.
     Context own(CGBitmapContextCreate(nullptr, 7, 3, 8, 0, space.get(), c.info));
     ASSERT_NE(own, nullptr);
     EXPECT_EQ(CGBitmapContextGetWidth(own.get()), 7u);
     EXPECT_EQ(CGBitmapContextGetHeight(own.get()), 3u);
-    EXPECT_EQ(CGBitmapContextGetBytesPerRow(own.get()), 7 * c.bytesPerPixel);
+    EXPECT_EQ(CGBitmapContextGetBytesPerRow(own.get()), 7 * c.bytes_per_pixel);
     EXPECT_EQ(CGBitmapContextGetBitsPerComponent(own.get()), 8u);
-    EXPECT_EQ(CGBitmapContextGetBitsPerPixel(own.get()), 8 * c.bytesPerPixel);
+    EXPECT_EQ(CGBitmapContextGetBitsPerPixel(own.get()), 8 * c.bytes_per_pixel);
     EXPECT_EQ(CGBitmapContextGetBitmapInfo(own.get()), c.info);
     EXPECT_EQ(CGBitmapContextGetAlphaInfo(own.get()), c.info & kCGBitmapAlphaInfoMask);
     const auto* data = static_cast<const uint8_t*>(CGBitmapContextGetData(own.get()));
-    for (size_t i = 0; i < 7 * 3 * c.bytesPerPixel; ++i) ASSERT_EQ(data[i], 0);
+    for (size_t i = 0; i < 7 * 3 * c.bytes_per_pixel; ++i) ASSERT_EQ(data[i], 0);
 
     // The caller's buffer, with padded rows, is used as it is.
     uint8_t buffer[3 * 40];
@@ -95,7 +95,7 @@ TEST(BitmapContext, RefusesOtherLayoutsAndGeometries) {
     const char* what;
     Model model;
     uint32_t info;
-    size_t width, height, bitsPerComponent, bytesPerRow;
+    size_t width, height, bits_per_component, bytes_per_row;
   };
   const uint32_t pl = kCGImageAlphaPremultipliedLast;
   const Case cases[] = {
@@ -125,8 +125,8 @@ TEST(BitmapContext, RefusesOtherLayoutsAndGeometries) {
       {"buffer beyond the address space", Model::Gray, kCGImageAlphaNone, SIZE_MAX / 2 + 1, 1, 8, 0},
   };
   for (const Case& c : cases) {
-    Space space = MakeSpace(c.model);
-    EXPECT_EQ(CGBitmapContextCreate(nullptr, c.width, c.height, c.bitsPerComponent, c.bytesPerRow, space.get(),
+    Space space = make_space(c.model);
+    EXPECT_EQ(CGBitmapContextCreate(nullptr, c.width, c.height, c.bits_per_component, c.bytes_per_row, space.get(),
                                     c.info),
               nullptr)
         << c.what;
@@ -136,11 +136,11 @@ TEST(BitmapContext, RefusesOtherLayoutsAndGeometries) {
 // The sampling set-up of the host: a 10.5 x 10.5-point image gives a 10 x 10
 // context with 42-byte rows in a 441-byte buffer, and drawing stays inside it.
 TEST(BitmapContext, FractionalSizedSamplingBufferStaysInBounds) {
-  Space rgb = RGBSpace();
+  Space rgb = rgb_space();
   auto* buffer = static_cast<uint8_t*>(calloc(1, 441));
   Context ctx(CGBitmapContextCreate(buffer, 10, 10, 8, 42, rgb.get(), kCGImageAlphaPremultipliedLast));
   ASSERT_NE(ctx, nullptr);
-  Image image = UniformImage(21, 21, {30, 60, 90, 255});
+  Image image = uniform_image(21, 21, {30, 60, 90, 255});
   CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 10.5, 10.5), image.get());
   const uint8_t pixel[4] = {30, 60, 90, 255};
   for (size_t r = 0; r < 10; ++r) {
@@ -160,7 +160,7 @@ TEST(Image, ReadsEveryLayoutAsPremultipliedRGBA) {
     uint32_t info;
     std::vector<uint8_t> pixel;  // the bytes of one pixel as stored
     RGBA want;
-    size_t bitsPerPixel;
+    size_t bits_per_pixel;
   };
   const Case cases[] = {
       {"RGBA premultiplied", Model::RGB, kCGImageAlphaPremultipliedLast, {50, 60, 70, 128}, {50, 60, 70, 128}, 32},
@@ -184,7 +184,7 @@ TEST(Image, ReadsEveryLayoutAsPremultipliedRGBA) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Space space = MakeSpace(c.model);
+    Space space = make_space(c.model);
     // Two rows of two pixels, rows padded by 3 bytes; the pixel sits at (1, 1).
     const size_t bpp = c.pixel.size(), stride = 2 * bpp + 3;
     std::vector<uint8_t> bytes(2 * stride, 0);
@@ -194,7 +194,7 @@ TEST(Image, ReadsEveryLayoutAsPremultipliedRGBA) {
     EXPECT_EQ(CGImageGetWidth(image.get()), 2u);
     EXPECT_EQ(CGImageGetHeight(image.get()), 2u);
     EXPECT_EQ(CGImageGetBitsPerComponent(image.get()), 8u);
-    EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), c.bitsPerPixel);
+    EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), c.bits_per_pixel);
     EXPECT_EQ(CGImageGetBytesPerRow(image.get()), stride);
     EXPECT_EQ(CGImageGetBitmapInfo(image.get()), c.info);
     EXPECT_EQ(CGImageGetAlphaInfo(image.get()), c.info & kCGBitmapAlphaInfoMask);
@@ -211,7 +211,7 @@ TEST(Image, ReadsEveryLayoutAsPremultipliedRGBA) {
 
 TEST(Image, RefusesUnknownLayoutsAndBadGeometry) {
   const uint8_t bytes[64] = {};
-  Space rgb = RGBSpace(), gray = GraySpace(), cmyk = MakeSpace(Model::CMYK);
+  Space rgb = rgb_space(), gray = gray_space(), cmyk = make_space(Model::CMYK);
   const uint32_t pl = kCGImageAlphaPremultipliedLast;
   EXPECT_EQ(sim_CGImageCreateWithBytes(2, 2, 8, rgb.get(), pl, nullptr), nullptr);
   EXPECT_EQ(sim_CGImageCreateWithBytes(0, 2, 8, rgb.get(), pl, bytes), nullptr);
@@ -231,7 +231,7 @@ TEST(Image, RefusesUnknownLayoutsAndBadGeometry) {
 // context built from its colour space with premultiplied-last alpha is
 // refused.
 TEST(Image, GrayImageSpaceRefusesAnRGBALayoutContext) {
-  Space gray = GraySpace();
+  Space gray = gray_space();
   const uint8_t levels[6] = {1, 2, 3, 4, 5, 6};
   Image image(sim_CGImageCreateWithBytes(3, 2, 0, gray.get(), kCGImageAlphaNone, levels));
   ASSERT_NE(image, nullptr);
@@ -243,14 +243,14 @@ TEST(Image, GrayImageSpaceRefusesAnRGBALayoutContext) {
 }
 
 TEST(Image, SnapshotOfAContextCopiesItsPixels) {
-  Context ctx = RGBAContext(3, 2, kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
-  Image red = UniformImage(1, 1, {128, 0, 0, 128});
+  Context ctx = rgba_context(3, 2, kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+  Image red = uniform_image(1, 1, {128, 0, 0, 128});
   CGContextDrawImage(ctx.get(), CGRectMake(2, 0, 1, 1), red.get());
   Image snapshot(CGBitmapContextCreateImage(ctx.get()));
   ASSERT_NE(snapshot, nullptr);
   EXPECT_EQ(CGImageGetBitmapInfo(snapshot.get()), kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
   // Later drawing does not reach the snapshot.
-  Image blue = UniformImage(1, 1, {0, 0, 255, 255});
+  Image blue = uniform_image(1, 1, {0, 0, 255, 255});
   CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 3, 2), blue.get());
   RGBA got{};
   ASSERT_TRUE(sim_CGImageGetPixel(snapshot.get(), 2, 1, got.data()));

@@ -14,7 +14,7 @@ using gfxtest::Image;
 
 namespace {
 
-Image Decode(const std::string& bytes, std::string* message = nullptr) {
+Image decode(const std::string& bytes, std::string* message = nullptr) {
   char error[256] = "";
   Image image(sim_CGImageCreateWithPNGData(bytes.data(), bytes.size(), error, sizeof error));
   if (message) *message = error;
@@ -23,7 +23,7 @@ Image Decode(const std::string& bytes, std::string* message = nullptr) {
 
 // A small picture with every kind of pixel: opaque, half and fully
 // transparent, and colours whose red and blue differ.
-Picture Mixed() {
+Picture mixed_picture() {
   Picture p{5, 4, {}};
   for (uint32_t y = 0; y < p.height; ++y)
     for (uint32_t x = 0; x < p.width; ++x) {
@@ -43,7 +43,7 @@ TEST(OptimisedPng, DecodesTheProjectIconsLikeTheirOrdinaryFiles) {
     const Picture icon = project_icon(file);
     ASSERT_FALSE(icon.rgba.empty());
     std::string message;
-    Image image = Decode(optimised_png(icon), &message);
+    Image image = decode(optimised_png(icon), &message);
     ASSERT_NE(image, nullptr) << message;
     EXPECT_EQ(picture_of(image.get()).rgba, icon.rgba);
     EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(image.get())), kCGColorSpaceModelRGB);
@@ -53,7 +53,7 @@ TEST(OptimisedPng, DecodesTheProjectIconsLikeTheirOrdinaryFiles) {
 }
 
 TEST(OptimisedPng, ByteOrderPremultiplicationAndFilters) {
-  const Picture mixed = Mixed();
+  const Picture mixed = mixed_picture();
   struct Case {
     const char* what;
     OptimisedOptions options;
@@ -71,24 +71,24 @@ TEST(OptimisedPng, ByteOrderPremultiplicationAndFilters) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Image image = Decode(optimised_png(mixed, c.options));
+    Image image = decode(optimised_png(mixed, c.options));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(picture_of(image.get()).rgba, c.want);
   }
   // Kept premultiplied: a half-transparent pixel is not divided back.
-  Image half = Decode(optimised_png(uniform_picture(1, 1, {60, 30, 90, 128})));
+  Image half = decode(optimised_png(uniform_picture(1, 1, {60, 30, 90, 128})));
   ASSERT_NE(half, nullptr);
   EXPECT_EQ(picture_of(half.get()).rgba, (std::vector<uint8_t>{60, 30, 90, 128}));
 
   // Without alpha: B, G, R bytes, opaque pixels, NoneSkipFirst.
-  Image rgb = Decode(optimised_png(opaque_picture, {.alpha = false}));
+  Image rgb = decode(optimised_png(opaque_picture, {.alpha = false}));
   ASSERT_NE(rgb, nullptr);
   EXPECT_EQ(picture_of(rgb.get()).rgba, opaque);
   EXPECT_EQ(CGImageGetAlphaInfo(rgb.get()), kCGImageAlphaNoneSkipFirst);
 
   // Colour above its alpha cannot be premultiplied: it is clamped.
   Picture bad = uniform_picture(1, 1, {200, 10, 250, 100});
-  Image clamped = Decode(optimised_png(bad));
+  Image clamped = decode(optimised_png(bad));
   ASSERT_NE(clamped, nullptr);
   EXPECT_EQ(picture_of(clamped.get()).rgba, (std::vector<uint8_t>{100, 10, 100, 100}));
 }
@@ -155,7 +155,7 @@ TEST(OptimisedPng, RefusesDamagedFilesWithAMessage) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::string message;
-    EXPECT_EQ(Decode(c.bytes, &message), nullptr);
+    EXPECT_EQ(decode(c.bytes, &message), nullptr);
     EXPECT_NE(message.find("bad PNG image"), std::string::npos) << message;
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
   }

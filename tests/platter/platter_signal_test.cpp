@@ -90,7 +90,7 @@ TEST(PlatterSignal, ForceTouchOffNeitherSubscribesNorPostsButStillStyles) {
     EXPECT_EQ(g_runs[c], 0);
     layout(c);
     EXPECT_EQ(g_runs[c], 1);
-    EXPECT_TRUE(SameColour(background_colour(menu_group(c)),
+    EXPECT_TRUE(same_colour(background_colour(menu_group(c)),
                            ios.major >= 14 ? grey(0.8) : expected_tint(c, red_icon(), kLighter)));
   }
 }
@@ -120,17 +120,17 @@ TEST(PlatterSignal, ARethemeAfterAStyleChangeSwapsTheTint) {
   id icon = red_icon();
   id c = sim::make_platter_controller(icon, 2, true);
   layout(c);
-  EXPECT_TRUE(SameColour(background_colour(menu_group(c)), expected_tint(c, icon, kLighter)));
+  EXPECT_TRUE(same_colour(background_colour(menu_group(c)), expected_tint(c, icon, kLighter)));
 
   // Another platter's layout pass restyles this controller for the new style.
   p.set_style(2);
   id other = sim::make_platter_controller(nullptr, 1, true);
   layout_platter_view(other);
-  EXPECT_TRUE(SameColour(background_colour(menu_group(c)), expected_tint(c, icon, kDarker)));
+  EXPECT_TRUE(same_colour(background_colour(menu_group(c)), expected_tint(c, icon, kDarker)));
 
   p.set_style(0);
   sim::post_local_notification(kRetheme, nullptr);
-  EXPECT_TRUE(SameColour(background_colour(menu_group(c)), grey(0.2)));
+  EXPECT_TRUE(same_colour(background_colour(menu_group(c)), grey(0.2)));
 }
 
 }  // namespace

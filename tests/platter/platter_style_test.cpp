@@ -26,7 +26,7 @@ TEST(PlatterBacking, GreyByStyleAndCornersWhateverTheSettings) {
         layout(c);
         id group = menu_group(c);
         EXPECT_EQ(sim::send<BOOL>(menu_background(c), sim::sel("isHidden")), blurry);
-        EXPECT_TRUE(SameColour(background_colour(group),
+        EXPECT_TRUE(same_colour(background_colour(group),
                                blurry ? grey(backing_white(style)) : Colour()));
         EXPECT_EQ(sim::send<double>(sim::send<id>(group, sim::sel("layer")), sim::sel("cornerRadius")),
                   14.0);
@@ -36,7 +36,7 @@ TEST(PlatterBacking, GreyByStyleAndCornersWhateverTheSettings) {
         std::vector<id> children = background_children(c);
         ASSERT_EQ(children.size(), host_colours.size());
         for (size_t i = 0; i < children.size(); ++i)
-          EXPECT_TRUE(SameColour(background_colour(children[i]), host_colours[i]));
+          EXPECT_TRUE(same_colour(background_colour(children[i]), host_colours[i]));
         ASSERT_EQ(group_rows(c).size(), 3u);
         for (id row : group_rows(c)) EXPECT_FALSE(background_colour(row));
       }
@@ -76,7 +76,7 @@ TEST(PlatterTint, ActionGroupLayoutTintsTheGroupOnlyInTheMatchingStyle) {
                   : t.want == Want::Darker ? expected_tint(c, icon, kDarker)
                   : t.want == Want::Grey   ? grey(backing_white(t.style))
                                            : Colour();
-    EXPECT_TRUE(SameColour(background_colour(menu_group(c)), want));
+    EXPECT_TRUE(same_colour(background_colour(menu_group(c)), want));
     for (id row : group_rows(c)) EXPECT_FALSE(background_colour(row)) << "rows are never tinted";
   }
 }
@@ -89,7 +89,7 @@ TEST(PlatterTint, ActionGroupLayoutLeavesAPlatterNotRaisedFromAnIconUntinted) {
                        style);
       id c = sim::make_platter_controller(nullptr, 3, true);
       layout(c);
-      EXPECT_TRUE(SameColour(background_colour(menu_group(c)),
+      EXPECT_TRUE(same_colour(background_colour(menu_group(c)),
                              blurry ? grey(backing_white(style)) : Colour()));
       EXPECT_EQ(sim::send<double>(sim::send<id>(menu_group(c), sim::sel("layer")),
                                   sim::sel("cornerRadius")),
@@ -127,15 +127,15 @@ TEST(PlatterTint, ListLayoutTintsEveryChildOfTheBackgroundAndKeepsTheBacking) {
         Colour want = t.want == Want::Lighter  ? expected_tint(c, icon, kLighter)
                       : t.want == Want::Darker ? expected_tint(c, icon, kDarker)
                                                : host[i];
-        EXPECT_TRUE(SameColour(background_colour(children[i]), want));
+        EXPECT_TRUE(same_colour(background_colour(children[i]), want));
       }
       // The rows are the list's cells, in front of the background, untinted.
       ASSERT_EQ(group_rows(c).size(), 3u);
       EXPECT_EQ(subviews_of(menu_group(c)).front(), menu_background(c));
       for (id row : group_rows(c)) EXPECT_FALSE(background_colour(row));
-      EXPECT_TRUE(SameColour(background_colour(menu_group(c)),
+      EXPECT_TRUE(same_colour(background_colour(menu_group(c)),
                              t.blurry ? grey(backing_white(t.style)) : Colour()));
-      EXPECT_TRUE(SameColour(background_colour(blur), blur_before)) << "the holder is not tinted";
+      EXPECT_TRUE(same_colour(background_colour(blur), blur_before)) << "the holder is not tinted";
       EXPECT_EQ(sim::send<BOOL>(menu_background(c), sim::sel("isHidden")), t.blurry);
     }
 }
@@ -149,7 +149,7 @@ TEST(PlatterTint, ListLayoutNotRaisedFromAnIconTintsWithTheNilImage) {
   EXPECT_FALSE(answers(source, "contentsImage"));
   layout(c);
   for (id child : background_children(c))
-    EXPECT_TRUE(SameColour(background_colour(child), expected_tint(c, nullptr, kLighter)));
+    EXPECT_TRUE(same_colour(background_colour(child), expected_tint(c, nullptr, kLighter)));
 }
 
 TEST(PlatterTint, AnEmptyMenuIsStyledWithNothingToTint) {
@@ -161,10 +161,10 @@ TEST(PlatterTint, AnEmptyMenuIsStyledWithNothingToTint) {
     // No rows; from iOS 14 the blur's layers are tinted all the same.
     EXPECT_TRUE(group_rows(c).empty());
     for (id child : background_children(c))
-      EXPECT_TRUE(SameColour(background_colour(child), expected_tint(c, red_icon(), kDarker)));
+      EXPECT_TRUE(same_colour(background_colour(child), expected_tint(c, red_icon(), kDarker)));
     EXPECT_EQ(background_children(c).size(), ios.major >= 14 ? 2u : 0u);
     id group = menu_group(c);
-    EXPECT_TRUE(SameColour(background_colour(group),
+    EXPECT_TRUE(same_colour(background_colour(group),
                            ios.major >= 14 ? grey(0.2) : expected_tint(c, red_icon(), kDarker)));
     EXPECT_TRUE(sim::send<BOOL>(group, sim::sel("clipsToBounds")));
   }
@@ -212,14 +212,14 @@ TEST(PlatterTintValues, DefaultIconGivesTheWorkedOutTints) {
     PlatterProcess p(kIOS13, Dictionary{}, 1);
     id c = sim::make_platter_controller(red_icon(), 3, true);
     layout(c);
-    EXPECT_TRUE(SameColour(background_colour(menu_group(c)), Rgba{1.0, g + offset, b + offset, 0.6}));
+    EXPECT_TRUE(same_colour(background_colour(menu_group(c)), Rgba{1.0, g + offset, b + offset, 0.6}));
   }
   {
     PlatterProcess p(kIOS14, Dictionary{{"darkColorTint", true}}, 2);
     id c = sim::make_platter_controller(red_icon(), 3, true);
     layout(c);
     for (id child : background_children(c))
-      EXPECT_TRUE(SameColour(background_colour(child), Rgba{1.0 - offset, 0.0, 0.0, 0.6}));
+      EXPECT_TRUE(same_colour(background_colour(child), Rgba{1.0 - offset, 0.0, 0.0, 0.6}));
   }
   {
     // No image: opaque black sampled, lifted by the offset.
@@ -227,7 +227,7 @@ TEST(PlatterTintValues, DefaultIconGivesTheWorkedOutTints) {
     id c = sim::make_platter_controller(nullptr, 1, true);
     layout(c);
     for (id child : background_children(c))
-      EXPECT_TRUE(SameColour(background_colour(child), Rgba{offset, offset, offset, 0.6}));
+      EXPECT_TRUE(same_colour(background_colour(child), Rgba{offset, offset, offset, 0.6}));
   }
 }
 

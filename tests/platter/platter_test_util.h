@@ -119,7 +119,7 @@ inline std::string describe(const Colour& c) {
          std::to_string((*c)[2]) + ", " + std::to_string((*c)[3]) + "]";
 }
 
-inline ::testing::AssertionResult SameColour(const Colour& got, const Colour& want,
+inline ::testing::AssertionResult same_colour(const Colour& got, const Colour& want,
                                              double tolerance = 1e-9) {
   bool same = got.has_value() == want.has_value();
   for (int i = 0; same && got && i < 4; ++i)
