@@ -71,7 +71,7 @@ void BM_VirtualCall(benchmark::State& state) {
 BENCHMARK(BM_VirtualCall);
 
 // The load: dlopen of the library and its load-time entry (restart
-// observer, settings file read, version gate, 21 hooks and 31 methods).
+// observer, settings file read, version gate, the whole hook table).
 void BM_LoadWithSettingsFile(benchmark::State& state) {
   Root root;
   std::string settings = root.path + corvane::names::kSettingsPath;

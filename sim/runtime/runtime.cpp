@@ -1,6 +1,43 @@
 // The simulated Objective-C runtime: classes and metaclasses, selectors,
-// dispatch with a per-class cache, reference counting, associated objects,
+// dispatch, reference counting, autorelease pools, associated objects,
 // zeroing weak references and the hooking facility.
+//
+// How it works
+//
+// One process at a time. runtime_start() creates the RuntimeState that holds
+// every class (by name, and in definition order for dumps), every live object
+// (an intrusive list, so that the end of the process can free what was never
+// released) and the autorelease pool. runtime_stop() runs the registered
+// stop hooks, frees every object and class at once and clears the state; a
+// relaunch is a stop and a start. Selectors outlive processes: a SEL is an
+// interned pointer that callers may keep in statics.
+//
+// A class is a pair of objc_class records, class and metaclass, wired as on
+// the platform: the root metaclass's superclass is the root class. Methods
+// are plain lists on each record; a lookup walks the superclass chain.
+//
+// Two caches make a send cheap, and one counter keeps both honest.
+//  - The per-class cache (MethodCache in object.h, cache_find and cache_insert
+//    below): an open-addressed table from selector to Method, filled on
+//    lookup.
+//  - The per-call-site cache (sim::lookup in objc.h): each typed send, one per
+//    (return type, argument types) signature, keeps a small direct-mapped table
+//    from (class, selector) to IMP. An entry is made only after the checked
+//    lookup accepted that signature against the method's encoding, so a hit
+//    needs no type check; a Method remembers the last signature it accepted
+//    for the same reason.
+//  - The epoch (sim_dispatch_epoch) is bumped by every method added or
+//    replaced, every hook and every process start and end. Both caches store
+//    the epoch they were filled under and treat any other as empty, so
+//    nothing has to find and flush them.
+//
+// Single-threaded by design: the host's main thread runs everything, as the
+// library's hooks run on the platform's main thread. Nothing here locks; the
+// call-site caches are plain statics.
+//
+// Serial numbers name objects and classes in the event log and in dumps.
+// They are never reset, so a name seen before a relaunch is not reused after
+// it.
 #include "sim/runtime/runtime.h"
 
 #include <cstdio>
@@ -28,8 +65,8 @@ struct RuntimeState {
 };
 
 RuntimeState* g_rt = nullptr;
-uint64_t& g_epoch = sim_dispatch_epoch;
-uint64_t g_next_serial = 1;  // never reset: names in the event log outlive a relaunch  // bumped by every method change; stale caches empty themselves
+uint64_t& g_epoch = sim_dispatch_epoch;  // bumped by every method change; stale caches empty themselves
+uint64_t g_next_serial = 1;               // never reset: names in the event log outlive a relaunch
 
 std::unordered_map<std::string, objc_selector*>& selector_table() {
   static auto* table = new std::unordered_map<std::string, objc_selector*>();
