@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "sim/foundation/foundation.h"
-#include "sim/runtime/object.h"
-#include "sim/uikit/UIColor.h"
-#include "sim/uikit/UIImage.h"
-#include "tools/corvane-sim/app_icon_image.h"
+#include "sim/runtime/runtime.h"
+#include "tools/corvane-sim/literal_objects.h"
+#include "tools/corvane-sim/literals.h"
+#include "tools/corvane-sim/script_names.h"
 
 namespace corvane::cli {
 namespace {
@@ -27,34 +26,15 @@ bool is_selector_name(const Word& word) {
   return true;
 }
 
+// An object argument: a name (or a class name) resolved, or a literal made
+// into the host object it stands for. Numbers and YES/NO are no objects here.
 Error read_object(const Session& s, const Word& word, id* out) {
   auto v = parse_value(word);
   if (!v) return v.error;
-  *out = nullptr;
-  if (auto* c = std::get_if<RgbaValue>(&*v)) {
-    *out = sim::make_rgba(c->r, c->g, c->b, c->a);
-  } else if (auto* wh = std::get_if<WhiteValue>(&*v)) {
-    *out = sim::make_white(wh->white, wh->alpha);
-  } else if (std::get_if<PatternValue>(&*v)) {
-    *out = sim::make_pattern(nullptr);
-  } else if (auto* im = std::get_if<ImageValue>(&*v)) {
-    return make_icon(im->icon, out);
-  } else if (auto* str = std::get_if<StringValue>(&*v)) {
-    *out = sim::make_string(str->text);
-  } else if (auto* n = std::get_if<NameValue>(&*v)) {
-    auto p = parse_field_path(n->name);
-    if (!p) return p.error;
-    size_t used = 0;
-    *out = s.resolve(*p, &used);
-    if (!*out || used != p->size()) {
-      *out = nullptr;
-      if (Class c = sim::class_named(n->name)) *out = reinterpret_cast<id>(c);
-      else if (!s.is_bound(n->name)) return "no object named '" + n->name + "'";
-    }
-  } else if (!std::get_if<NilValue>(&*v)) {
+  if (auto* n = std::get_if<NameValue>(&*v)) return resolve_object_or_class(s, n->name, "object", out);
+  if (std::holds_alternative<bool>(*v) || std::holds_alternative<int64_t>(*v) || std::holds_alternative<double>(*v))
     return "an object is expected, not " + word.text;
-  }
-  return kOk;
+  return object_for_literal(*v, out);
 }
 
 template <typename T>
@@ -81,30 +61,6 @@ const char* expected_kind(const std::string& t) {
 }
 
 }  // namespace
-
-Error make_icon(const IconSpec& icon, id* out) {
-  *out = nullptr;
-  switch (icon.kind) {
-    case IconSpec::Kind::None: return kOk;
-    case IconSpec::Kind::Solid:
-      *out = sim::make_solid_image(icon.rgba[0], icon.rgba[1], icon.rgba[2], icon.rgba[3],
-                                   CGSize{icon.width, icon.height}, icon.scale);
-      return kOk;
-    case IconSpec::Kind::Png: {
-      std::string error;
-      *out = sim::make_png_image(icon.path, 1.0, &error);
-      if (!*out) return "cannot read icon " + icon.path + ": " + error;
-      return kOk;
-    }
-    case IconSpec::Kind::App: {
-      std::string error;
-      *out = load_app_icon(icon.path, &error).image;
-      if (!*out) return error;
-      return kOk;
-    }
-  }
-  return kOk;
-}
 
 Error read_argument(const Session& s, const std::string& t, const Word& word, Arg* out) {
   const std::string& text = word.text;

@@ -11,7 +11,6 @@
 
 #include "tools/corvane-sim/invoke.h"
 #include "tools/corvane-sim/lexer.h"
-#include "tools/corvane-sim/literals.h"
 #include "tools/corvane-sim/session.h"
 
 namespace corvane::cli {
@@ -19,9 +18,5 @@ namespace corvane::cli {
 // Reads `word` as an argument of type `type` (one token of an encoding).
 // Returns an error message, or nothing with the argument in *out.
 std::optional<std::string> read_argument(const Session& s, const std::string& type, const Word& word, Arg* out);
-
-// An icon literal as the host's image (nil for `none`), or an error message
-// for an icon file that cannot be read.
-std::optional<std::string> make_icon(const IconSpec& icon, id* out);
 
 }  // namespace corvane::cli

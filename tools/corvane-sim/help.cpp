@@ -1,6 +1,6 @@
 #include "tools/corvane-sim/help.h"
 
-#include "src/core/settings_keys.h"
+#include "tools/corvane-sim/command_help.h"
 
 namespace corvane::cli {
 namespace {
@@ -13,7 +13,7 @@ constexpr std::string_view kPreviewSynopsis =
     "                           [--icon FILE.png | --app PATH ...]\n"
     "                           [--ios VERSION] [--scale N] [--library PATH]";
 
-constexpr std::string_view kRunBodyBeforeKeys = R"(
+constexpr std::string_view kRunBodyBeforeCommands = R"(
 Runs one simulated process with the library loaded, driven by SCRIPT ("-"
 reads standard input). dump, send and expect print one JSON document a line
 on standard output; diagnostics go to standard error.
@@ -40,70 +40,13 @@ for scripts and property lists, 64 MiB for PNG images.
 Script: one command a line; # starts a comment; words are separated by
 spaces; "..." quotes a word (\" and \\ inside) and makes it a string.
 
-Before the library loads:
-  ios VERSION                    system version: 13.7 (default), 14.0, 14.4.2
-  process springboard            the process to load into (default)
-  process app BUNDLE_ID          an application (UIKit, no home-screen classes)
-  process daemon NAME            a daemon (Foundation only)
-  settings KEY=VALUE ...         merge keys into the settings file:
-                                 YES NO true false, 1 -3, 0.5, "text"
 )";
 
-constexpr std::string_view kRunBodyAfterKeys = R"(  settings-file PATH             copy a property-list file to the settings path
-  settings-remove                delete the settings file
-  applist BUNDLE_ID ...          the per-application list holds these ids
-  load                           load the library: its load-time entry runs
-  (settings, settings-file, settings-remove and applist also work after
-  load; they then change only the files, as an outside settings pane would)
-
-Objects:
-  new NAME KIND [key=value ...]  create a host object with its private parts:
-    banner                       icon=ICON frame=x,y,w,h content=YES|NO
-    widget                       icon=ICON frame=x,y,w,h
-    platter                      icon=ICON|none items=N effect=YES|NO
-    statusbar, statusbar-modern  style=N
-    dock, folder-icon, folder-background, view (frame=x,y,w,h)
-  let NAME = VALUE               rgba(r,g,b,a) white(w,a) pattern image(ICON)
-                                 nil NUMBER
-  ICON is solid:R,G,B,A@WxH[*S] (premultiplied bytes 0-255, points, scale),
-  png:PATH (an ordinary PNG or the optimised PNG of iOS app bundles),
-  app:PATH (the icon of an .app folder or .ipa archive, found as the home
-  screen finds it) or none; default solid:255,59,48,255@40x40.
-
-Events:
-  layout NAME                    the host lays the object out
-  style light|dark|unspecified   the system style changes through the arbiter
-  arbiter SELECTOR [ARGS...]     the host calls one arbiter method directly
-  post NAME [OBJECT]             post on the default notification centre
-  darwin-post NAME               a Darwin notification arrives from outside
-  tick SECONDS                   advance the run loop's clock; timers fire
-  device [locked=YES|NO] [homescreen=YES|NO] [frontapp=BUNDLE_ID]
-  zoom [w=W h=H]                 ask for a launch zoom view, bound to 'zoom'
-  send TARGET SELECTOR [ARGS...] send a message; prints {"result":...}
-                                 ARGS by the method's types: objects (names,
-                                 colour and image literals, "strings", nil),
-                                 selector names, YES/NO, numbers, x,y,w,h
-                                 rects, w,h sizes
-  relaunch                       end the process and start anew; files stay
-
-Output:
-  dump NAME|process|events|runtime   print an object, the process, the event
-                                     log or the hook table as JSON
-  dump file PATH                 a property-list file (device path) as JSON
-  dump settings|settings-file    the library's settings values as it holds
-                                 them; the settings file as JSON
-  expect NAME.FIELD[.FIELD...] VALUE
-                                 compare a dumped field (colours within 1e-6,
-                                 nil matches null); a mismatch exits with 1.
-                                 Fields also reach into events, runtime,
-                                 process, settings and settings-file, and into
-                                 arrays by index: b1.subviews.1.frame
-  render FILE.png [scale=N]      draw the screen as it stands
-
-Predefined names: arbiter, and springboard in the home-screen process. Private
-parts are named after instance variables without the underscore, e.g.
-b1.backgroundView, m.platterView.
-)";
+// The command list (command_help.h) goes between these two.
+constexpr std::string_view kRunBodyAfterCommands =
+    "Predefined names: arbiter, and springboard in the home-screen process. Private\n"
+    "parts are named after instance variables without the underscore, e.g.\n"
+    "b1.backgroundView, m.platterView.\n";
 
 constexpr std::string_view kPreviewBody = R"(
 Renders the simulated screen in the light and the dark style side by side
@@ -140,28 +83,6 @@ or invalid --settings, --icon or --app file, an app without an icon, an .ipa
 without exactly one app, --ios outside 13.0 to 14.x, an -o file that cannot
 be written). No partial picture is left behind.
 )";
-
-// "keys: darkColorTint lightColorTint ..." in the description column of the
-// settings command, wrapped before column 80: the list the library reads.
-std::string settings_keys_text() {
-    constexpr std::string_view kIndent = "                                 ";
-    constexpr size_t kWidth = 79;
-    std::string out;
-    std::string line = std::string(kIndent) + "keys:";
-    auto add = [&](std::string_view key) {
-        if (line.size() + 1 + key.size() > kWidth) {
-            out += line + "\n";
-            line = std::string(kIndent) + "  ";
-        } else {
-            line += " ";
-        }
-        line += key;
-    };
-#define CORVANE_HELP_KEY(name, fallback) add(#name);
-    CORVANE_SETTINGS_KEYS(CORVANE_HELP_KEY, CORVANE_HELP_KEY)
-#undef CORVANE_HELP_KEY
-    return out + line + "\n";
-}
 
 }  // namespace
 
@@ -201,8 +122,8 @@ the script language.
 }
 
 std::string run_help() {
-    return *command_usage("run") + std::string(kRunBodyBeforeKeys) + settings_keys_text() +
-           std::string(kRunBodyAfterKeys);
+    return *command_usage("run") + std::string(kRunBodyBeforeCommands) + script_commands_help() +
+           std::string(kRunBodyAfterCommands);
 }
 
 std::string preview_help() { return *command_usage("preview") + std::string(kPreviewBody); }

@@ -1,13 +1,11 @@
 // Runs scenario scripts: one command a line against one simulated process.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
-#include "tools/corvane-sim/json.h"
 #include "tools/corvane-sim/lexer.h"
 #include "tools/corvane-sim/session.h"
 
@@ -40,44 +38,8 @@ class Interpreter {
   const std::vector<std::string>& failures() const { return failures_; }
 
  private:
-  using Words = std::vector<Word>;
-  std::optional<std::string> dispatch(const Words& w);
-
-  // Commands.
-  std::optional<std::string> cmd_ios(const Words& w);
-  std::optional<std::string> cmd_process(const Words& w);
-  std::optional<std::string> cmd_settings(const Words& w);
-  std::optional<std::string> cmd_settings_file(const Words& w);
-  std::optional<std::string> cmd_settings_remove(const Words& w);
-  std::optional<std::string> cmd_applist(const Words& w);
-  std::optional<std::string> cmd_load(const Words& w);
-  std::optional<std::string> cmd_new(const Words& w);
-  std::optional<std::string> cmd_let(const Words& w);
-  std::optional<std::string> cmd_layout(const Words& w);
-  std::optional<std::string> cmd_style(const Words& w);
-  std::optional<std::string> cmd_arbiter(const Words& w);
-  std::optional<std::string> cmd_post(const Words& w);
-  std::optional<std::string> cmd_darwin_post(const Words& w);
-  std::optional<std::string> cmd_tick(const Words& w);
-  std::optional<std::string> cmd_device(const Words& w);
-  std::optional<std::string> cmd_zoom(const Words& w);
-  std::optional<std::string> cmd_send(const Words& w);
-  std::optional<std::string> cmd_relaunch(const Words& w);
-  std::optional<std::string> cmd_dump(const Words& w);
-  std::optional<std::string> cmd_expect(const Words& w);
-  std::optional<std::string> cmd_render(const Words& w);
-
-  // Sends `selector` with `arg_words` read by the method's types; prints the
-  // result when `print`.
-  std::optional<std::string> send_message(id target, const std::string& target_text,
-                                          const std::string& selector, const Words& arg_words,
-                                          size_t first_arg, bool print);
-  // The JSON a field path names (`b1.backgroundColor`, `events`, ...). With
-  // `absent_is_null`, a last field that the dump leaves out (`animated`,
-  // `role`) gives null rather than an error.
-  std::optional<std::string> field_json(const std::string& path, Json* out, bool absent_is_null = false);
-
-  void emit(const Json& j);
+  // Finds the line's command in the command table and runs it.
+  std::optional<std::string> dispatch(const std::vector<Word>& words);
 
   Session& s_;
   std::ostream& out_;
