@@ -1,4 +1,6 @@
 // The script command table and the command list it lays out in run --help.
+#include "tools/corvane-sim/command_table.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -6,7 +8,6 @@
 #include <string>
 
 #include "tools/corvane-sim/command_help.h"
-#include "tools/corvane-sim/command_table.h"
 #include "tools/corvane-sim/help.h"
 
 namespace corvane::cli {
@@ -67,16 +68,20 @@ TEST(CommandHelp, RowLayout) {
   } cases[] = {
       {"usage only", {"zoom", ""}, "  zoom\n"},
       {"description at the column", {"tick N", "advance"}, "  tick N" + std::string(25, ' ') + "advance\n"},
-      {"more lines under the column", {"let X", "one\ntwo"},
+      {"more lines under the column",
+       {"let X", "one\ntwo"},
        "  let X" + std::string(26, ' ') + "one\n" + pad33 + "two\n"},
-      {"usage just fits: one space", {std::string_view("send TARGET SELECTOR [ARGS...]"), "x"},
+      {"usage just fits: one space",
+       {std::string_view("send TARGET SELECTOR [ARGS...]"), "x"},
        "  send TARGET SELECTOR [ARGS...] x\n"},
-      {"no room for a space: description below", {"settings-file PATH [MORE] [MOR]", "x"},
+      {"no room for a space: description below",
+       {"settings-file PATH [MORE] [MOR]", "x"},
        "  settings-file PATH [MORE] [MOR]\n" + pad33 + "x\n"},
       {"usage passes the column: description below",
        {"expect NAME.FIELD[.FIELD...] VALUE", "compare\nmore"},
        "  expect NAME.FIELD[.FIELD...] VALUE\n" + pad33 + "compare\n" + pad33 + "more\n"},
-      {"own column", {"dump NAME|process|events|runtime", "print\nlog", 2, 37},
+      {"own column",
+       {"dump NAME|process|events|runtime", "print\nlog", 2, 37},
        "  dump NAME|process|events|runtime   print\n" + std::string(37, ' ') + "log\n"},
       {"indented row", {"banner", "icon=ICON", 4}, "    banner" + std::string(23, ' ') + "icon=ICON\n"},
   };

@@ -47,7 +47,8 @@ TEST(ScriptCommands, MisuseGivesTheCommandsUsage) {
       {"frobnicate\n", "t.cvs:1: unknown command 'frobnicate'\n"},
       {"\"load\"\n", "t.cvs:1: a command cannot be a quoted string\n"},
       {"ios\n", "t.cvs:1: usage: ios VERSION\n"},
-      {"process app\n", "t.cvs:1: usage: process springboard | process app BUNDLE_ID | process daemon NAME\n"},
+      {"process app\n",
+       "t.cvs:1: usage: process springboard | process app BUNDLE_ID | process daemon NAME\n"},
       {"settings\n", "t.cvs:1: usage: settings KEY=VALUE ...\n"},
       {"settings-file\n", "t.cvs:1: usage: settings-file PATH\n"},
       {"settings-remove x\n", "t.cvs:1: usage: settings-remove\n"},
@@ -83,8 +84,10 @@ TEST(ScriptCommands, NamesThatReachNoObjectAreErrors) {
       {"let a = nobody\n", "t.cvs:1: no object named 'nobody'\n"},
       {"let a = UIColor\n", "t.cvs:1: no object named 'UIColor'\n"},
       {"send nobody frame\n", "t.cvs:1: no object or class named 'nobody'\n"},
-      {"new v view\nsend v addSubview: nobody\n", "t.cvs:2: argument 1 of addSubview:: no object named 'nobody'\n"},
-      {"new v view\nsend v addSubview: 5\n", "t.cvs:2: argument 1 of addSubview:: an object is expected, not 5\n"},
+      {"new v view\nsend v addSubview: nobody\n",
+       "t.cvs:2: argument 1 of addSubview:: no object named 'nobody'\n"},
+      {"new v view\nsend v addSubview: 5\n",
+       "t.cvs:2: argument 1 of addSubview:: an object is expected, not 5\n"},
       {"dump nobody\n", "t.cvs:1: no object named 'nobody'\n"},
   };
   expect_script_errors(std::begin(cases), std::end(cases));
@@ -93,17 +96,17 @@ TEST(ScriptCommands, NamesThatReachNoObjectAreErrors) {
 // A name reaches a bound object or a private part; as a message's target or
 // argument, a class name gives the class and a name bound to nil gives nil.
 TEST(ScriptCommands, NamesReachObjectsPartsClassesAndNil) {
-  Result r = run(
-      "new b banner\n"
-      "let part = b.backgroundView\n"
-      "expect part.role \"_backgroundView\"\n"
-      "send UIColor colorWithWhite:alpha: 0.25 1\n"
-      "let n = nil\n"
-      "send n frame\n"
-      "new v view\n"
-      "send v setBackgroundColor: n\n"
-      "post note v\n"
-      "dump events\n");
+  Result r =
+      run("new b banner\n"
+          "let part = b.backgroundView\n"
+          "expect part.role \"_backgroundView\"\n"
+          "send UIColor colorWithWhite:alpha: 0.25 1\n"
+          "let n = nil\n"
+          "send n frame\n"
+          "new v view\n"
+          "send v setBackgroundColor: n\n"
+          "post note v\n"
+          "dump events\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "{\"result\":[0.25,0.25,0.25,1]}\n"
@@ -154,7 +157,9 @@ TEST(ScriptCommands, SetUpComesBeforeLoadAndObjects) {
       {"load\nload\n", "t.cvs:2: the library is already loaded\n"},
   };
   expect_script_errors(std::begin(cases), std::end(cases));
-  Result r = run("ios 14.0\nprocess app com.example\nload\nsettings widgets=NO\napplist com.example\nsettings-remove\n");
+  Result r =
+      run("ios 14.0\nprocess app com.example\nload\n"
+          "settings widgets=NO\napplist com.example\nsettings-remove\n");
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
@@ -166,9 +171,15 @@ TEST(ScriptCommands, NewKindsTakeTheirKeys) {
     const char* name;
     const char* takes;  // one letter per key above: y takes it
   } kinds[] = {
-      {"banner", "yyy---"},    {"widget", "yy----"},    {"platter", "y--yy-"},
-      {"statusbar", "-----y"}, {"statusbar-modern", "-----y"}, {"dock", "------"},
-      {"folder-icon", "------"}, {"folder-background", "------"}, {"view", "-y----"},
+      {"banner", "yyy---"},
+      {"widget", "yy----"},
+      {"platter", "y--yy-"},
+      {"statusbar", "-----y"},
+      {"statusbar-modern", "-----y"},
+      {"dock", "------"},
+      {"folder-icon", "------"},
+      {"folder-background", "------"},
+      {"view", "-y----"},
   };
   {  // one process at a time: this one ends before the scripts below run
     Session session(std::nullopt);

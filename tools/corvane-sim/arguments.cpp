@@ -32,7 +32,8 @@ Error read_object(const Session& s, const Word& word, id* out) {
   auto v = parse_value(word);
   if (!v) return v.error;
   if (auto* n = std::get_if<NameValue>(&*v)) return resolve_object_or_class(s, n->name, "object", out);
-  if (std::holds_alternative<bool>(*v) || std::holds_alternative<int64_t>(*v) || std::holds_alternative<double>(*v))
+  if (std::holds_alternative<bool>(*v) || std::holds_alternative<int64_t>(*v) ||
+      std::holds_alternative<double>(*v))
     return "an object is expected, not " + word.text;
   return object_for_literal(*v, out);
 }

@@ -17,6 +17,7 @@ namespace corvane::cli {
 
 // Reads `word` as an argument of type `type` (one token of an encoding).
 // Returns an error message, or nothing with the argument in *out.
-std::optional<std::string> read_argument(const Session& s, const std::string& type, const Word& word, Arg* out);
+std::optional<std::string> read_argument(const Session& s, const std::string& type, const Word& word,
+                                         Arg* out);
 
 }  // namespace corvane::cli

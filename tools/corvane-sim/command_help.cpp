@@ -56,16 +56,16 @@ std::string help_row_text(const HelpRow& row) {
   std::string head = std::string(row.indent, ' ') + std::string(row.usage);
   if (row.description.empty()) return head + "\n";
   std::string out;
-  if (head.size() + 1 > row.column) {
+  if (head.size() + 1 > row.column) {  // no room for a space before the column
     out = head + "\n";
     head.clear();
   }
   std::string_view rest = row.description;
   while (!rest.empty()) {
     const size_t end = rest.find('\n');
-    std::string prefix = head.empty() ? std::string(row.column, ' ') : head + std::string(row.column - head.size(), ' ');
+    head.resize(row.column, ' ');  // the usage, or nothing, up to the column
+    out += wrapped(std::move(head), rest.substr(0, end), row.column);
     head.clear();
-    out += wrapped(std::move(prefix), rest.substr(0, end), row.column);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
   }
   return out;

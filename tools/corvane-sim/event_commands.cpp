@@ -24,8 +24,7 @@ CommandError run_layout(CommandContext& context, const Words& w) {
     sim::send<void>(obj, sim::sel("viewDidLayoutSubviews"));
   else if (class_respondsToSelector(obj->isa, sim::sel("layoutSubviews")))
     sim::send<void>(obj, sim::sel("layoutSubviews"));
-  else
-    return "'" + w[1].text + "' is not laid out";
+  else return "'" + w[1].text + "' is not laid out";
   return kNoError;
 }
 
@@ -34,7 +33,8 @@ CommandError run_style(CommandContext&, const Words& w) {
   const std::string& v = w[1].text;
   NSInteger style = v == "light" ? 1 : v == "dark" ? 2 : v == "unspecified" ? 0 : -1;
   if (style < 0) return "unknown style '" + v + "'";
-  if (!sim::class_named("UIUserInterfaceStyleArbiter")) return std::string("this process has no style arbiter");
+  if (!sim::class_named("UIUserInterfaceStyleArbiter"))
+    return std::string("this process has no style arbiter");
   sim::change_system_style(style);
   return kNoError;
 }

@@ -13,9 +13,7 @@ const Interpreter* g_running = nullptr;
 
 }  // namespace
 
-std::string running_command_location() {
-  return g_running ? g_running->location() : std::string();
-}
+std::string running_command_location() { return g_running ? g_running->location() : std::string(); }
 
 void CommandContext::emit(const Json& j) const { out << j.dump() << '\n' << std::flush; }
 

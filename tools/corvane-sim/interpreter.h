@@ -1,8 +1,8 @@
 // Runs scenario scripts: one command a line against one simulated process.
 #pragma once
 
-#include <optional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 

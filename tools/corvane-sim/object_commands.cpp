@@ -45,7 +45,8 @@ CommandError store(const Parsed<T>& parsed, T& into) {
 constexpr KeyReader kKeys[] = {
     {"icon", kIcon, [](const std::string& t, NewOptions& o) { return store(parse_icon(t), o.icon); }},
     {"frame", kFrame, [](const std::string& t, NewOptions& o) { return store(parse_frame(t), o.frame); }},
-    {"content", kContent, [](const std::string& t, NewOptions& o) { return store(parse_yes_no(t), o.content); }},
+    {"content", kContent,
+     [](const std::string& t, NewOptions& o) { return store(parse_yes_no(t), o.content); }},
     {"effect", kEffect, [](const std::string& t, NewOptions& o) { return store(parse_yes_no(t), o.effect); }},
     {"items", kItems,
      [](const std::string& t, NewOptions& o) -> CommandError {

@@ -74,7 +74,8 @@ CommandError run_settings(CommandContext& context, const Words& w) {
   if (std::filesystem::exists(path)) {
     auto existing = sim::plist::read_file(path, nullptr);
     if (existing && existing->is_dictionary()) dict = existing->dictionary();
-    else context.err << context.location << ": note: the settings file was not a dictionary; it is replaced\n";
+    else
+      context.err << context.location << ": note: the settings file was not a dictionary; it is replaced\n";
   }
   for (size_t i = 1; i < w.size(); ++i) {
     auto setting = parse_setting(w[i]);
