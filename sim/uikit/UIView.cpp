@@ -69,8 +69,12 @@ id subviews(id self, SEL) {
   return make_array(items);
 }
 
+// Takes child out of its superview's list. The child is asked for its
+// superview through the runtime, as the platform's UIKit asks it: an object
+// that is not a view does not answer, and the host raises rather than read
+// memory the object does not have.
 void detach(id child) {
-  id parent = view(child)->superview;
+  id parent = send<id>(child, sel("superview"));
   if (!parent) return;
   auto& list = view(parent)->subviews;
   auto it = std::find_if(list.begin(), list.end(), [&](const Strong& s) { return s.get() == child; });

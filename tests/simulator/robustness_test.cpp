@@ -91,6 +91,11 @@ TEST(SimulatorRobustness, TheHostRaisingIsReportedAsACrash) {
        "<stdin>:4: the simulated process crashed: -[UIView size]: unrecognized selector sent to instance"},
       {"load\nnew w widget\nlayout w\nsend w adaptiveAlternateColorForImage: w\n",
        "<stdin>:4: the simulated process crashed: -[WGWidgetPlatterView CGImage]: unrecognized selector"},
+      // A view asks a new subview where it stands; what is not a view does not answer.
+      {"new v view\nlet i = image(solid:1,2,3,255@4x4)\nsend v addSubview: i\n",
+       "<stdin>:3: the simulated process crashed: -[UIImage superview]: unrecognized selector"},
+      {"new v view\nsend v insertSubview:atIndex: UIView 0\n",
+       "<stdin>:2: the simulated process crashed: +[UIView superview]: unrecognized selector sent to class"},
   };
   for (const Case& c : cases) expect_status(3, c);
 
