@@ -80,7 +80,6 @@ size_t size_of_encoding(std::string_view type);
 }  // namespace sim
 
 extern "C" {
-id sim_constant_string(const char* utf8);
 Class NSClassFromString(id name);
 id NSStringFromClass(Class cls);
 }

@@ -21,6 +21,7 @@
 #include "sim/process/event_log.h"
 #include "sim/process/host_classes.h"
 #include "sim/runtime/block.h"
+#include "sim/seam_services.h"
 
 namespace sim {
 namespace {

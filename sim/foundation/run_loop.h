@@ -11,10 +11,3 @@ double run_loop_now();  // seconds since the process started
 void run_loop_advance(double seconds);
 
 }  // namespace sim
-
-extern "C" {
-// A repeating timer that sends `selector` to `target` every `interval`
-// seconds while the target lives, without keeping it alive: once the target
-// is gone the timer stops.
-void sim_schedule_weak_repeating_timer(double interval, id target, SEL selector);
-}

@@ -5,6 +5,7 @@
 #include "sim/foundation/foundation.h"
 #include "sim/process/host_classes.h"
 #include "sim/runtime/block.h"
+#include "sim/seam_services.h"
 
 namespace sim {
 namespace {

@@ -46,5 +46,3 @@ id make_view(const char* class_name, CGRect frame);
 void add_subview(id parent, id child);
 
 }  // namespace sim
-
-extern "C" void sim_animate(double duration, void (*body)(void*), void* context);

@@ -8,12 +8,7 @@
 #include "sim/foundation/NSProcessInfo.h"
 #include "sim/graphics/CoreGraphics.h"
 #include "sim/runtime/objc.h"
-
-extern "C" {
-id sim_constant_string(const char* utf8);
-void sim_animate(double duration, void (*body)(void*), void* context);
-void sim_schedule_weak_repeating_timer(double interval, id target, SEL selector);
-}
+#include "sim/seam_services.h"
 
 namespace corvane::platform {
 

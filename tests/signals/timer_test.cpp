@@ -7,6 +7,7 @@
 #include "sim/foundation/run_loop.h"
 #include "sim/process/event_log.h"
 #include "sim/runtime/block.h"
+#include "sim/seam_services.h"
 #include "signals/probe.h"
 #include "support/sim_fixture.h"
 
