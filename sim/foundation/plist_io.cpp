@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "sim/foundation/plist_file.h"
+#include "sim/io/fd.h"
 #include "sim/io/whole_file.h"
 
 namespace sim::plist {
 namespace {
+
+using io::Fd;
 
 void set_error(std::string* error, std::string message) {
   if (error != nullptr) *error = std::move(message);
@@ -22,28 +25,6 @@ void set_error(std::string* error, std::string message) {
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
 std::string describe_errno(int err) { return std::strerror(err); }
-
-// Closes fd on scope exit unless released.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now, reporting close's own failure (which can carry a delayed
-  // write error on some file systems).
-  int close() {
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc;
-  }
-
- private:
-  int fd_;
-};
 
 bool write_all(int fd, const char* p, std::size_t n, int* err) {
   while (n > 0) {

@@ -8,26 +8,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "sim/io/fd.h"
+
 namespace sim::io {
 namespace {
 
 void set_error(std::string* error, std::string message) {
   if (error != nullptr) *error = std::move(message);
 }
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Reads until end of file, but never more than limit + 1 bytes: one byte
 // past the limit is enough to know that the input is too large.
