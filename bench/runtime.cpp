@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
 #include "sim/process/process.h"
+#include "sim/runtime/host_classes.h"
 #include "src/core/names.h"
 
 namespace {

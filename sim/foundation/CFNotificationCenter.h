@@ -34,4 +34,7 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name,
                                           const void* object, CFDictionaryRef userInfo,
                                           Boolean deliverImmediately);
+
+// Simulator only: a Darwin notification arrives from outside the process.
+void sim_darwin_post_from_outside(const char* name);
 }

@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
-#include "sim/process/process.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/system.h"
 
 namespace sim {
 namespace {
@@ -19,8 +19,7 @@ BOOL file_exists_at_path(id, SEL, id path) {
   if (!path) return NO;
   std::string device_path = string_value(path);
   if (device_path.empty()) return NO;
-  Process* p = Process::current();
-  std::string host = p ? p->host_path(device_path) : device_path;
+  std::string host = host_path_of(device_path);
   struct stat st {};
   return ::stat(host.c_str(), &st) == 0;
 }

@@ -16,9 +16,9 @@
 
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/notification_center.h"
-#include "sim/process/event_log.h"
-#include "sim/process/host_classes.h"
 #include "sim/runtime/encoding.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/event_log.h"
 
 namespace sim {
 namespace {

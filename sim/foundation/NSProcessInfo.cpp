@@ -3,8 +3,8 @@
 #include "sim/foundation/NSProcessInfo.h"
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
-#include "sim/process/process.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/system.h"
 
 namespace sim {
 namespace {
@@ -14,9 +14,9 @@ SharedInstance g_process_info;
 id process_info(id self, SEL) { return g_process_info.get(static_cast<Class>(self)); }
 
 NSOperatingSystemVersion operating_system_version(id, SEL) {
-  const Process* p = Process::current();
-  if (!p) return {};
-  const OSVersion& v = p->options().ios;
+  const System* system = System::current();
+  if (!system) return {};
+  const OSVersion v = system->ios();
   return {v.major, v.minor, v.patch};
 }
 

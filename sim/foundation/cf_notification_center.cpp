@@ -24,8 +24,7 @@
 
 #include "sim/foundation/CFNotificationCenter.h"
 #include "sim/foundation/foundation.h"
-#include "sim/process/event_log.h"
-#include "sim/uikit/style.h"
+#include "sim/system/event_log.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // NSArray, NSMutableArray, NSDictionary and NSMutableDictionary.
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

@@ -1,6 +1,6 @@
 // NSData and NSDate, as property lists hold them.
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

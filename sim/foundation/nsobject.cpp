@@ -1,7 +1,7 @@
 // NSObject: allocation, reference counting, introspection and key-value
 // access to named instance variables.
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

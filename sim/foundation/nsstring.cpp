@@ -6,7 +6,7 @@
 
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/CFString.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/seam_services.h"
 
 namespace sim {

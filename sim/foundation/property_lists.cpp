@@ -5,8 +5,8 @@
 
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
-#include "sim/process/event_log.h"
-#include "sim/process/process.h"
+#include "sim/system/event_log.h"
+#include "sim/system/system.h"
 
 namespace sim {
 namespace {
@@ -71,11 +71,6 @@ std::optional<plist::Value> to_value(id o) {
     return plist::Value(std::move(d));
   }
   return std::nullopt;
-}
-
-std::string host_path_of(const std::string& device_path) {
-  Process* p = Process::current();
-  return p ? p->host_path(device_path) : device_path;
 }
 
 }  // namespace

@@ -18,10 +18,10 @@
 #include "sim/foundation/NSNotificationCenter.h"
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/run_loop.h"
-#include "sim/process/event_log.h"
-#include "sim/process/host_classes.h"
 #include "sim/runtime/block.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/seam_services.h"
+#include "sim/system/event_log.h"
 
 namespace sim {
 namespace {

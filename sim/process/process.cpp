@@ -8,7 +8,7 @@
 
 #include "sim/emulation/emulated_library.h"
 #include "sim/emulation/macho.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {
@@ -34,11 +34,13 @@ bool is_device_library(const std::string& path) {
 Process::Process(ProcessOptions options) : options_(std::move(options)) {
   if (g_current) fatal("only one simulated process runs at a time");
   g_current = this;
+  set_current(this);
   boot();
 }
 
 Process::~Process() {
   shut_down();
+  set_current(nullptr);
   g_current = nullptr;
 }
 
@@ -110,12 +112,3 @@ std::string Process::host_path(const std::string& device_path) const {
 }
 
 }  // namespace sim
-
-extern "C" BOOL sim_os_at_least(int major, int minor, int patch) {
-  sim::Process* p = sim::Process::current();
-  if (!p) return NO;
-  const sim::OSVersion& v = p->options().ios;
-  if (v.major != major) return v.major > major;
-  if (v.minor != minor) return v.minor > minor;
-  return v.patch >= patch;
-}

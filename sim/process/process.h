@@ -1,12 +1,15 @@
 // A simulated process: its file-system root, its kind (home screen,
 // application, daemon), the system version, the host classes that exist in
-// it, and the load of the library, exactly once per process life.
+// it, and the load of the library, exactly once per process life. It is the
+// system its host classes ask (sim/system/system.h); nothing below it
+// includes it.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "sim/runtime/runtime.h"
+#include "sim/system/system.h"
 
 namespace sim {
 
@@ -15,12 +18,6 @@ class EmulatedLibrary;
 }
 
 enum class ProcessKind { SpringBoard, App, Daemon };
-
-struct OSVersion {
-  int major = 13;
-  int minor = 7;
-  int patch = 0;
-};
 
 struct ProcessOptions {
   OSVersion ios;
@@ -32,7 +29,7 @@ struct ProcessOptions {
   std::string library;
 };
 
-class Process {
+class Process final : public System {
  public:
   explicit Process(ProcessOptions options);  // boots: the host's classes exist afterwards
   ~Process();
@@ -43,6 +40,7 @@ class Process {
 
   const ProcessOptions& options() const { return options_; }
   void set_ios(OSVersion v) { options_.ios = v; }
+  OSVersion ios() const override { return options_.ios; }
 
   // The injection framework's load: the library's load-time entry runs.
   void load_library();
@@ -56,7 +54,7 @@ class Process {
   void relaunch();
   // The host was asked to exit and relaunch; the caller carries it out once
   // its current step has ended.
-  void request_relaunch() { relaunch_requested_ = true; }
+  void request_relaunch() override { relaunch_requested_ = true; }
   bool take_relaunch_request() {
     bool r = relaunch_requested_;
     relaunch_requested_ = false;
@@ -65,11 +63,11 @@ class Process {
 
   // The system's interface style setting (1 light, 2 dark, 0 unspecified):
   // the system's, not the process's, so it outlives a relaunch.
-  NSInteger system_style() const { return system_style_; }
-  void set_system_style(NSInteger style) { system_style_ = style; }
+  NSInteger system_style() const override { return system_style_; }
+  void set_system_style(NSInteger style) override { system_style_ = style; }
 
   // Device paths ("/var/mobile/...") mapped below the root.
-  std::string host_path(const std::string& device_path) const;
+  std::string host_path(const std::string& device_path) const override;
 
  private:
   void boot();
@@ -89,8 +87,3 @@ std::string library_path();
 bool is_device_library(const std::string& path);
 
 }  // namespace sim
-
-extern "C" {
-// Whether the running system is at least this version.
-BOOL sim_os_at_least(int major, int minor, int patch);
-}

@@ -5,9 +5,9 @@
 // the process, which the simulator does not model: nothing happens.
 #include "sim/springboard/FBSystemService.h"
 
-#include "sim/process/event_log.h"
-#include "sim/process/host_classes.h"
-#include "sim/process/process.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/event_log.h"
+#include "sim/system/system.h"
 
 namespace sim {
 namespace {
@@ -21,7 +21,7 @@ void exit_and_relaunch(id, SEL, BOOL relaunch) {
   Event e;
   e.kind = "relaunch-requested";
   record_event(std::move(e));
-  if (Process* p = Process::current()) p->request_relaunch();
+  if (System* system = System::current()) system->request_relaunch();
 }
 
 Class install() {

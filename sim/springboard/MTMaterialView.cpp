@@ -1,6 +1,6 @@
 #include "sim/springboard/MTMaterialView.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/uikit/UIColor.h"
 
 namespace sim {

@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/springboard/MTMaterialView.h"
 #include "sim/springboard/MTPlatterHeaderContentView.h"
 

@@ -3,7 +3,7 @@
 #include "sim/springboard/SBApplication.h"
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

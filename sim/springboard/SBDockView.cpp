@@ -3,7 +3,7 @@
 // background view over the dock's bounds.
 #include "sim/springboard/SBDockView.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

@@ -2,7 +2,7 @@
 // corners. Its own layout pass is a plain view's.
 #include "sim/springboard/SBFolderBackgroundView.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/uikit/UIView.h"
 
 namespace sim {

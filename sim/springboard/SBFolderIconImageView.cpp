@@ -2,7 +2,7 @@
 // layout pass is a plain view's.
 #include "sim/springboard/SBFolderIconImageView.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/uikit/UIView.h"
 
 namespace sim {

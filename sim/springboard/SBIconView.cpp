@@ -1,6 +1,6 @@
 #include "sim/springboard/SBIconView.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/springboard/SBIconImageView.h"
 
 namespace sim {

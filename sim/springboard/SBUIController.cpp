@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/uikit/UIImage.h"
 #include "sim/uikit/UIView.h"
 

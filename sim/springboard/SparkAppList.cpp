@@ -7,9 +7,9 @@
 
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
-#include "sim/process/host_classes.h"
-#include "sim/process/event_log.h"
-#include "sim/process/process.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/event_log.h"
+#include "sim/system/system.h"
 
 namespace sim {
 namespace {
@@ -67,9 +67,9 @@ std::string app_list_path(const std::string& identifier) {
 }
 
 void write_app_list(const std::vector<std::string>& bundle_ids) {
-  Process* p = Process::current();
-  if (!p) fatal("applist: no simulated process is running");
-  std::string path = p->host_path(app_list_path(kAppListIdentifier));
+  System* system = System::current();
+  if (!system) fatal("applist: no simulated process is running");
+  std::string path = system->host_path(app_list_path(kAppListIdentifier));
   plist::Dictionary prefs;
   if (auto old = plist::read_file(path, nullptr); old && old->is_dictionary())
     prefs = old->dictionary();

@@ -2,7 +2,7 @@
 // whether the home screen is showing and which application is in front.
 #include "sim/springboard/SpringBoard.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/springboard/SBApplication.h"
 
 namespace sim {

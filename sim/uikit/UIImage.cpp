@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
-#include "sim/process/process.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/system.h"
 
 namespace sim {
 namespace {
@@ -31,8 +31,7 @@ double scale_of_file_name(const std::string& path) {
 id with_contents_of_file(id, SEL, id path) {
   if (!is_string(path)) return nullptr;
   const std::string device_path = string_value(path);
-  Process* p = Process::current();
-  const std::string file = p ? p->host_path(device_path) : device_path;
+  const std::string file = host_path_of(device_path);
   return make_png_image(file, scale_of_file_name(device_path), nullptr);
 }
 

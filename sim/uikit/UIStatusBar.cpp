@@ -3,7 +3,7 @@
 // (its glyphs are drawn from its frame and foreground colour).
 #include "sim/uikit/UIStatusBar.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

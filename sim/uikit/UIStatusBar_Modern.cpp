@@ -3,7 +3,7 @@
 // own, so a hook on one class never reaches the other.
 #include "sim/uikit/UIStatusBar_Modern.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

@@ -32,8 +32,8 @@
 #include "sim/uikit/UIUserInterfaceStyleArbiter.h"
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
-#include "sim/process/process.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/system.h"
 #include "sim/uikit/style.h"
 
 namespace sim {
@@ -56,9 +56,9 @@ SharedInstance g_shared;
 id shared_instance(id self, SEL) {
   return g_shared.get([self] {
     id made = alloc_instance(static_cast<Class>(self));
-    if (Process* p = Process::current()) {
+    if (const System* system = System::current()) {
       ArbiterObj* a = arbiter(made);
-      a->mode = a->style = a->applied_mode = p->system_style();
+      a->mode = a->style = a->applied_mode = system->system_style();
     }
     return made;
   });
@@ -106,7 +106,7 @@ void change_system_style(NSInteger style) {
   id a = shared_style_arbiter();
   if (!a) return;
   Strong keep = a;
-  if (Process* p = Process::current()) p->set_system_style(style);
+  if (System* system = System::current()) system->set_system_style(style);
   arbiter(a)->mode = style;
   send<void>(a, sel("userInterfaceStyleModeDidChange:"), a);
 }

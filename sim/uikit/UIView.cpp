@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
 #include "sim/runtime/block.h"
+#include "sim/runtime/host_classes.h"
 #include "sim/seam_services.h"
 
 namespace sim {

@@ -1,6 +1,6 @@
 #include "sim/uikit/_UIPlatterTransformView.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

@@ -8,10 +8,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "sim/process/host_classes.h"
-#include "sim/process/process.h"
-#include "sim/springboard/SBIconImageView.h"
-#include "sim/springboard/SBIconView.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/system.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIVisualEffectView.h"
@@ -26,6 +24,7 @@
 #include "sim/uikit/_UIPreviewPlatterView.h"
 #include "sim/uikit/_UIVisualEffectBackdropView.h"
 #include "sim/uikit/_UIVisualEffectSubview.h"
+#include "sim/uikit/icon_preview_source.h"
 
 namespace sim {
 namespace {
@@ -142,10 +141,12 @@ Class install() {
 
 SIM_HOST_CLASS("_UIPreviewPlatterPanController", Layer::UIKit, install);
 
-// The view the preview shows: the icon (from iOS 14 its image view, which a
-// portal shows; below, the whole icon view), or plain content.
+// The view the preview shows: the icon as the home screen makes it (from
+// iOS 14 its image view, which a portal shows; below, the whole icon view),
+// or plain content.
 id make_source_view(id icon, bool ios14) {
-  if (icon && class_named("SBIconView")) return ios14 ? make_icon_image_view(icon) : make_icon_view(icon);
+  if (icon)
+    if (id view = make_icon_preview_source(icon, ios14)) return view;
   id content = make_view("UIView", CGRect{{0, 0}, kContentPreviewSize});
   send<void>(content, sel("setBackgroundColor:"), make_white(0.96, 1));
   return content;

@@ -3,7 +3,7 @@
 // menu; that is its controller's business.
 #include "sim/uikit/_UIPreviewPlatterView.h"
 
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace sim {
 namespace {

@@ -11,8 +11,3 @@ namespace sim {
 void change_system_style(NSInteger style);
 
 }  // namespace sim
-
-extern "C" {
-// A Darwin notification arrives from outside the process.
-void sim_darwin_post_from_outside(const char* name);
-}

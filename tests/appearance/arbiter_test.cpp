@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "sim/foundation/run_loop.h"
-#include "sim/process/event_log.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
+#include "sim/system/event_log.h"
 #include "sim/uikit/UIUserInterfaceStyleArbiter.h"
 #include "sim/uikit/style.h"
 #include "support/sim_fixture.h"

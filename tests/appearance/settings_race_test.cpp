@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "sim/process/event_log.h"
+#include "sim/system/event_log.h"
 #include "sim/uikit/UIUserInterfaceStyleArbiter.h"
 #include "support/sim_fixture.h"
 

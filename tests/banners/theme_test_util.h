@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "sim/foundation/notification_center.h"
-#include "sim/process/event_log.h"
+#include "sim/system/event_log.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIImage.h"
 #include "sim/uikit/UIView.h"

@@ -4,8 +4,8 @@
 
 #include "platter_test_util.h"
 #include "sim/foundation/notification_center.h"
-#include "sim/process/event_log.h"
 #include "sim/runtime/object.h"
+#include "sim/system/event_log.h"
 
 using namespace platter_test;
 using sim::plist::Dictionary;

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
 #include "sim/runtime/encoding.h"
+#include "sim/runtime/host_classes.h"
 #include "support/sim_fixture.h"
 
 using namespace sim;

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "sim/foundation/CFNotificationCenter.h"
-#include "sim/process/event_log.h"
 #include "sim/springboard/FBSystemService.h"
-#include "sim/uikit/style.h"
+#include "sim/system/event_log.h"
 #include "support/sim_fixture.h"
 
 using namespace sim;

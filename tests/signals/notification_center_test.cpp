@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/foundation/notification_center.h"
-#include "sim/process/event_log.h"
+#include "sim/system/event_log.h"
 #include "signals/probe.h"
 #include "support/sim_fixture.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 namespace corvane_test {
 

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "sim/foundation/run_loop.h"
-#include "sim/process/event_log.h"
 #include "sim/runtime/block.h"
 #include "sim/seam_services.h"
+#include "sim/system/event_log.h"
 #include "signals/probe.h"
 #include "support/sim_fixture.h"
 

@@ -9,9 +9,9 @@
 
 #include "sim/foundation/notification_center.h"
 #include "sim/foundation/run_loop.h"
-#include "sim/process/event_log.h"
 #include "sim/springboard/SparkAppList.h"
 #include "sim/springboard/SpringBoard.h"
+#include "sim/system/event_log.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIStatusBar.h"
 #include "support/sim_fixture.h"

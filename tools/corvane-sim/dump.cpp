@@ -2,8 +2,8 @@
 
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
-#include "sim/process/event_log.h"
 #include "sim/runtime/object.h"
+#include "sim/system/event_log.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIImage.h"
 #include "sim/uikit/UIView.h"

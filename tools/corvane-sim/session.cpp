@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "sim/foundation/foundation.h"
-#include "sim/process/event_log.h"
 #include "sim/runtime/object.h"
+#include "sim/system/event_log.h"
 
 namespace corvane::cli {
 

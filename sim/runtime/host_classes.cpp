@@ -1,4 +1,4 @@
-#include "sim/process/host_classes.h"
+#include "sim/runtime/host_classes.h"
 
 #include <map>
 #include <string>

@@ -1,4 +1,4 @@
-#include "sim/process/event_log.h"
+#include "sim/system/event_log.h"
 
 namespace sim {
 namespace {
