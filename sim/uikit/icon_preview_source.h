@@ -19,9 +19,7 @@ void register_icon_preview_source(IconPreviewSourceMaker make);
 id make_icon_preview_source(id image, bool ios14);
 
 struct IconPreviewSourceRegistration {
-  explicit IconPreviewSourceRegistration(IconPreviewSourceMaker make) {
-    register_icon_preview_source(make);
-  }
+  explicit IconPreviewSourceRegistration(IconPreviewSourceMaker make) { register_icon_preview_source(make); }
 };
 
 }  // namespace sim
