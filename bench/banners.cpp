@@ -3,7 +3,6 @@
 // two pixel-average samplings of a 40 x 40 icon inside a 0.5 s animation),
 // and one re-theme signal reaching 1 to 1000 registered banners.
 #include <benchmark/benchmark.h>
-
 #include <stdlib.h>
 
 #include <filesystem>
@@ -84,7 +83,13 @@ void BM_RethemePost(benchmark::State& state) {
   state.counters["per_banner_us"] = benchmark::Counter(
       double(state.range(0)), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_RethemePost)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RethemePost)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -65,7 +65,9 @@ void BM_Identity40_BGRA(benchmark::State& state) {
 }
 BENCHMARK(BM_Identity40_BGRA);
 
-void BM_Identity1024(benchmark::State& state) { draw_into(state, 1024, 1024, kCGImageAlphaPremultipliedLast); }
+void BM_Identity1024(benchmark::State& state) {
+  draw_into(state, 1024, 1024, kCGImageAlphaPremultipliedLast);
+}
 BENCHMARK(BM_Identity1024)->Unit(benchmark::kMicrosecond);
 
 // The icon sampled at its point size: a 3x image reduced to 40 x 40.
@@ -117,7 +119,9 @@ void BM_Scale1024To1(benchmark::State& state) {
 }
 BENCHMARK(BM_Scale1024To1)->Unit(benchmark::kMicrosecond);
 
-void BM_Scale1024To1000(benchmark::State& state) { draw_into(state, 1024, 1000, kCGImageAlphaPremultipliedLast); }
+void BM_Scale1024To1000(benchmark::State& state) {
+  draw_into(state, 1024, 1000, kCGImageAlphaPremultipliedLast);
+}
 BENCHMARK(BM_Scale1024To1000)->Unit(benchmark::kMillisecond);
 
 // Reference: summing the same 4 MiB as 64-bit words.

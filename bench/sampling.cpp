@@ -89,11 +89,19 @@ void sample_colour(benchmark::State& state, const char* selector, size_t side, d
   objc_release(image);
 }
 
-void BM_PixelAverage_Icon40_Scale1(benchmark::State& s) { sample_colour(s, "adaptiveColorForImage:", 40, 40); }
-void BM_PixelAverage_Icon40_Scale3(benchmark::State& s) { sample_colour(s, "adaptiveColorForImage:", 120, 40); }
+void BM_PixelAverage_Icon40_Scale1(benchmark::State& s) {
+  sample_colour(s, "adaptiveColorForImage:", 40, 40);
+}
+void BM_PixelAverage_Icon40_Scale3(benchmark::State& s) {
+  sample_colour(s, "adaptiveColorForImage:", 120, 40);
+}
 void BM_PixelAverage_1024(benchmark::State& s) { sample_colour(s, "adaptiveColorForImage:", 1024, 1024); }
-void BM_OnePixel_Icon40_Scale3(benchmark::State& s) { sample_colour(s, "adaptiveAlternateColorForImage:", 120, 40); }
-void BM_OnePixel_1024(benchmark::State& s) { sample_colour(s, "adaptiveAlternateColorForImage:", 1024, 1024); }
+void BM_OnePixel_Icon40_Scale3(benchmark::State& s) {
+  sample_colour(s, "adaptiveAlternateColorForImage:", 120, 40);
+}
+void BM_OnePixel_1024(benchmark::State& s) {
+  sample_colour(s, "adaptiveAlternateColorForImage:", 1024, 1024);
+}
 BENCHMARK(BM_PixelAverage_Icon40_Scale1);
 BENCHMARK(BM_PixelAverage_Icon40_Scale3);
 BENCHMARK(BM_PixelAverage_1024)->Unit(benchmark::kMicrosecond);

@@ -17,9 +17,10 @@ class TempFolder {
  public:
   TempFolder() {
     std::error_code ec;
-    const std::filesystem::path parent = std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
-                                             ? std::filesystem::path("/dev/shm")
-                                             : std::filesystem::temp_directory_path();
+    const std::filesystem::path parent =
+        std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
+            ? std::filesystem::path("/dev/shm")
+            : std::filesystem::temp_directory_path();
     std::string pattern = (parent / "corvane-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) ::abort();
     path_ = pattern;

@@ -34,9 +34,26 @@ class Reader {
   // A size or scale: raw bits, up to 256 points with a fraction, one of the
   // values at the edges, or the image's own size.
   double number(double natural) {
-    static const double kEdges[] = {0.0, -0.0, 0.5, 0.99, 1.0, 2.0, 3.0, -1.0, 40.0, 60.0, 4095.5,
-                                    4096.0, 4096.9, 4097.0, 20000.0, 1e9, 1.8446744073709552e19,
-                                    1e300, 5e-324, std::numeric_limits<double>::infinity(),
+    static const double kEdges[] = {0.0,
+                                    -0.0,
+                                    0.5,
+                                    0.99,
+                                    1.0,
+                                    2.0,
+                                    3.0,
+                                    -1.0,
+                                    40.0,
+                                    60.0,
+                                    4095.5,
+                                    4096.0,
+                                    4096.9,
+                                    4097.0,
+                                    20000.0,
+                                    1e9,
+                                    1.8446744073709552e19,
+                                    1e300,
+                                    5e-324,
+                                    std::numeric_limits<double>::infinity(),
                                     -std::numeric_limits<double>::infinity(),
                                     std::numeric_limits<double>::quiet_NaN()};
     switch (byte() % 4) {
@@ -93,7 +110,8 @@ void check(id colour, const char* owner, const char* selector, double max, bool 
   if (!c) fail(owner, selector, "no RGB colour");
   for (int k = 0; k < 4; ++k) {
     const double limit = k == 3 ? 1.0 : max;
-    if (!((*c)[k] >= 0.0 && (*c)[k] <= limit)) fail(owner, selector, "component " + std::to_string(k) + " is " + std::to_string((*c)[k]));
+    if (!((*c)[k] >= 0.0 && (*c)[k] <= limit))
+      fail(owner, selector, "component " + std::to_string(k) + " is " + std::to_string((*c)[k]));
   }
   if (opaque_result && (*c)[3] != 1.0) fail(owner, selector, "not opaque");
 }
@@ -144,7 +162,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
   for (const auto& o : kOwners) {
     id owner = make_object(o.owner);
-    check(sim::send<id>(owner, sim::sel("adaptiveColorForImage:"), image), o.owner, "adaptiveColorForImage:", 1.0, true);
+    check(sim::send<id>(owner, sim::sel("adaptiveColorForImage:"), image), o.owner,
+          "adaptiveColorForImage:", 1.0, true);
     if (o.one_pixel_gain > 0)
       check(sim::send<id>(owner, sim::sel("adaptiveAlternateColorForImage:"), image), o.owner,
             "adaptiveAlternateColorForImage:", o.one_pixel_gain, false);

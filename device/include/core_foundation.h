@@ -25,18 +25,15 @@ enum CFNotificationSuspensionBehavior : CFIndex {
 };
 
 typedef void (*CFNotificationCallback)(CFNotificationCenterRef center, void* observer,
-                                       CFNotificationName name, const void* object,
-                                       CFDictionaryRef userInfo);
+                                       CFNotificationName name, const void* object, CFDictionaryRef userInfo);
 
 extern "C" {
-CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
-                                      CFStringEncoding encoding);
+CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr, CFStringEncoding encoding);
 CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter(void);
 // Exported on iOS as on macOS; the system's style broadcast goes through it.
 CFNotificationCenterRef CFNotificationCenterGetDistributedCenter(void);
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callBack, CFStringRef name,
-                                     const void* object,
+                                     CFNotificationCallback callBack, CFStringRef name, const void* object,
                                      CFNotificationSuspensionBehavior suspensionBehavior);
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name,
                                           const void* object, CFDictionaryRef userInfo,

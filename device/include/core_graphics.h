@@ -7,9 +7,18 @@
 #include <stdint.h>
 
 typedef double CGFloat;
-struct CGPoint { CGFloat x; CGFloat y; };
-struct CGSize { CGFloat width; CGFloat height; };
-struct CGRect { CGPoint origin; CGSize size; };
+struct CGPoint {
+  CGFloat x;
+  CGFloat y;
+};
+struct CGSize {
+  CGFloat width;
+  CGFloat height;
+};
+struct CGRect {
+  CGPoint origin;
+  CGSize size;
+};
 
 static inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
   CGRect r = {{x, y}, {w, h}};

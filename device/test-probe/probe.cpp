@@ -14,17 +14,14 @@ PROBE void probe_hide_with_garbage(id view) {
   reinterpret_cast<void (*)(id, SEL, int)>(objc_msgSend)(view, sel("setHidden:"), 0x5a01);
 }
 
-PROBE void probe_set_frame(id view) {
-  msg<void>(view, sel("setFrame:"), CGRectMake(1.5, 2.5, 30, 40));
-}
+PROBE void probe_set_frame(id view) { msg<void>(view, sel("setFrame:"), CGRectMake(1.5, 2.5, 30, 40)); }
 
 // A CGRect passed as four integers: in general registers, not d0-d3.
 PROBE void probe_set_frame_in_general_registers(id view) {
   const CGRect r = CGRectMake(1.5, 2.5, 30, 40);
   reinterpret_cast<void (*)(id, SEL, long, long, long, long)>(objc_msgSend)(
-      view, sel("setFrame:"), __builtin_bit_cast(long, r.origin.x),
-      __builtin_bit_cast(long, r.origin.y), __builtin_bit_cast(long, r.size.width),
-      __builtin_bit_cast(long, r.size.height));
+      view, sel("setFrame:"), __builtin_bit_cast(long, r.origin.x), __builtin_bit_cast(long, r.origin.y),
+      __builtin_bit_cast(long, r.size.width), __builtin_bit_cast(long, r.size.height));
 }
 
 PROBE CGRect probe_frame_of(id view) { return msg<CGRect>(view, sel("frame")); }

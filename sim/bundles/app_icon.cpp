@@ -59,7 +59,8 @@ std::vector<std::string> icon_names(const std::string& info_plist_bytes) {
   auto info = sim::plist::parse(info_plist_bytes);
   if (!info || !info->is_dictionary()) return names;
   if (const Value* icons = info->find("CFBundleIcons"))
-    if (const Value* primary = icons->find("CFBundlePrimaryIcon")) add_strings(primary->find("CFBundleIconFiles"), &names);
+    if (const Value* primary = icons->find("CFBundlePrimaryIcon"))
+      add_strings(primary->find("CFBundleIconFiles"), &names);
   if (names.empty()) add_strings(info->find("CFBundleIconFiles"), &names);
   if (names.empty()) add_strings(info->find("CFBundleIconFile"), &names);
   std::vector<std::string> usable;
@@ -98,7 +99,8 @@ std::optional<AppIcon> find_app_icon(const std::string& path, std::string* error
 
   const std::vector<std::string> names = icon_names(std::string(bytes.begin(), bytes.end()));
   if (names.empty()) {
-    *error = "app " + path + ": its Info.plist names no icon (no CFBundleIcons > CFBundlePrimaryIcon > "
+    *error = "app " + path +
+             ": its Info.plist names no icon (no CFBundleIcons > CFBundlePrimaryIcon > "
              "CFBundleIconFiles, CFBundleIconFiles or CFBundleIconFile)";
     return std::nullopt;
   }

@@ -20,8 +20,8 @@ namespace sim::bundles {
 
 struct AppIcon {
   std::string app_name;
-  std::string file;  // the icon's path inside the bundle, e.g. "AppIcon60x60@3x.png"
-  double scale = 1;  // 3 for "@3x", 2 for "@2x", else 1
+  std::string file;                // the icon's path inside the bundle, e.g. "AppIcon60x60@3x.png"
+  double scale = 1;                // 3 for "@3x", 2 for "@2x", else 1
   std::vector<unsigned char> png;  // the icon file's bytes
 };
 

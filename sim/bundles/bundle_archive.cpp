@@ -40,7 +40,8 @@ class ArchiveFiles : public BundleFiles {
 
   bool has(const std::string& relative) const override { return entries_.count(relative) != 0; }
 
-  bool read(const std::string& relative, std::vector<unsigned char>* bytes, std::string* error) const override {
+  bool read(const std::string& relative, std::vector<unsigned char>* bytes,
+            std::string* error) const override {
     const std::string entry = std::string(kPayload) + app_ + "/" + relative;
     const std::string where = path_ + ": " + entry;
     auto it = entries_.find(relative);
@@ -94,7 +95,8 @@ std::unique_ptr<BundleFiles> open_bundle_archive(const std::string& path, std::s
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat st;
   if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    *error = "cannot read app archive " + path + ": " + (fd < 0 ? std::strerror(errno) : "not a regular file");
+    *error =
+        "cannot read app archive " + path + ": " + (fd < 0 ? std::strerror(errno) : "not a regular file");
     if (fd >= 0) ::close(fd);
     return nullptr;
   }
@@ -102,14 +104,16 @@ std::unique_ptr<BundleFiles> open_bundle_archive(const std::string& path, std::s
   zip_t* zip = zip_fdopen(fd, ZIP_RDONLY, &code);
   if (!zip) {
     ::close(fd);
-    *error = "cannot read app archive " + path + ": not a zip archive or a damaged one (" + zip_message(code) + ")";
+    *error = "cannot read app archive " + path + ": not a zip archive or a damaged one (" +
+             zip_message(code) + ")";
     return nullptr;
   }
   const zip_int64_t count = zip_get_num_entries(zip, 0);
   if (count < 0 || count > kMaxEntries) {
     zip_discard(zip);
     *error = "cannot read app archive " + path + ": " +
-             (count < 0 ? std::string("damaged directory") : "more than " + std::to_string(kMaxEntries) + " entries");
+             (count < 0 ? std::string("damaged directory")
+                        : "more than " + std::to_string(kMaxEntries) + " entries");
     return nullptr;
   }
 
@@ -127,7 +131,8 @@ std::unique_ptr<BundleFiles> open_bundle_archive(const std::string& path, std::s
     if (!folder.ends_with(".app") || folder.size() == 4) continue;
     auto& files = apps[std::string(folder)];
     const std::string_view inside = name.substr(slash + 1);
-    if (!inside.empty() && !inside.ends_with('/')) files.emplace(std::string(inside), static_cast<zip_uint64_t>(i));
+    if (!inside.empty() && !inside.ends_with('/'))
+      files.emplace(std::string(inside), static_cast<zip_uint64_t>(i));
   }
   if (apps.size() != 1) {
     zip_discard(zip);

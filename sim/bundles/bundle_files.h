@@ -26,7 +26,8 @@ class BundleFiles {
   virtual bool has(const std::string& relative) const = 0;
   // The file's bytes. False, with a message naming the file and the cause,
   // when it is missing, not a regular file, too large or unreadable.
-  virtual bool read(const std::string& relative, std::vector<unsigned char>* bytes, std::string* error) const = 0;
+  virtual bool read(const std::string& relative, std::vector<unsigned char>* bytes,
+                    std::string* error) const = 0;
 };
 
 // An `.app` folder, or an `.ipa` archive holding exactly one

@@ -27,7 +27,8 @@ class FolderFiles : public BundleFiles {
     return ::stat(full(relative).c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
 
-  bool read(const std::string& relative, std::vector<unsigned char>* bytes, std::string* error) const override {
+  bool read(const std::string& relative, std::vector<unsigned char>* bytes,
+            std::string* error) const override {
     const std::string path = full(relative);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -44,7 +45,8 @@ class FolderFiles : public BundleFiles {
     return root_.ends_with('/') ? root_ + relative : root_ + "/" + relative;
   }
 
-  static bool read_open(int fd, const std::string& path, std::vector<unsigned char>* bytes, std::string* error) {
+  static bool read_open(int fd, const std::string& path, std::vector<unsigned char>* bytes,
+                        std::string* error) {
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       *error = "cannot read " + path + ": not a regular file";

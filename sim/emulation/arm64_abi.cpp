@@ -29,15 +29,20 @@ class Parser {
       return true;
     };
     switch (c) {
-      case 'v': t.kind = AbiType::Void; t.ffi = &ffi_type_void; return true;
+      case 'v':
+        t.kind = AbiType::Void;
+        t.ffi = &ffi_type_void;
+        return true;
       case 'c': return integer(1, true, &ffi_type_sint8);
       case 'C': return integer(1, false, &ffi_type_uint8);
       case 's': return integer(2, true, &ffi_type_sint16);
       case 'S': return integer(2, false, &ffi_type_uint16);
       case 'i': return integer(4, true, &ffi_type_sint32);
       case 'I': return integer(4, false, &ffi_type_uint32);
-      case 'l': case 'q': return integer(8, true, &ffi_type_sint64);
-      case 'L': case 'Q': return integer(8, false, &ffi_type_uint64);
+      case 'l':
+      case 'q': return integer(8, true, &ffi_type_sint64);
+      case 'L':
+      case 'Q': return integer(8, false, &ffi_type_uint64);
       case 'B':
         integer(1, false, &ffi_type_uint8);
         t.kind = AbiType::Bool;
@@ -64,7 +69,9 @@ class Parser {
         t = {AbiType::Object, 8, 8, false, 0, &ffi_type_pointer};
         flat.push_back(&ffi_type_pointer);
         return true;
-      case '#': case ':': case '*':
+      case '#':
+      case ':':
+      case '*':
         t = {AbiType::Pointer, 8, 8, false, 0, &ffi_type_pointer};
         flat.push_back(&ffi_type_pointer);
         return true;
@@ -121,8 +128,7 @@ class Parser {
         error = "void member";
         return false;
       }
-      all_double = all_double && (m.kind == AbiType::Double ||
-                                  (m.kind == AbiType::DoubleStruct));
+      all_double = all_double && (m.kind == AbiType::Double || (m.kind == AbiType::DoubleStruct));
       size = (size + m.align - 1) / m.align * m.align + m.size;
       if (m.align > align) align = m.align;
     }
@@ -241,8 +247,8 @@ std::unique_ptr<Signature> Signature::parse(std::string_view types, std::string&
   for (const AbiType& a : sig->args_) sig->ffi_args_.push_back(a.ffi);
   sig->owned_ = std::move(p.owned);
   sig->owned_elements_ = std::move(p.owned_elements);
-  if (ffi_prep_cif(&sig->cif_, FFI_DEFAULT_ABI, static_cast<unsigned>(sig->args_.size()),
-                   sig->result_.ffi, sig->ffi_args_.data()) != FFI_OK) {
+  if (ffi_prep_cif(&sig->cif_, FFI_DEFAULT_ABI, static_cast<unsigned>(sig->args_.size()), sig->result_.ffi,
+                   sig->ffi_args_.data()) != FFI_OK) {
     error = "libffi refused the signature";
     return nullptr;
   }

@@ -72,17 +72,16 @@ bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, 
   uint64_t pc = 0;
   uc_reg_read(uc, UC_ARM64_REG_PC, &pc);
   char text[160];
-  const char* what = type == UC_MEM_FETCH_UNMAPPED || type == UC_MEM_FETCH_PROT ? "execute"
+  const char* what = type == UC_MEM_FETCH_UNMAPPED || type == UC_MEM_FETCH_PROT   ? "execute"
                      : type == UC_MEM_WRITE_UNMAPPED || type == UC_MEM_WRITE_PROT ? "write"
-                                                                                 : "read";
+                                                                                  : "read";
   std::snprintf(text, sizeof text, "guest fault: %s of unmapped address 0x%llx at 0x%llx", what,
                 static_cast<unsigned long long>(address), static_cast<unsigned long long>(pc));
   lib->fault_ = text + lib->where(pc);
   return false;
 }
 
-std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path,
-                                                       std::string& error) {
+std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, std::string& error) {
   std::string bytes;
   if (!io::read_whole_file(path, kMaxDylibBytes, &bytes, &error)) return nullptr;
   auto image = read_macho(bytes, error);
@@ -103,8 +102,8 @@ std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path,
 bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error) {
   const uint64_t image_bytes = round_up(image_.vm_end, 64 * 1024);
   region_size_ = image_bytes + kStubBytes + kStackBytes + kHeapBytes;
-  region_ = mmap(nullptr, region_size_, PROT_READ | PROT_WRITE,
-                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  region_ =
+      mmap(nullptr, region_size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (region_ == MAP_FAILED) {
     region_ = nullptr;
     error = "cannot reserve memory for the library";
@@ -113,8 +112,7 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   const uint64_t base = reinterpret_cast<uint64_t>(region_);
   slide_ = base;  // a dylib's first segment starts at 0
   for (const MachSegment& seg : image_.segments)
-    std::memcpy(reinterpret_cast<void*>(base + seg.vmaddr), bytes.data() + seg.fileoff,
-                seg.filesize);
+    std::memcpy(reinterpret_cast<void*>(base + seg.vmaddr), bytes.data() + seg.fileoff, seg.filesize);
   stub_base_ = base + image_bytes;
   stub_capacity_ = kStubBytes / 8;
   stack_top_ = stub_base_ + kStubBytes + kStackBytes;
@@ -130,8 +128,7 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   }
   uc_hook h1, h2;
   uc_hook_add(uc_, &h1, UC_HOOK_INTR, reinterpret_cast<void*>(on_interrupt), this, 1, 0);
-  uc_hook_add(uc_, &h2, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(on_invalid_memory), this, 1,
-              0);
+  uc_hook_add(uc_, &h2, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(on_invalid_memory), this, 1, 0);
   // Slot 0 is where guest code returns to the host: emulation stops there.
   return_address_ = add_stub(nullptr, nullptr);
   // Two words of guest memory for the data the library imports.
@@ -320,8 +317,7 @@ void widen(const AbiType& t, uint8_t* raw) {
 // Where a result comes back: the d registers for floating point, x0 (and
 // x1) for everything else that is not returned through memory.
 AbiSlot result_slot(const AbiType& r) {
-  const bool fp = r.kind == AbiType::Float || r.kind == AbiType::Double ||
-                  r.kind == AbiType::DoubleStruct;
+  const bool fp = r.kind == AbiType::Float || r.kind == AbiType::Double || r.kind == AbiType::DoubleStruct;
   return {fp ? AbiSlot::D : AbiSlot::X, 0, 0};
 }
 
@@ -343,14 +339,11 @@ void EmulatedLibrary::load_value(const AbiType& t, const AbiSlot& s, uint64_t sp
         for (int k = 0; k < n; ++k) uc_reg_read(uc_, UC_ARM64_REG_D0 + s.index + k, raw + k * 8);
       }
       break;
-    case AbiSlot::Stack:
-      std::memcpy(raw, reinterpret_cast<const void*>(sp + s.offset), t.size);
-      break;
+    case AbiSlot::Stack: std::memcpy(raw, reinterpret_cast<const void*>(sp + s.offset), t.size); break;
   }
 }
 
-void EmulatedLibrary::store_value(const AbiType& t, const AbiSlot& s, uint64_t sp,
-                                  const uint8_t* raw) {
+void EmulatedLibrary::store_value(const AbiType& t, const AbiSlot& s, uint64_t sp, const uint8_t* raw) {
   switch (s.where) {
     case AbiSlot::X:
       for (size_t k = 0; k * 8 < std::max<size_t>(t.size, 1); ++k) {
@@ -367,9 +360,7 @@ void EmulatedLibrary::store_value(const AbiType& t, const AbiSlot& s, uint64_t s
         for (int k = 0; k < n; ++k) uc_reg_write(uc_, UC_ARM64_REG_D0 + s.index + k, raw + k * 8);
       }
       break;
-    case AbiSlot::Stack:
-      std::memcpy(reinterpret_cast<void*>(sp + s.offset), raw, t.size);
-      break;
+    case AbiSlot::Stack: std::memcpy(reinterpret_cast<void*>(sp + s.offset), raw, t.size); break;
   }
 }
 

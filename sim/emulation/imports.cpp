@@ -12,7 +12,6 @@
 #include "sim/runtime/objc.h"
 #include "sim/runtime/runtime.h"
 
-
 namespace sim::emulation {
 namespace {
 
@@ -69,9 +68,8 @@ void add_observer(EmulatedLibrary& lib, void*) {
   auto name = reinterpret_cast<CFStringRef>(lib.reg_x(3));
   auto object = reinterpret_cast<const void*>(lib.reg_x(4));
   auto behaviour = static_cast<CFNotificationSuspensionBehavior>(lib.reg_x(5));
-  auto host = callback ? reinterpret_cast<CFNotificationCallback>(
-                             lib.host_callable(callback, "v^v^v@^v@"))
-                       : nullptr;
+  auto host =
+      callback ? reinterpret_cast<CFNotificationCallback>(lib.host_callable(callback, "v^v^v@^v@")) : nullptr;
   CFNotificationCenterAddObserver(center, observer, host, name, object, behaviour);
 }
 

@@ -9,10 +9,9 @@ namespace {
 constexpr uint32_t kMagic64 = 0xfeedfacf;
 constexpr uint32_t kCpuArm64 = 0x0100000c;
 constexpr uint32_t kFileDylib = 6;
-constexpr uint32_t kLcSegment64 = 0x19, kLcSymtab = 0x2, kLcDyldInfo = 0x22,
-                   kLcDyldInfoOnly = 0x80000022, kLcLoadDylib = 0xc, kLcLoadWeakDylib = 0x80000018,
-                   kLcReexportDylib = 0x8000001f, kLcLoadUpwardDylib = 0x80000023,
-                   kLcLazyLoadDylib = 0x20, kLcChainedFixups = 0x80000034;
+constexpr uint32_t kLcSegment64 = 0x19, kLcSymtab = 0x2, kLcDyldInfo = 0x22, kLcDyldInfoOnly = 0x80000022,
+                   kLcLoadDylib = 0xc, kLcLoadWeakDylib = 0x80000018, kLcReexportDylib = 0x8000001f,
+                   kLcLoadUpwardDylib = 0x80000023, kLcLazyLoadDylib = 0x20, kLcChainedFixups = 0x80000034;
 constexpr uint32_t kModInitFuncPointers = 0x9;
 constexpr size_t kMaxCount = 1 << 20;  // a bound on any table, against hostile counts
 
@@ -30,9 +29,7 @@ class Reader {
     std::memcpy(&v, b_.data() + off, sizeof(T));
     return v;
   }
-  bool in_range(uint64_t off, uint64_t size) const {
-    return off <= b_.size() && size <= b_.size() - off;
-  }
+  bool in_range(uint64_t off, uint64_t size) const { return off <= b_.size() && size <= b_.size() - off; }
   std::string cstring(uint64_t off, uint64_t limit) {
     std::string s;
     while (off < limit && off < b_.size() && b_[off]) s += b_[off++];
@@ -113,8 +110,7 @@ bool read_rebases(const std::string& b, uint64_t off, uint64_t size, MachImage& 
   bool have_seg = false;
   auto rebase = [&]() {
     uint64_t a;
-    if (!have_seg || !segment_address(im, seg, addr_off, a) || im.rebases.size() >= kMaxCount)
-      return false;
+    if (!have_seg || !segment_address(im, seg, addr_off, a) || im.rebases.size() >= kMaxCount) return false;
     im.rebases.push_back(a);
     addr_off += 8;
     return true;
@@ -256,8 +252,8 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
   }
   MachImage im;
   std::vector<std::string> libraries;
-  uint64_t rebase_off = 0, rebase_size = 0, bind_off = 0, bind_size = 0, lazy_off = 0,
-           lazy_size = 0, symoff = 0, nsyms = 0, stroff = 0, strsize = 0;
+  uint64_t rebase_off = 0, rebase_size = 0, bind_off = 0, bind_size = 0, lazy_off = 0, lazy_size = 0,
+           symoff = 0, nsyms = 0, stroff = 0, strsize = 0;
   bool have_dyld_info = false;
   uint64_t at = 32;
   for (uint32_t i = 0; i < ncmds; ++i) {
@@ -278,8 +274,7 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
         seg.filesize = r.at<uint64_t>(at + 48);
         const uint32_t nsects = r.at<uint32_t>(at + 64);
         if (seg.filesize > seg.vmsize || !r.in_range(seg.fileoff, seg.filesize) ||
-            seg.vmsize > (1ull << 30) || seg.vmaddr > (1ull << 32) ||
-            72 + uint64_t{nsects} * 80 > size) {
+            seg.vmsize > (1ull << 30) || seg.vmaddr > (1ull << 32) || 72 + uint64_t{nsects} * 80 > size) {
           error = "segment " + seg.name + " out of bounds";
           return std::nullopt;
         }

@@ -32,8 +32,8 @@ struct MachSymbol {
 
 struct MachImage {
   std::vector<MachSegment> segments;
-  std::vector<uint64_t> rebases;  // unslid addresses of pointers to slide
-  std::vector<MachBind> binds;    // binds and lazy binds alike
+  std::vector<uint64_t> rebases;        // unslid addresses of pointers to slide
+  std::vector<MachBind> binds;          // binds and lazy binds alike
   std::vector<uint64_t> init_pointers;  // unslid addresses of the initialiser table entries
   std::vector<MachSymbol> functions;    // defined symbols, sorted by address
   uint64_t vm_end = 0;                  // end of the highest segment

@@ -20,16 +20,14 @@ enum CFNotificationSuspensionBehavior : CFIndex {
 };
 
 typedef void (*CFNotificationCallback)(CFNotificationCenterRef center, void* observer,
-                                       CFNotificationName name, const void* object,
-                                       CFDictionaryRef userInfo);
+                                       CFNotificationName name, const void* object, CFDictionaryRef userInfo);
 
 extern "C" {
 CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter(void);
 CFNotificationCenterRef CFNotificationCenterGetDistributedCenter(void);
 CFNotificationCenterRef CFNotificationCenterGetLocalCenter(void);
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callBack, CFStringRef name,
-                                     const void* object,
+                                     CFNotificationCallback callBack, CFStringRef name, const void* object,
                                      CFNotificationSuspensionBehavior suspensionBehavior);
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name,
                                           const void* object, CFDictionaryRef userInfo,

@@ -13,6 +13,5 @@ enum : CFStringEncoding { kCFStringEncodingUTF8 = 0x08000100 };
 extern "C" {
 // A new string (the caller owns it) holding the UTF-8 text; NULL for a NULL
 // text, another encoding or bytes that are not UTF-8.
-CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
-                                      CFStringEncoding encoding);
+CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr, CFStringEncoding encoding);
 }

@@ -11,9 +11,7 @@ namespace {
 
 SharedInstance g_default_manager;
 
-id default_manager(id self, SEL) {
-  return g_default_manager.get(static_cast<Class>(self));
-}
+id default_manager(id self, SEL) { return g_default_manager.get(static_cast<Class>(self)); }
 
 BOOL file_exists_at_path(id, SEL, id path) {
   if (!path) return NO;

@@ -51,9 +51,8 @@ NotificationCenterObj* centre(id self) { return as<NotificationCenterObj>(self);
 // changed.
 void prune(NotificationCenterObj* c) {
   auto& list = c->observations;
-  std::erase_if(list, [](const std::shared_ptr<Observation>& o) {
-    return o->removed || o->observer.get() == nullptr;
-  });
+  std::erase_if(
+      list, [](const std::shared_ptr<Observation>& o) { return o->removed || o->observer.get() == nullptr; });
 }
 
 bool matches(const Observation& o, const std::string& name, id object) {
@@ -71,9 +70,7 @@ id notification_user_info(id self, SEL) { return as<NSNotificationObj>(self)->us
 id notification_with(id, SEL, id name, id object, id user_info) {
   return make_notification(name, object, user_info);
 }
-id notification_with_name(id, SEL, id name, id object) {
-  return make_notification(name, object, nullptr);
-}
+id notification_with_name(id, SEL, id name, id object) { return make_notification(name, object, nullptr); }
 
 Class install_notification() {
   Class c = define_class<NSNotificationObj>("NSNotification", ensure_class("NSObject"));
@@ -87,9 +84,7 @@ Class install_notification() {
 
 // --- NSNotificationCenter ---------------------------------------------------
 
-id default_center(id self, SEL) {
-  return g_default_center.get(static_cast<Class>(self));
-}
+id default_center(id self, SEL) { return g_default_center.get(static_cast<Class>(self)); }
 
 void add_observer(id self, SEL, id observer, SEL selector, id name, id object) {
   if (!observer) fatal("-[NSNotificationCenter addObserver:selector:name:object:]: observer is nil");

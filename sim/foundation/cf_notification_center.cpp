@@ -101,8 +101,7 @@ CFNotificationCenterRef CFNotificationCenterGetDistributedCenter(void) { return 
 CFNotificationCenterRef CFNotificationCenterGetLocalCenter(void) { return &g_local; }
 
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callBack, CFStringRef name,
-                                     const void* object,
+                                     CFNotificationCallback callBack, CFStringRef name, const void* object,
                                      CFNotificationSuspensionBehavior suspensionBehavior) {
   if (!center || !callBack) return;
   sim::Event e;

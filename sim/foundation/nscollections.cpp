@@ -135,7 +135,8 @@ id make_array(const std::vector<id>& items, bool mutable_array) {
 }
 
 id make_dictionary(bool mutable_dictionary) {
-  return objc_autorelease(alloc_instance(ensure_class(mutable_dictionary ? "NSMutableDictionary" : "NSDictionary")));
+  return objc_autorelease(
+      alloc_instance(ensure_class(mutable_dictionary ? "NSMutableDictionary" : "NSDictionary")));
 }
 
 id dictionary_get(id d, std::string_view key) {

@@ -58,7 +58,8 @@ id value_with_bytes(id, SEL, const void* bytes, const char* type) {
   auto* v = as<NSValueObj>(o);
   v->type = type ? type : "";
   size_t n = size_of_encoding(v->type);
-  if (n == 0) fatal(std::string("+[NSValue valueWithBytes:objCType:] with unsupported type \"") + v->type + "\"");
+  if (n == 0)
+    fatal(std::string("+[NSValue valueWithBytes:objCType:] with unsupported type \"") + v->type + "\"");
   v->bytes.assign(static_cast<const unsigned char*>(bytes), static_cast<const unsigned char*>(bytes) + n);
   return objc_autorelease(o);
 }
@@ -103,10 +104,23 @@ size_t size_of_encoding(std::string_view t) {
   if (t == "{CGSize=dd}" || t == "{CGPoint=dd}") return 16;
   if (t.size() != 1) return t.size() > 1 && t[0] == '^' ? sizeof(void*) : 0;
   switch (t[0]) {
-    case 'B': case 'c': case 'C': return 1;
-    case 's': case 'S': return 2;
-    case 'i': case 'I': case 'f': return 4;
-    case 'q': case 'Q': case 'l': case 'L': case 'd': case '@': case '#': case ':': case '*': return 8;
+    case 'B':
+    case 'c':
+    case 'C': return 1;
+    case 's':
+    case 'S': return 2;
+    case 'i':
+    case 'I':
+    case 'f': return 4;
+    case 'q':
+    case 'Q':
+    case 'l':
+    case 'L':
+    case 'd':
+    case '@':
+    case '#':
+    case ':':
+    case '*': return 8;
     default: return 0;
   }
 }

@@ -34,7 +34,8 @@ id value_for_key(id self, SEL, id key) {
     return send<id>(self, getter);
   if (const Ivar* iv = find_ivar(self->isa, "_" + k); iv && iv->type == "@")
     return *reinterpret_cast<id*>(reinterpret_cast<char*>(self) + iv->offset);
-  fatal("[<" + self->isa->name + "> valueForKey:]: this class is not key value coding-compliant for the key " + k);
+  fatal("[<" + self->isa->name +
+        "> valueForKey:]: this class is not key value coding-compliant for the key " + k);
 }
 
 void set_value_for_key(id self, SEL, id value, id key) {
@@ -45,7 +46,8 @@ void set_value_for_key(id self, SEL, id value, id key) {
       return;
     }
   }
-  fatal("[<" + self->isa->name + "> setValue:forKey:]: this class is not key value coding-compliant for the key " + k);
+  fatal("[<" + self->isa->name +
+        "> setValue:forKey:]: this class is not key value coding-compliant for the key " + k);
 }
 
 Class install() {
@@ -74,6 +76,4 @@ SIM_HOST_CLASS("NSObject", Layer::Foundation, install);
 
 extern "C" Class NSClassFromString(id name) { return sim::class_named(sim::string_value(name)); }
 
-extern "C" id NSStringFromClass(Class cls) {
-  return cls ? sim::make_string(class_getName(cls)) : nullptr;
-}
+extern "C" id NSStringFromClass(Class cls) { return cls ? sim::make_string(class_getName(cls)) : nullptr; }

@@ -4,14 +4,13 @@
 #include <cstdlib>
 #include <map>
 
-#include "sim/foundation/foundation.h"
 #include "sim/foundation/CFString.h"
+#include "sim/foundation/foundation.h"
 #include "sim/runtime/host_classes.h"
 #include "sim/seam_services.h"
 
 namespace sim {
 namespace {
-
 
 const std::string& text(id self) { return as<NSStringObj>(self)->utf8; }
 

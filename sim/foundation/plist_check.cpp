@@ -146,8 +146,7 @@ bool valid_real(std::string_view t) {
   const auto r = std::from_chars(t.data(), t.data() + t.size(), d);
   // Out of range still means the text is a number (it reads as an infinity,
   // zero or subnormal, as it would when written by another program).
-  return r.ptr == t.data() + t.size() &&
-         (r.ec == std::errc() || r.ec == std::errc::result_out_of_range);
+  return r.ptr == t.data() + t.size() && (r.ec == std::errc() || r.ec == std::errc::result_out_of_range);
 }
 
 // YYYY-MM-DDTHH:MM:SSZ, the only form in which dates are written.
@@ -160,8 +159,7 @@ bool valid_date(std::string_view t) {
   }
   auto field = [&](std::size_t at) { return (t[at] - '0') * 10 + (t[at + 1] - '0'); };
   const int month = field(5), day = field(8), hour = field(11), minute = field(14), second = field(17);
-  return month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour <= 23 && minute <= 59 &&
-         second <= 60;
+  return month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour <= 23 && minute <= 59 && second <= 60;
 }
 
 // Complete base64: whole groups of four, '=' only as the last one or two
@@ -173,8 +171,8 @@ bool valid_base64(std::string_view t) {
     if (c == '=') {
       ++padding;
     } else {
-      const bool alphabet = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || is_digit(c) ||
-                            c == '+' || c == '/';
+      const bool alphabet =
+          (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || is_digit(c) || c == '+' || c == '/';
       if (!alphabet || padding > 0) return false;
     }
     ++count;
@@ -188,10 +186,10 @@ std::optional<Kind> kind_of(std::string_view name) {
   static constexpr struct {
     std::string_view name;
     Kind kind;
-  } kKinds[] = {{"plist", Kind::Plist},     {"dict", Kind::Dict},     {"array", Kind::Array},
-                {"key", Kind::Key},         {"string", Kind::String}, {"integer", Kind::Integer},
-                {"real", Kind::Real},       {"date", Kind::Date},     {"data", Kind::Data},
-                {"true", Kind::Bool},       {"false", Kind::Bool}};
+  } kKinds[] = {{"plist", Kind::Plist}, {"dict", Kind::Dict},     {"array", Kind::Array},
+                {"key", Kind::Key},     {"string", Kind::String}, {"integer", Kind::Integer},
+                {"real", Kind::Real},   {"date", Kind::Date},     {"data", Kind::Data},
+                {"true", Kind::Bool},   {"false", Kind::Bool}};
   for (const auto& k : kKinds) {
     if (k.name == name) return k.kind;
   }
@@ -350,8 +348,7 @@ class XmlChecker {
         case Kind::Array:
           if (*k == Kind::Key || *k == Kind::Plist) return false;
           break;
-        default:
-          return false;  // scalars hold no elements
+        default: return false;  // scalars hold no elements
       }
       ++parent.children;
     }
@@ -380,16 +377,12 @@ class XmlChecker {
     Frame& f = stack_.back();
     switch (f.kind) {
       case Kind::Key:
-      case Kind::String:
-        return cdata || valid_references(t);
+      case Kind::String: return cdata || valid_references(t);
       case Kind::Integer:
       case Kind::Real:
       case Kind::Date:
-      case Kind::Data:
-        f.text.append(t);
-        return true;
-      default:
-        return all_space(t);
+      case Kind::Data: f.text.append(t); return true;
+      default: return all_space(t);
     }
   }
 
@@ -550,8 +543,8 @@ class BinaryChecker {
         ok = length(pos, low, len) && len <= room() / ref_size_ && refs(pos, len, depth, false, &size);
         break;
       case 0xD:  // dictionary: all keys, then all values
-        ok = length(pos, low, len) && len <= room() / ref_size_ / 2 &&
-             refs(pos, len, depth, true, &size) && refs(pos + len * ref_size_, len, depth, false, &size);
+        ok = length(pos, low, len) && len <= room() / ref_size_ / 2 && refs(pos, len, depth, true, &size) &&
+             refs(pos + len * ref_size_, len, depth, false, &size);
         break;
       default:  // UIDs, sets and unassigned markers
         ok = false;

@@ -36,8 +36,8 @@ bool xml_is_well_formed(std::string_view text);
 
 // True when bytes are a binary property list whose trailer, offset table
 // and every object reachable from the root lie inside the buffer, with no
-// reference cycles, within the limits above once expanded, strings that convert to UTF-8 without NUL characters,
-// and only the object kinds Value can hold.
+// reference cycles, within the limits above once expanded, strings that convert to UTF-8 without NUL
+// characters, and only the object kinds Value can hold.
 bool binary_is_well_formed(std::string_view bytes);
 
 }  // namespace sim::plist::detail

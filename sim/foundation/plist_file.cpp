@@ -130,21 +130,17 @@ bool is_big_unsigned(plist_t node, std::uint64_t bits) {
 
 Node to_node(const Value& v) {
   switch (v.type()) {
-    case Value::Type::Boolean:
-      return Node(plist_new_bool(v.boolean() ? 1 : 0));
+    case Value::Type::Boolean: return Node(plist_new_bool(v.boolean() ? 1 : 0));
     case Value::Type::Integer:
       if (v.is_unsigned_integer()) return big_unsigned_node(v.unsigned_integer());
       return Node(plist_new_uint(v.unsigned_integer()));
-    case Value::Type::Real:
-      return Node(plist_new_real(v.real()));
-    case Value::Type::String:
-      return Node(plist_new_string(v.string().c_str()));
+    case Value::Type::Real: return Node(plist_new_real(v.real()));
+    case Value::Type::String: return Node(plist_new_string(v.string().c_str()));
     case Value::Type::Data: {
       const Data& d = v.data();
       return Node(plist_new_data(d.empty() ? "" : reinterpret_cast<const char*>(d.data()), d.size()));
     }
-    case Value::Type::Date:
-      return date_node(v.date().seconds);
+    case Value::Type::Date: return date_node(v.date().seconds);
     case Value::Type::Array: {
       Node array(plist_new_array());
       for (const Value& item : v.array()) plist_array_append_item(array.get(), to_node(item).release());

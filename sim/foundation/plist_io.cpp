@@ -88,8 +88,7 @@ bool write_atomically(const std::string& path, std::string_view bytes, std::stri
   pattern.push_back('\0');
   Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
   if (fd.get() < 0) {
-    set_error(error, "cannot create a temporary file beside " + quoted(path) + ": " +
-                         describe_errno(errno));
+    set_error(error, "cannot create a temporary file beside " + quoted(path) + ": " + describe_errno(errno));
     return false;
   }
   temp.assign(pattern.data());

@@ -86,15 +86,11 @@ Value::~Value() = default;
 
 std::optional<double> Value::number() const {
   switch (type()) {
-    case Type::Boolean:
-      return boolean() ? 1.0 : 0.0;
+    case Type::Boolean: return boolean() ? 1.0 : 0.0;
     case Type::Integer:
-      return is_unsigned_integer() ? static_cast<double>(unsigned_integer())
-                                   : static_cast<double>(integer());
-    case Type::Real:
-      return real();
-    default:
-      return std::nullopt;
+      return is_unsigned_integer() ? static_cast<double>(unsigned_integer()) : static_cast<double>(integer());
+    case Type::Real: return real();
+    default: return std::nullopt;
   }
 }
 

@@ -97,8 +97,8 @@ class Value {
   ~Value();
   Value(bool b) : v_(b) {}
   template <typename I>
-    requires(std::is_integral_v<I> && !std::is_same_v<I, bool> && !std::is_same_v<I, char>)
-  Value(I i) : v_(make_integer(i)) {}
+  requires(std::is_integral_v<I> && !std::is_same_v<I, bool> && !std::is_same_v<I, char>) Value(I i)
+      : v_(make_integer(i)) {}
   Value(double d) : v_(d) {}
   Value(float f) : v_(static_cast<double>(f)) {}
   Value(const char* s) : v_(std::string(s)) {}
@@ -169,8 +169,7 @@ class Value {
   }
 
   // Alternatives in the order of Type.
-  std::variant<bool, Integer, double, std::string, plist::Data, plist::Date, plist::Array,
-               plist::Dictionary>
+  std::variant<bool, Integer, double, std::string, plist::Data, plist::Date, plist::Array, plist::Dictionary>
       v_;
 };
 

@@ -12,12 +12,13 @@
 // is invalidated, and the timer retains its target, its user info and its
 // block until then. A one-shot timer is invalidated after its fire. An
 // interval that is not positive becomes 0.1 ms, as NSTimer does.
+#include "sim/foundation/run_loop.h"
+
 #include <memory>
 #include <vector>
 
 #include "sim/foundation/NSNotificationCenter.h"
 #include "sim/foundation/foundation.h"
-#include "sim/foundation/run_loop.h"
 #include "sim/runtime/block.h"
 #include "sim/runtime/host_classes.h"
 #include "sim/seam_services.h"
@@ -36,10 +37,10 @@ struct NSTimerObj : objc_object {
   Strong user_info;
   Strong block;
   bool valid = false;
-  double start = 0;     // when it was scheduled
-  uint64_t fired = 0;   // fires so far
-  double fire_at = 0;   // start + (fired + 1) * interval
-  uint64_t order = 0;   // scheduling order, for ties
+  double start = 0;    // when it was scheduled
+  uint64_t fired = 0;  // fires so far
+  double fire_at = 0;  // start + (fired + 1) * interval
+  uint64_t order = 0;  // scheduling order, for ties
 };
 
 struct RunLoop {
@@ -77,8 +78,7 @@ id schedule(double interval, bool repeats) {
   return objc_autorelease(t);  // the run loop holds it
 }
 
-id scheduled_with_target(id, SEL, double interval, id target, SEL selector, id user_info,
-                         BOOL repeats) {
+id scheduled_with_target(id, SEL, double interval, id target, SEL selector, id user_info, BOOL repeats) {
   id t = schedule(interval, repeats);
   timer(t)->target = target;
   timer(t)->selector = selector;

@@ -129,8 +129,7 @@ void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image);
 // bytes_per_row 0 means packed rows. NULL for any other layout, a zero size, NULL
 // bytes, or a bytes_per_row too short for the width.
 CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytes_per_row,
-                                      CGColorSpaceRef space, uint32_t bitmap_info,
-                                      const void* bytes);
+                                      CGColorSpaceRef space, uint32_t bitmap_info, const void* bytes);
 
 // Decode a PNG into an 8-bit image with colours premultiplied by alpha on
 // load, in the colour model the file declares:
@@ -147,8 +146,7 @@ CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytes_
 // taken. On failure returns NULL and, when error is not NULL, writes a
 // NUL-terminated message of at most error_size bytes.
 CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t error_size);
-CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* error,
-                                        size_t error_size);
+CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* error, size_t error_size);
 
 // The pixel at column x, row y (row 0 at the top of the picture, as stored) as
 // premultiplied R, G, B, A, whatever the image's own layout: gray expands to

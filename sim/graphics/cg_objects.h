@@ -45,12 +45,12 @@ bool pixel_model_of(CGColorSpaceRef space, PixelModel* out);
 // takes over. It reports the given colour space (retained), bitmap info and
 // geometry of 32 bits per pixel, packed rows.
 CGImageRef new_image_with_rgba(size_t width, size_t height, CGColorSpaceRef space, uint32_t bitmap_info,
-                            std::vector<uint8_t>&& rgba);
+                               std::vector<uint8_t>&& rgba);
 
 // A new image copied from pixel bytes in the given layout, or NULL when the
 // layout or geometry is refused.
 CGImageRef new_image_from_bytes(size_t width, size_t height, size_t bytes_per_row, CGColorSpaceRef space,
-                             uint32_t bitmap_info, const void* bytes);
+                                uint32_t bitmap_info, const void* bytes);
 
 }  // namespace sim::graphics
 

@@ -51,7 +51,9 @@ size_t CGBitmapContextGetBitsPerComponent(CGContextRef context) { return context
 size_t CGBitmapContextGetBitsPerPixel(CGContextRef context) {
   return context ? size_t(context->layout.bytes_per_pixel) * 8 : 0;
 }
-CGColorSpaceRef CGBitmapContextGetColorSpace(CGContextRef context) { return context ? context->space : nullptr; }
+CGColorSpaceRef CGBitmapContextGetColorSpace(CGContextRef context) {
+  return context ? context->space : nullptr;
+}
 CGImageAlphaInfo CGBitmapContextGetAlphaInfo(CGContextRef context) {
   return context ? (context->bitmap_info & kCGBitmapAlphaInfoMask) : kCGImageAlphaNone;
 }
@@ -60,7 +62,7 @@ CGBitmapInfo CGBitmapContextGetBitmapInfo(CGContextRef context) { return context
 CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
   if (!context) return nullptr;
   return new_image_from_bytes(context->width, context->height, context->bytes_per_row, context->space,
-                           context->bitmap_info, context->data);
+                              context->bitmap_info, context->data);
 }
 
 CGContextRef CGContextRetain(CGContextRef context) {

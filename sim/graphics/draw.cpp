@@ -86,8 +86,8 @@ extern "C" void CGContextDrawImage(CGContextRef ctx, CGRect rect, CGImageRef ima
   if (c1 <= c0 || r1 <= r0) return;
 
   Order order;
-  if (!g_force_reference.load(std::memory_order_relaxed) && left == std::floor(left) && top == std::floor(top) &&
-      destination_order(ctx->layout, &order)) {
+  if (!g_force_reference.load(std::memory_order_relaxed) && left == std::floor(left) &&
+      top == std::floor(top) && destination_order(ctx->layout, &order)) {
     if (w == double(image->width) && h == double(image->height)) {
       draw_identity(ctx, image, order, int64_t(left), int64_t(top), c0, c1, r0, r1);
       return;

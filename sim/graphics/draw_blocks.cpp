@@ -110,7 +110,8 @@ void compose_or_resample(const ReducedDraw& g, int64_t c, int64_t r, const uint1
 // The narrow block-sum kernel (see BlockSumsFn): with Vector, SSE2 where
 // available; then one pixel at a time.
 template <int K, bool Vector>
-void block_sums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, uint16_t* sums, uint8_t* means) {
+void block_sums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, uint16_t* sums,
+                uint8_t* means) {
   constexpr uint32_t kN = K * K;
   size_t c = 0;  // destination pixels done
 #if defined(__SSE2__)
@@ -120,7 +121,8 @@ void block_sums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, 
     // Rounded means of two pixels' sums, as 16-bit lanes.
     auto mean = [&](__m128i s) {
       const __m128i x = _mm_add_epi16(s, _mm_set1_epi16(short(kN / 2)));
-      if constexpr (kDiv.magic == 0x8000 && kDiv.post == 0) return _mm_srli_epi16(x, kDiv.pre + 1);  // n = 2^(pre+1)
+      if constexpr (kDiv.magic == 0x8000 && kDiv.post == 0)
+        return _mm_srli_epi16(x, kDiv.pre + 1);  // n = 2^(pre+1)
       return _mm_srli_epi16(_mm_mulhi_epu16(_mm_srli_epi16(x, kDiv.pre), _mm_set1_epi16(short(kDiv.magic))),
                             kDiv.post);
     };
@@ -164,10 +166,12 @@ void block_sums(const uint8_t* src, size_t stride, size_t count, uint16_t* col, 
         const uint8_t* p = src + c * 12;
         down(p, u[0], u[1]);
         down(p + 16, u[2], u[3]);
-        const __m128i s01 = _mm_add_epi16(_mm_add_epi16(low_high(u[0], u[1]), high_low(u[0], u[2])), low_high(u[1], u[2]));
+        const __m128i s01 =
+            _mm_add_epi16(_mm_add_epi16(low_high(u[0], u[1]), high_low(u[0], u[2])), low_high(u[1], u[2]));
         store(sums + c * 4, s01);
         down(p + 32, u[4], u[5]);
-        const __m128i s23 = _mm_add_epi16(_mm_add_epi16(low_high(u[3], u[4]), high_low(u[3], u[5])), low_high(u[4], u[5]));
+        const __m128i s23 =
+            _mm_add_epi16(_mm_add_epi16(low_high(u[3], u[4]), high_low(u[3], u[5])), low_high(u[4], u[5]));
         store(sums + c * 4 + 8, s23);
         store(means + c * 4, _mm_packus_epi16(mean(s01), mean(s23)));
       }
@@ -232,9 +236,10 @@ bool cpu_has_avx2() {
 
 // The narrow kernels with the vector kernels switched off.
 constexpr BlockSumsFn kPlainBlockSums[15] = {
-    block_sums<2, false>,  block_sums<3, false>,  block_sums<4, false>,  block_sums<5, false>,  block_sums<6, false>,
-    block_sums<7, false>,  block_sums<8, false>,  block_sums<9, false>,  block_sums<10, false>, block_sums<11, false>,
-    block_sums<12, false>, block_sums<13, false>, block_sums<14, false>, block_sums<15, false>, block_sums<16, false>};
+    block_sums<2, false>,  block_sums<3, false>,  block_sums<4, false>,  block_sums<5, false>,
+    block_sums<6, false>,  block_sums<7, false>,  block_sums<8, false>,  block_sums<9, false>,
+    block_sums<10, false>, block_sums<11, false>, block_sums<12, false>, block_sums<13, false>,
+    block_sums<14, false>, block_sums<15, false>, block_sums<16, false>};
 
 // The block-sum kernel for k: the AVX2 one where there is one, the CPU has
 // AVX2 and the switches allow it, else the narrow one. The CPU is asked
@@ -251,8 +256,8 @@ BlockSumsFn block_sums_kernel_for(uint32_t k, bool vector) {
 // from their block sums and means: four pixels at a time, those the simple
 // rules cover in vector form and the rest one by one.
 template <Order O, bool Vector>
-void compose_block_row(const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst, size_t count,
-                     int64_t c0, int64_t r) {
+void compose_block_row(const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst,
+                       size_t count, int64_t c0, int64_t r) {
 #if defined(__SSE2__)
   if constexpr (!Vector) {
     for (size_t c = 0; c < count; ++c) compose_or_resample(g, c0 + int64_t(c), r, sums + c * 4);
@@ -295,21 +300,23 @@ void compose_block_row(const ReducedDraw& g, const uint16_t* sums, const uint8_t
     if (ties) {
       // (S + n/2) / n without remainder: S / n is a half.
       const __m128i half = _mm_set1_epi16(short(g.math.n / 2)), n = _mm_set1_epi16(short(g.math.n));
-      const __m128i h01 = _mm_cmpeq_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(raw, zero), n), _mm_add_epi16(s01, half));
-      const __m128i h23 = _mm_cmpeq_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(raw, zero), n), _mm_add_epi16(s23, half));
+      const __m128i h01 =
+          _mm_cmpeq_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(raw, zero), n), _mm_add_epi16(s01, half));
+      const __m128i h23 =
+          _mm_cmpeq_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(raw, zero), n), _mm_add_epi16(s23, half));
       exact = _mm_cmpeq_epi32(_mm_packs_epi16(h01, h23), zero);
     }
     const __m128i alpha_mask = _mm_set1_epi32(int(alpha_bits));
     const __m128i below_alpha = _mm_and_si128(below, alpha_mask);
-    const __m128i clear_below =
-        _mm_and_si128(_mm_cmpeq_epi32(_mm_andnot_si128(alpha_mask, below), zero),
-                      _mm_or_si128(_mm_cmpeq_epi32(below_alpha, zero), _mm_cmpeq_epi32(below_alpha, alpha_mask)));
+    const __m128i clear_below = _mm_and_si128(
+        _mm_cmpeq_epi32(_mm_andnot_si128(alpha_mask, below), zero),
+        _mm_or_si128(_mm_cmpeq_epi32(below_alpha, zero), _mm_cmpeq_epi32(below_alpha, alpha_mask)));
     const __m128i use_mean = _mm_and_si128(_mm_or_si128(opaque, clear_below), exact);
     const __m128i keep_below = _mm_andnot_si128(use_mean, empty);
     const __m128i done = _mm_or_si128(use_mean, keep_below);
-    const __m128i out = _mm_or_si128(
-        _mm_or_si128(_mm_and_si128(use_mean, _mm_max_epu8(mean, below_alpha)), _mm_and_si128(keep_below, below)),
-        _mm_andnot_si128(done, orig));
+    const __m128i out = _mm_or_si128(_mm_or_si128(_mm_and_si128(use_mean, _mm_max_epu8(mean, below_alpha)),
+                                                  _mm_and_si128(keep_below, below)),
+                                     _mm_andnot_si128(done, orig));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
     return _mm_movemask_epi8(done);
   };
@@ -327,7 +334,8 @@ void compose_block_row(const ReducedDraw& g, const uint16_t* sums, const uint8_t
     const __m128i skip = _mm_set1_epi32(int(skip_bits));
     __m128i same = _mm_set1_epi32(-1);
     for (; c + 4 <= count; c += 4) {
-      const __m128i below = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + c * 4)), skip);
+      const __m128i below =
+          _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + c * 4)), skip);
       same = _mm_and_si128(same, _mm_cmpeq_epi8(below, skip));
     }
     if (_mm_movemask_epi8(same) == 0xffff) {
@@ -363,7 +371,7 @@ void compose_block_row(const ReducedDraw& g, const uint16_t* sums, const uint8_t
 // compose_block_row for the destination's byte order.
 template <bool Vector>
 void compose_row(Order order, const ReducedDraw& g, const uint16_t* sums, const uint8_t* means, uint8_t* dst,
-                size_t count, int64_t c0, int64_t r) {
+                 size_t count, int64_t c0, int64_t r) {
   switch (order) {
     case Order::RGBA: return compose_block_row<Order::RGBA, Vector>(g, sums, means, dst, count, c0, r);
     case Order::ARGB: return compose_block_row<Order::ARGB, Vector>(g, sums, means, dst, count, c0, r);
@@ -375,9 +383,10 @@ void compose_row(Order order, const ReducedDraw& g, const uint16_t* sums, const 
 }  // namespace
 
 constinit const BlockSumsFn kNarrowBlockSums[15] = {
-    block_sums<2, true>,  block_sums<3, true>,  block_sums<4, true>,  block_sums<5, true>,  block_sums<6, true>,
-    block_sums<7, true>,  block_sums<8, true>,  block_sums<9, true>,  block_sums<10, true>, block_sums<11, true>,
-    block_sums<12, true>, block_sums<13, true>, block_sums<14, true>, block_sums<15, true>, block_sums<16, true>};
+    block_sums<2, true>,  block_sums<3, true>,  block_sums<4, true>,  block_sums<5, true>,
+    block_sums<6, true>,  block_sums<7, true>,  block_sums<8, true>,  block_sums<9, true>,
+    block_sums<10, true>, block_sums<11, true>, block_sums<12, true>, block_sums<13, true>,
+    block_sums<14, true>, block_sums<15, true>, block_sums<16, true>};
 
 // The block factor k for an image drawn at a whole-pixel size w x h, or 0
 // when the image is not exactly k times that size with 2 <= k <= 16.
@@ -392,8 +401,8 @@ uint32_t reduction_factor(const CGImage* image, double w, double h) {
 
 bool wide_block_sums_available() { return cpu_has_avx2() && kWideBlockSums[0] != nullptr; }
 
-void draw_reduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, double left, double top, double w,
-                 double h, int64_t c0, int64_t c1, int64_t r0, int64_t r1) {
+void draw_reduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, double left, double top,
+                  double w, double h, int64_t c0, int64_t c1, int64_t r0, int64_t r1) {
   const ReducedDraw g{ctx, image, left, top, w, h, block_math_for(k)};
   const size_t count = size_t(c1 - c0);
   // Scratch in 16-bit lanes: count x k source pixels of column sums, count

@@ -29,9 +29,10 @@ template <int K>
 inline __m256i wide_mean(__m256i s) {
   constexpr Divider kDiv = kDividers[K - 2];
   const __m256i x = _mm256_add_epi16(s, _mm256_set1_epi16(short(K * K / 2)));
-  if constexpr (kDiv.magic == 0x8000 && kDiv.post == 0) return _mm256_srli_epi16(x, kDiv.pre + 1);  // n = 2^(pre+1)
-  return _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_srli_epi16(x, kDiv.pre), _mm256_set1_epi16(short(kDiv.magic))),
-                           kDiv.post);
+  if constexpr (kDiv.magic == 0x8000 && kDiv.post == 0)
+    return _mm256_srli_epi16(x, kDiv.pre + 1);  // n = 2^(pre+1)
+  return _mm256_srli_epi16(
+      _mm256_mulhi_epu16(_mm256_srli_epi16(x, kDiv.pre), _mm256_set1_epi16(short(kDiv.magic))), kDiv.post);
 }
 
 template <int K>
@@ -55,7 +56,8 @@ inline void wide_down(const uint8_t* p, size_t stride, __m256i (&rb)[N], __m256i
   for (int j = 0; j < K; ++j) {
 #pragma GCC unroll 4
     for (int i = 0; i < N; ++i) {
-      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + size_t(j) * stride + size_t(i) * 32));
+      const __m256i v =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + size_t(j) * stride + size_t(i) * 32));
       rb[i] = _mm256_add_epi16(rb[i], _mm256_and_si256(v, low));
       ga[i] = _mm256_add_epi16(ga[i], _mm256_srli_epi16(v, 8));
     }
@@ -98,9 +100,9 @@ template <int K, int T = 0>
 inline __m256i wide_across_odd(const __m256i (&r)[K]) {
   static_assert(K % 2 == 1);
   constexpr int kOrder[8] = {0, 1, 4, 5, 2, 3, 6, 7};
-  const __m256i idx = _mm256_setr_epi32((K * kOrder[0] + T) % 8, (K * kOrder[1] + T) % 8, (K * kOrder[2] + T) % 8,
-                                        (K * kOrder[3] + T) % 8, (K * kOrder[4] + T) % 8, (K * kOrder[5] + T) % 8,
-                                        (K * kOrder[6] + T) % 8, (K * kOrder[7] + T) % 8);
+  const __m256i idx = _mm256_setr_epi32(
+      (K * kOrder[0] + T) % 8, (K * kOrder[1] + T) % 8, (K * kOrder[2] + T) % 8, (K * kOrder[3] + T) % 8,
+      (K * kOrder[4] + T) % 8, (K * kOrder[5] + T) % 8, (K * kOrder[6] + T) % 8, (K * kOrder[7] + T) % 8);
   const __m256i term = _mm256_permutevar8x32_epi32(wide_gather<K, T>(r, r[0]), idx);
   if constexpr (T + 1 == K) {
     return term;
@@ -113,14 +115,15 @@ inline __m256i wide_across_odd(const __m256i (&r)[K]) {
 // last one to seven by the narrow kernel.
 template <int K>
 void block_sums_avx2(const uint8_t* src, size_t stride, size_t count, uint16_t* col, uint16_t* sums,
-                                uint8_t* means) {
+                     uint8_t* means) {
   static_assert(K == 2 || K == 3);
   size_t c = 0;
   for (; c + 8 <= count; c += 8) {
     __m256i rb[K], ga[K];  // 8 K source pixels, eight to a register
     wide_down<K, K>(src + c * K * 4, stride, rb, ga);
     if constexpr (K == 2) {
-      store_wide_block_sums<K>(wide_across2(rb[0], rb[1]), wide_across2(ga[0], ga[1]), sums + c * 4, means + c * 4);
+      store_wide_block_sums<K>(wide_across2(rb[0], rb[1]), wide_across2(ga[0], ga[1]), sums + c * 4,
+                               means + c * 4);
     } else {
       store_wide_block_sums<K>(wide_across_odd<K>(rb), wide_across_odd<K>(ga), sums + c * 4, means + c * 4);
     }

@@ -93,7 +93,7 @@ OverRowFn over_row_for(Order order) {
 }  // namespace
 
 void draw_identity(CGContext* ctx, const CGImage* image, Order order, int64_t dx, int64_t dy, int64_t c0,
-                  int64_t c1, int64_t r0, int64_t r1) {
+                   int64_t c1, int64_t r0, int64_t r1) {
   const OverRowFn over = vector_kernels_enabled() ? over_row_for<true>(order) : over_row_for<false>(order);
   const uint32_t skip_mask = ctx->layout.skip ? (0xffu << (8 * ctx->layout.alpha)) : 0u;
   const size_t n = size_t(c1 - c0);
@@ -103,6 +103,5 @@ void draw_identity(CGContext* ctx, const CGImage* image, Order order, int64_t dx
     over(dst, src, n, skip_mask);
   }
 }
-
 
 }  // namespace sim::graphics

@@ -66,9 +66,8 @@ inline __m128i swizzle4(__m128i v) {
   if constexpr (O == Order::BGRA) {
     const __m128i ga = _mm_set1_epi32(int(0xff00ff00u));
     const __m128i low = _mm_set1_epi32(0xff);
-    return _mm_or_si128(_mm_and_si128(v, ga),
-                        _mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, 16), low),
-                                     _mm_slli_epi32(_mm_and_si128(v, low), 16)));
+    return _mm_or_si128(_mm_and_si128(v, ga), _mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, 16), low),
+                                                           _mm_slli_epi32(_mm_and_si128(v, low), 16)));
   }
   if constexpr (O == Order::ABGR) {
     const __m128i halves = _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xB1), 0xB1);

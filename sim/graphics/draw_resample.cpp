@@ -105,7 +105,9 @@ struct PlainPx {
 
   static PlainPx zero() { return {{0, 0, 0, 0}}; }
   static PlainPx Load(const uint8_t* p) { return {{double(p[0]), double(p[1]), double(p[2]), double(p[3])}}; }
-  static PlainPx from_sums(const uint64_t s[4]) { return {{double(s[0]), double(s[1]), double(s[2]), double(s[3])}}; }
+  static PlainPx from_sums(const uint64_t s[4]) {
+    return {{double(s[0]), double(s[1]), double(s[2]), double(s[3])}};
+  }
   // The sum of n (at most kShortRun) consecutive pixels.
   static PlainPx sum_short(const uint8_t* p, int64_t n) {
     PlainPx acc = zero();
@@ -140,8 +142,8 @@ struct VectorPx {
     const __m128i zero = _mm_setzero_si128();
     __m128i acc = zero;
     for (int64_t i = 0; i < n; ++i) {
-      acc = _mm_add_epi32(acc, _mm_unpacklo_epi16(
-                                   _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(load32(p + i * 4))), zero), zero));
+      acc = _mm_add_epi32(
+          acc, _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(load32(p + i * 4))), zero), zero));
     }
     return {_mm_cvtepi32_pd(acc), _mm_cvtepi32_pd(_mm_shuffle_epi32(acc, 0xEE))};
   }
@@ -183,7 +185,8 @@ void filter_row(const uint8_t* row, const std::vector<Span>& spans, double scale
     } else if (s.last >= s.first) {
       acc.madd(s.w_first, Px::Load(row + s.first * 4));
       if (s.last > s.first) {
-        if (s.last - s.first > 1) acc.madd(scale, sum_pixels<Px>(row + (s.first + 1) * 4, s.last - s.first - 1));
+        if (s.last - s.first > 1)
+          acc.madd(scale, sum_pixels<Px>(row + (s.first + 1) * 4, s.last - s.first - 1));
         acc.madd(s.w_last, Px::Load(row + s.last * 4));
       }
     }
@@ -221,9 +224,11 @@ void composite_row_rgb(const double* s, uint8_t* dst, size_t n, uint32_t skip_ma
   for (size_t i = 0; i < n; ++i, s += 4, dst += 4) {
     const __m128i word = _mm_cvtsi32_si128(int(load32(dst) | skip_mask));
     const __m128i d = _mm_unpacklo_epi16(_mm_unpacklo_epi8(unswizzle4<O>(word), zero), zero);
-    const __m128d keep = _mm_max_pd(_mm_setzero_pd(), _mm_sub_pd(one, _mm_mul_pd(_mm_set1_pd(s[3]), inverse)));
+    const __m128d keep =
+        _mm_max_pd(_mm_setzero_pd(), _mm_sub_pd(one, _mm_mul_pd(_mm_set1_pd(s[3]), inverse)));
     __m128d lo = _mm_add_pd(_mm_loadu_pd(s), _mm_mul_pd(_mm_cvtepi32_pd(d), keep));
-    __m128d hi = _mm_add_pd(_mm_loadu_pd(s + 2), _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(d, 0xEE)), keep));
+    __m128d hi =
+        _mm_add_pd(_mm_loadu_pd(s + 2), _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(d, 0xEE)), keep));
     lo = _mm_min_pd(_mm_max_pd(_mm_add_pd(lo, half), _mm_setzero_pd()), top);
     hi = _mm_min_pd(_mm_max_pd(_mm_add_pd(hi, half), _mm_setzero_pd()), top);
     const __m128i ints = _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
@@ -302,8 +307,8 @@ void composite_row(const Layout& l, const double* s, uint8_t* dst, size_t n, boo
 
 }  // namespace
 
-void draw_resampled(CGContext* ctx, const CGImage* image, double left, double top, double w, double h, int64_t c0,
-                   int64_t c1, int64_t r0, int64_t r1) {
+void draw_resampled(CGContext* ctx, const CGImage* image, double left, double top, double w, double h,
+                    int64_t c0, int64_t c1, int64_t r0, int64_t r1) {
   const double sx = w / double(image->width);
   const double sy = h / double(image->height);
   const std::vector<Span> columns = make_spans(c0, c1, left, w, image->width);
@@ -334,9 +339,9 @@ void draw_resampled(CGContext* ctx, const CGImage* image, double left, double to
       add_weighted(acc.data(), filtered, weight, n * 4, vector);
     }
     composite_row(ctx->layout, acc.data(),
-                 ctx->data + size_t(r) * ctx->bytes_per_row + size_t(c0) * ctx->layout.bytes_per_pixel, n, vector);
+                  ctx->data + size_t(r) * ctx->bytes_per_row + size_t(c0) * ctx->layout.bytes_per_pixel, n,
+                  vector);
   }
 }
-
 
 }  // namespace sim::graphics

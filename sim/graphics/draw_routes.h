@@ -25,19 +25,19 @@ bool wide_block_sums_available();
 
 // The reference route: a separable box filter with exact fractional
 // coverage, in doubles (draw_resample.cpp). Applies to any rect and layout.
-void draw_resampled(CGContext* ctx, const CGImage* image, double left, double top, double w, double h, int64_t c0,
-                   int64_t c1, int64_t r0, int64_t r1);
+void draw_resampled(CGContext* ctx, const CGImage* image, double left, double top, double w, double h,
+                    int64_t c0, int64_t c1, int64_t r0, int64_t r1);
 
 // The identity route (draw_identity.cpp): the image at its own size at
 // whole-pixel offset (dx, dy), onto a four-byte RGB destination of `order`.
 void draw_identity(CGContext* ctx, const CGImage* image, Order order, int64_t dx, int64_t dy, int64_t c0,
-                  int64_t c1, int64_t r0, int64_t r1);
+                   int64_t c1, int64_t r0, int64_t r1);
 
 // The whole-block route (draw_blocks.cpp). reduction_factor is the k with
 // which the image is exactly k times a whole-pixel w x h (2 <= k <= 16), or
 // 0; draw_reduced draws it onto a four-byte RGB destination of `order`.
 uint32_t reduction_factor(const CGImage* image, double w, double h);
-void draw_reduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, double left, double top, double w,
-                 double h, int64_t c0, int64_t c1, int64_t r0, int64_t r1);
+void draw_reduced(CGContext* ctx, const CGImage* image, Order order, uint32_t k, double left, double top,
+                  double w, double h, int64_t c0, int64_t c1, int64_t r0, int64_t r1);
 
 }  // namespace sim::graphics

@@ -22,7 +22,7 @@ bool pixel_model_of(CGColorSpaceRef space, PixelModel* out) {
 }
 
 CGImageRef new_image_with_rgba(size_t width, size_t height, CGColorSpaceRef space, uint32_t bitmap_info,
-                            std::vector<uint8_t>&& rgba) {
+                               std::vector<uint8_t>&& rgba) {
   auto* image = new CGImage;
   image->width = width;
   image->height = height;
@@ -35,7 +35,7 @@ CGImageRef new_image_with_rgba(size_t width, size_t height, CGColorSpaceRef spac
 }
 
 CGImageRef new_image_from_bytes(size_t width, size_t height, size_t bytes_per_row, CGColorSpaceRef space,
-                             uint32_t bitmap_info, const void* bytes) {
+                                uint32_t bitmap_info, const void* bytes) {
   PixelModel model;
   Layout layout;
   if (!bytes || width == 0 || height == 0) return nullptr;
@@ -43,8 +43,8 @@ CGImageRef new_image_from_bytes(size_t width, size_t height, size_t bytes_per_ro
   size_t min_row, total, canonical;
   if (__builtin_mul_overflow(width, size_t(layout.bytes_per_pixel), &min_row)) return nullptr;
   if (bytes_per_row == 0) bytes_per_row = min_row;
-  if (bytes_per_row < min_row || __builtin_mul_overflow(bytes_per_row, height, &total) || width > SIZE_MAX / 4 ||
-      __builtin_mul_overflow(width * 4, height, &canonical)) {
+  if (bytes_per_row < min_row || __builtin_mul_overflow(bytes_per_row, height, &total) ||
+      width > SIZE_MAX / 4 || __builtin_mul_overflow(width * 4, height, &canonical)) {
     return nullptr;
   }
 
@@ -56,8 +56,8 @@ CGImageRef new_image_from_bytes(size_t width, size_t height, size_t bytes_per_ro
   }
   const auto* src = static_cast<const uint8_t*>(bytes);
   const bool already_canonical = model == PixelModel::RGB && layout.bytes_per_pixel == 4 &&
-                                layout.premultiplied && !layout.skip && layout.colour[0] == 0 &&
-                                layout.colour[1] == 1 && layout.colour[2] == 2 && layout.alpha == 3;
+                                 layout.premultiplied && !layout.skip && layout.colour[0] == 0 &&
+                                 layout.colour[1] == 1 && layout.colour[2] == 2 && layout.alpha == 3;
   for (size_t y = 0; y < height; ++y) {
     const uint8_t* row = src + y * bytes_per_row;
     uint8_t* out = rgba.data() + y * width * 4;
@@ -65,7 +65,8 @@ CGImageRef new_image_from_bytes(size_t width, size_t height, size_t bytes_per_ro
       std::memcpy(out, row, width * 4);
       continue;
     }
-    for (size_t x = 0; x < width; ++x) read_premultiplied_rgba(layout, row + x * layout.bytes_per_pixel, out + x * 4);
+    for (size_t x = 0; x < width; ++x)
+      read_premultiplied_rgba(layout, row + x * layout.bytes_per_pixel, out + x * 4);
   }
 
   CGImageRef image = new_image_with_rgba(width, height, space, bitmap_info, std::move(rgba));
@@ -103,8 +104,8 @@ CGImageAlphaInfo CGImageGetAlphaInfo(CGImageRef image) {
 }
 CGBitmapInfo CGImageGetBitmapInfo(CGImageRef image) { return image ? image->bitmap_info : 0; }
 
-CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytes_per_row, CGColorSpaceRef space,
-                                      uint32_t bitmap_info, const void* bytes) {
+CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytes_per_row,
+                                      CGColorSpaceRef space, uint32_t bitmap_info, const void* bytes) {
   return new_image_from_bytes(width, height, bytes_per_row, space, bitmap_info, bytes);
 }
 

@@ -35,7 +35,7 @@ bool describe_layout(PixelModel model, uint32_t bitmap_info, Layout* out) {
   int n = 0;
   const int components = component_count(model);
   const bool alpha_first = alpha == kCGImageAlphaPremultipliedFirst || alpha == kCGImageAlphaFirst ||
-                          alpha == kCGImageAlphaNoneSkipFirst;
+                           alpha == kCGImageAlphaNoneSkipFirst;
   const bool has_alpha_byte = alpha != kCGImageAlphaNone;
   if (has_alpha_byte && alpha_first) roles[n++] = kAlphaRole;
   for (int c = 0; c < components; ++c) roles[n++] = int8_t(c);
@@ -82,8 +82,9 @@ bool context_layout_accepted(PixelModel model, uint32_t bitmap_info) {
                        order == kCGBitmapByteOrder32Little;
   switch (model) {
     case PixelModel::RGB:
-      return order32 && (alpha == kCGImageAlphaPremultipliedLast || alpha == kCGImageAlphaPremultipliedFirst ||
-                         alpha == kCGImageAlphaNoneSkipLast || alpha == kCGImageAlphaNoneSkipFirst);
+      return order32 &&
+             (alpha == kCGImageAlphaPremultipliedLast || alpha == kCGImageAlphaPremultipliedFirst ||
+              alpha == kCGImageAlphaNoneSkipLast || alpha == kCGImageAlphaNoneSkipFirst);
     case PixelModel::Gray: return alpha == kCGImageAlphaNone && order == kCGBitmapByteOrderDefault;
     case PixelModel::CMYK: return alpha == kCGImageAlphaNone && order32;
     case PixelModel::AlphaOnly: return false;

@@ -39,7 +39,7 @@ struct Decode {
   png_uint_32 width = 0;
   png_uint_32 height = 0;
   bool has_alpha = false;
-  bool gray = false;   // a gray or gray + alpha file: one sample of colour
+  bool gray = false;    // a gray or gray + alpha file: one sample of colour
   size_t channels = 0;  // samples per pixel in pixels
   std::vector<uint8_t> pixels;
   std::vector<png_bytep> rows;
@@ -130,7 +130,7 @@ CGImageRef make_image(Decode& decode) {
   }
   CGColorSpaceRef space = decode.gray ? CGColorSpaceCreateDeviceGray() : CGColorSpaceCreateDeviceRGB();
   const uint32_t info32 = decode.has_alpha ? kCGImageAlphaPremultipliedLast
-                                          : (decode.gray ? kCGImageAlphaNone : kCGImageAlphaNoneSkipLast);
+                                           : (decode.gray ? kCGImageAlphaNone : kCGImageAlphaNoneSkipLast);
   CGImageRef image = new_image_with_rgba(decode.width, decode.height, space, info32, std::move(rgba));
   CGColorSpaceRelease(space);
   if (decode.gray) {
@@ -198,8 +198,8 @@ CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t er
     report(error, error_size, "%s", message.c_str());
     return nullptr;
   }
-  return sim::graphics::decode_png(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path,
-                                  error, error_size);
+  return sim::graphics::decode_png(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path, error,
+                                   error_size);
 }
 
 }  // extern "C"

@@ -94,13 +94,15 @@ bool read_header(const Chunk& chunk, Header* header, std::string* message) {
   header->height = big_endian32(p + 4);
   const uint8_t depth = p[8];
   header->colour_type = p[9];
-  if (header->width == 0 || header->height == 0 || header->width > 0x7FFFFFFFu || header->height > 0x7FFFFFFFu) {
+  if (header->width == 0 || header->height == 0 || header->width > 0x7FFFFFFFu ||
+      header->height > 0x7FFFFFFFu) {
     *message = "invalid image size";
     return false;
   }
   if (header->width > kMaxPngSide || header->height > kMaxPngSide) {
-    *message = "the image is too large (" + std::to_string(header->width) + "x" + std::to_string(header->height) +
-               " pixels; at most " + std::to_string(kMaxPngSide) + " a side)";
+    *message = "the image is too large (" + std::to_string(header->width) + "x" +
+               std::to_string(header->height) + " pixels; at most " + std::to_string(kMaxPngSide) +
+               " a side)";
     return false;
   }
   if (depth != 8 || (header->colour_type != kColourRGB && header->colour_type != kColourRGBA)) {
@@ -222,7 +224,8 @@ bool unfilter(std::vector<uint8_t>& rows, const Header& h, std::string* message)
 }  // namespace
 
 bool is_optimised_png(const uint8_t* data, size_t size) {
-  return data && size >= 16 && std::memcmp(data, kPngSignature, 8) == 0 && std::memcmp(data + 12, "CgBI", 4) == 0;
+  return data && size >= 16 && std::memcmp(data, kPngSignature, 8) == 0 &&
+         std::memcmp(data + 12, "CgBI", 4) == 0;
 }
 
 CGImageRef decode_optimised_png(const uint8_t* data, size_t size, std::string* message) {
@@ -291,8 +294,8 @@ CGImageRef decode_optimised_png(const uint8_t* data, size_t size, std::string* m
     }
   }
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-  const uint32_t info = (alpha ? kCGImageAlphaPremultipliedFirst : kCGImageAlphaNoneSkipFirst) |
-                        kCGBitmapByteOrder32Little;
+  const uint32_t info =
+      (alpha ? kCGImageAlphaPremultipliedFirst : kCGImageAlphaNoneSkipFirst) | kCGBitmapByteOrder32Little;
   CGImageRef image = new_image_with_rgba(header.width, header.height, rgb, info, std::move(rgba));
   CGColorSpaceRelease(rgb);
   return image;

@@ -45,7 +45,8 @@ void box_blur(std::vector<uint32_t>& pixels, int width, int height, int stride, 
     for (int x = 0; x < width; ++x) {
       uint32_t* column = pixels.data() + x;
       blur_line(column, line.data(), height, stride, box);
-      for (int y = 0; y < height; ++y) column[static_cast<std::ptrdiff_t>(y) * stride] = line[static_cast<size_t>(y)];
+      for (int y = 0; y < height; ++y)
+        column[static_cast<std::ptrdiff_t>(y) * stride] = line[static_cast<size_t>(y)];
     }
   }
 }
@@ -68,7 +69,9 @@ void paint_blurred_backdrop(cairo_t* cr, double x, double y, double w, double h,
   cairo_surface_get_device_offset(target, &ox, &oy);
   const int tw = cairo_image_surface_get_width(target), th = cairo_image_surface_get_height(target);
   const int margin = static_cast<int>(std::ceil(pixels_radius));
-  auto clamp_to = [](double v, int hi) { return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(hi))); };
+  auto clamp_to = [](double v, int hi) {
+    return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(hi)));
+  };
   const int left = clamp_to(std::floor(std::min(x0, x1) + ox) - margin, tw);
   const int top = clamp_to(std::floor(std::min(y0, y1) + oy) - margin, th);
   const int right = clamp_to(std::ceil(std::max(x0, x1) + ox) + margin, tw);
@@ -82,9 +85,10 @@ void paint_blurred_backdrop(cairo_t* cr, double x, double y, double w, double h,
   const unsigned char* data = cairo_image_surface_get_data(target);
   const int target_stride = cairo_image_surface_get_stride(target);
   for (int j = 0; j < rh; ++j)
-    std::memcpy(region.data() + static_cast<std::ptrdiff_t>(j) * stride,
-                data + static_cast<std::ptrdiff_t>(top + j) * target_stride + static_cast<std::ptrdiff_t>(left) * 4,
-                static_cast<size_t>(rw) * 4);
+    std::memcpy(
+        region.data() + static_cast<std::ptrdiff_t>(j) * stride,
+        data + static_cast<std::ptrdiff_t>(top + j) * target_stride + static_cast<std::ptrdiff_t>(left) * 4,
+        static_cast<size_t>(rw) * 4);
   // Three boxes of half-width b together spread about as far as a Gaussian
   // of standard deviation b: here radius / 2.
   const int box = std::max(1, static_cast<int>(std::lround(pixels_radius / 2)));

@@ -204,9 +204,10 @@ void draw_status_bar_glyphs(cairo_t* cr, double width, double height, const Rgba
     const double scale = std::max(height, 0.0) / 20.0;
     const double bottom = height * 0.5 + 5 * scale;
     signal_bars(cr, 6 * scale + 4 * 3 * 0.8 * scale + 3 * 1.7 * 0.8 * scale, bottom, 0.8 * scale);
-    draw_text(cr, "9:41 AM", width / 2, bottom + 0.5 * scale, TextStyle{12 * scale, true, colour, Align::Centre});
-    battery(cr, width - 6 * scale - 24 * 0.85 * scale - 2.5 * scale, bottom - 11.5 * 0.85 * scale, 0.85 * scale,
-            colour);
+    draw_text(cr, "9:41 AM", width / 2, bottom + 0.5 * scale,
+              TextStyle{12 * scale, true, colour, Align::Centre});
+    battery(cr, width - 6 * scale - 24 * 0.85 * scale - 2.5 * scale, bottom - 11.5 * 0.85 * scale,
+            0.85 * scale, colour);
   }
   cairo_new_path(cr);
   cairo_restore(cr);

@@ -102,10 +102,12 @@ std::array<double, 4> material_tint(id view, Material m) {
       }
       return material_tint(view, Material::Platter);
     }
-    case Material::Platter: return light ? std::array{0.97, 0.97, 0.97, 0.72} : std::array{0.12, 0.12, 0.12, 0.70};
+    case Material::Platter:
+      return light ? std::array{0.97, 0.97, 0.97, 0.72} : std::array{0.12, 0.12, 0.12, 0.70};
     case Material::PlatterHeader:
       return light ? std::array{0.97, 0.97, 0.97, 0.82} : std::array{0.12, 0.12, 0.12, 0.80};
-    case Material::Dock: return light ? std::array{0.94, 0.94, 0.95, 0.78} : std::array{0.11, 0.11, 0.12, 0.74};
+    case Material::Dock:
+      return light ? std::array{0.94, 0.94, 0.95, 0.78} : std::array{0.11, 0.11, 0.12, 0.74};
     case Material::FolderIcon:
       return light ? std::array{0.93, 0.93, 0.95, 0.60} : std::array{0.16, 0.16, 0.18, 0.62};
     case Material::FolderBackground:

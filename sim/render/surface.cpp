@@ -47,7 +47,9 @@ std::array<uint8_t, 4> Surface::pixel(int x, int y) const {
   memcpy(&p, data + static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x) * 4, 4);
   const uint32_t a = p >> 24;
   if (a == 0) return {0, 0, 0, 0};
-  auto straight = [a](uint32_t c) { return static_cast<uint8_t>(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+  auto straight = [a](uint32_t c) {
+    return static_cast<uint8_t>(std::min<uint32_t>(255, (c * 255 + a / 2) / a));
+  };
   return {straight((p >> 16) & 0xff), straight((p >> 8) & 0xff), straight(p & 0xff), static_cast<uint8_t>(a)};
 }
 

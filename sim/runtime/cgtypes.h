@@ -4,9 +4,18 @@
 
 typedef double CGFloat;
 
-struct CGPoint { CGFloat x; CGFloat y; };
-struct CGSize { CGFloat width; CGFloat height; };
-struct CGRect { CGPoint origin; CGSize size; };
+struct CGPoint {
+  CGFloat x;
+  CGFloat y;
+};
+struct CGSize {
+  CGFloat width;
+  CGFloat height;
+};
+struct CGRect {
+  CGPoint origin;
+  CGSize size;
+};
 
 static inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
   CGRect r = {{x, y}, {w, h}};

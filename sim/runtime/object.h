@@ -19,8 +19,8 @@ namespace sim {
 struct Method {
   SEL sel = nullptr;
   IMP imp = nullptr;
-  std::string types;       // as given to class_addMethod
-  std::string normalized;  // types without offsets and qualifiers, for checks
+  std::string types;                        // as given to class_addMethod
+  std::string normalized;                   // types without offsets and qualifiers, for checks
   const sim_signature* verified = nullptr;  // last caller signature that matched
 };
 
@@ -68,7 +68,7 @@ struct objc_object {
   uint32_t refcount = 1;
   uint32_t flags = 0;
   sim::SideRecord* side = nullptr;
-  uint64_t serial = 0;  // the process's allocation number: stable for the object's life
+  uint64_t serial = 0;               // the process's allocation number: stable for the object's life
   objc_object* live_prev = nullptr;  // the process's list of live objects
   objc_object* live_next = nullptr;
 };

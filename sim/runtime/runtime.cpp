@@ -66,7 +66,7 @@ struct RuntimeState {
 
 RuntimeState* g_rt = nullptr;
 uint64_t& g_epoch = sim_dispatch_epoch;  // bumped by every method change; stale caches empty themselves
-uint64_t g_next_serial = 1;               // never reset: names in the event log outlive a relaunch
+uint64_t g_next_serial = 1;              // never reset: names in the event log outlive a relaunch
 
 std::unordered_map<std::string, objc_selector*>& selector_table() {
   static auto* table = new std::unordered_map<std::string, objc_selector*>();
@@ -125,15 +125,13 @@ Method* lookup(Class cls, SEL sel) {
 [[noreturn]] void unrecognized(id receiver, Class cls, SEL sel) {
   bool is_class = cls->meta;
   fatal(std::string(is_class ? "+[" : "-[") + cls->name + " " + sel_getName(sel) +
-        "]: unrecognized selector sent to " + (is_class ? "class" : "instance") +
-        (receiver ? "" : ""));
+        "]: unrecognized selector sent to " + (is_class ? "class" : "instance") + (receiver ? "" : ""));
 }
 
 void verify(Method* m, Class cls, SEL sel, const sim_signature* sig) {
   if (!encodings_agree(m->normalized, sig->types)) {
-    fatal(std::string("typed send of ") + (cls->meta ? "+[" : "-[") + cls->name + " " +
-          sel_getName(sel) + "] with types \"" + sig->types + "\" but the method's encoding is \"" +
-          m->types + "\"");
+    fatal(std::string("typed send of ") + (cls->meta ? "+[" : "-[") + cls->name + " " + sel_getName(sel) +
+          "] with types \"" + sig->types + "\" but the method's encoding is \"" + m->types + "\"");
   }
   m->verified = sig;
 }
@@ -362,9 +360,7 @@ bool is_kind_of(id obj, Class cls) {
   return false;
 }
 
-bool is_kind_of(id obj, std::string_view class_name) {
-  return is_kind_of(obj, class_named(class_name));
-}
+bool is_kind_of(id obj, std::string_view class_name) { return is_kind_of(obj, class_named(class_name)); }
 
 std::string class_name_of(id obj) { return obj ? obj->isa->name : std::string("nil"); }
 
@@ -479,9 +475,7 @@ id objc_autorelease(id obj) {
   return obj;
 }
 
-void* objc_autoreleasePoolPush(void) {
-  return reinterpret_cast<void*>(g_rt ? g_rt->pool.size() + 1 : 1);
-}
+void* objc_autoreleasePoolPush(void) { return reinterpret_cast<void*>(g_rt ? g_rt->pool.size() + 1 : 1); }
 
 void objc_autoreleasePoolPop(void* token) {
   if (!g_rt) return;

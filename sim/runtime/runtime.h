@@ -21,8 +21,8 @@ namespace sim {
 // class_addMethod, in the order of first touch.
 struct TouchRecord {
   std::string class_name;
-  std::vector<std::string> hooked;        // instance methods, installation order
-  std::vector<std::string> class_hooked;  // class methods (hooked on the metaclass)
+  std::vector<std::string> hooked;                         // instance methods, installation order
+  std::vector<std::string> class_hooked;                   // class methods (hooked on the metaclass)
   std::vector<std::pair<std::string, std::string>> added;  // selector, encoding
 };
 
@@ -48,8 +48,7 @@ Class define_class_raw(const std::string& name, Class superclass, size_t size, C
 template <typename T>
 Class define_class(const std::string& name, Class superclass) {
   return define_class_raw(
-      name, superclass, sizeof(T), [](void* p) { new (p) T(); },
-      [](void* p) { static_cast<T*>(p)->~T(); });
+      name, superclass, sizeof(T), [](void* p) { new (p) T(); }, [](void* p) { static_cast<T*>(p)->~T(); });
 }
 Class class_named(std::string_view name);  // nullptr when absent
 std::vector<Class> all_classes();          // in definition order
@@ -62,8 +61,7 @@ void def(Class cls, const char* sel, R (*fn)(id, SEL, A...)) {
 }
 template <typename R, typename... A>
 void def_class(Class cls, const char* sel, R (*fn)(id, SEL, A...)) {
-  define_method_raw(cls->counterpart, sel, reinterpret_cast<IMP>(fn),
-                    sim_enc::signature<R, A...>()->types);
+  define_method_raw(cls->counterpart, sel, reinterpret_cast<IMP>(fn), sim_enc::signature<R, A...>()->types);
 }
 Method* find_method(Class cls, SEL sel);  // along the superclass chain
 Method* own_method(Class cls, SEL sel);   // this class only
@@ -160,6 +158,7 @@ class AutoreleasePool {
   ~AutoreleasePool() { objc_autoreleasePoolPop(token_); }
   AutoreleasePool(const AutoreleasePool&) = delete;
   AutoreleasePool& operator=(const AutoreleasePool&) = delete;
+
  private:
   void* token_;
 };

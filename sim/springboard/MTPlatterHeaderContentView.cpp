@@ -18,8 +18,7 @@ id title(id self, SEL) { return header(self)->title; }
 void set_title(id self, SEL, id text) { header(self)->title = text; }
 
 Class install() {
-  Class c = define_class<MTPlatterHeaderContentViewObj>("MTPlatterHeaderContentView",
-                                                        ensure_class("UIView"));
+  Class c = define_class<MTPlatterHeaderContentViewObj>("MTPlatterHeaderContentView", ensure_class("UIView"));
   def(c, "icons", icons);
   def(c, "setIcons:", set_icons);
   def(c, "title", title);

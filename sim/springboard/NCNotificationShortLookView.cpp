@@ -55,8 +55,8 @@ void layout_subviews(id self, SEL cmd) {
 }
 
 Class install() {
-  Class c = define_class<NCNotificationShortLookViewObj>("NCNotificationShortLookView",
-                                                         ensure_class("UIView"));
+  Class c =
+      define_class<NCNotificationShortLookViewObj>("NCNotificationShortLookView", ensure_class("UIView"));
   g_class = c;
   def(c, "initWithFrame:", init_with_frame);
   def(c, "customContentView", custom_content_view);

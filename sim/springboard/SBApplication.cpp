@@ -22,8 +22,7 @@ SIM_HOST_CLASS("SBApplication", Layer::SpringBoard, install);
 }  // namespace
 
 id make_application(const std::string& bundle_id) {
-  id app = send<id>(send<id>(reinterpret_cast<id>(ensure_class("SBApplication")), sel("alloc")),
-                    sel("init"));
+  id app = send<id>(send<id>(reinterpret_cast<id>(ensure_class("SBApplication")), sel("alloc")), sel("init"));
   as<SBApplicationObj>(app)->bundle_identifier = make_string(bundle_id);
   return objc_autorelease(app);
 }

@@ -16,9 +16,7 @@ id init_with_frame(id self, SEL cmd, CGRect frame) {
   return self;
 }
 
-void layout_subviews(id self, SEL cmd) {
-  send_super<void>(class_named("SBFolderBackgroundView"), self, cmd);
-}
+void layout_subviews(id self, SEL cmd) { send_super<void>(class_named("SBFolderBackgroundView"), self, cmd); }
 
 Class install() {
   Class c = define_class<UIViewObj>("SBFolderBackgroundView", ensure_class("UIView"));
@@ -31,8 +29,6 @@ SIM_HOST_CLASS("SBFolderBackgroundView", Layer::SpringBoard, install);
 
 }  // namespace
 
-id make_folder_background() {
-  return make_view("SBFolderBackgroundView", CGRect{{27.5, 218}, {320, 376}});
-}
+id make_folder_background() { return make_view("SBFolderBackgroundView", CGRect{{27.5, 218}, {320, 376}}); }
 
 }  // namespace sim

@@ -8,9 +8,7 @@
 namespace sim {
 namespace {
 
-void layout_subviews(id self, SEL cmd) {
-  send_super<void>(class_named("SBFolderIconImageView"), self, cmd);
-}
+void layout_subviews(id self, SEL cmd) { send_super<void>(class_named("SBFolderIconImageView"), self, cmd); }
 
 Class install() {
   Class c = define_class<UIViewObj>("SBFolderIconImageView", ensure_class("UIView"));

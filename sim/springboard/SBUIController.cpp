@@ -20,15 +20,14 @@ namespace {
 
 constexpr double kMaxSnapshotPixels = 2048;
 
-id zoom_view(id, SEL, id /*scene_handle*/, id /*display_configuration*/,
-             NSInteger /*orientation*/, id snapshot, CGSize snapshot_size,
-             id /*status_bar_descriptor*/, BOOL /*decode_image*/) {
+id zoom_view(id, SEL, id /*scene_handle*/, id /*display_configuration*/, NSInteger /*orientation*/,
+             id snapshot, CGSize snapshot_size, id /*status_bar_descriptor*/, BOOL /*decode_image*/) {
   if (!snapshot) return nullptr;
   CGRect frame{{0, 0}, snapshot_size};
   id view = make_view("UIView", frame);
   id contents = make_view("UIView", frame);
-  id pattern = send<id>(reinterpret_cast<id>(class_named("UIColor")),
-                        sel("colorWithPatternImage:"), snapshot);
+  id pattern =
+      send<id>(reinterpret_cast<id>(class_named("UIColor")), sel("colorWithPatternImage:"), snapshot);
   send<void>(contents, sel("setBackgroundColor:"), pattern);
   add_subview(view, contents);
   return view;
@@ -52,8 +51,8 @@ id request_zoom_view(CGSize snapshot_size) {
   id snapshot = make_solid_image(200, 200, 200, 255, snapshot_size, scale);
   constexpr NSInteger kPortrait = 1;
   return send<id>(reinterpret_cast<id>(class_named("SBUIController")), sel(kZoomViewSelector),
-                  static_cast<id>(nullptr), static_cast<id>(nullptr), kPortrait, snapshot,
-                  snapshot_size, static_cast<id>(nullptr), static_cast<BOOL>(YES));
+                  static_cast<id>(nullptr), static_cast<id>(nullptr), kPortrait, snapshot, snapshot_size,
+                  static_cast<id>(nullptr), static_cast<BOOL>(YES));
 }
 
 }  // namespace sim

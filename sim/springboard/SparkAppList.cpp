@@ -71,16 +71,14 @@ void write_app_list(const std::vector<std::string>& bundle_ids) {
   if (!system) fatal("applist: no simulated process is running");
   std::string path = system->host_path(app_list_path(kAppListIdentifier));
   plist::Dictionary prefs;
-  if (auto old = plist::read_file(path, nullptr); old && old->is_dictionary())
-    prefs = old->dictionary();
+  if (auto old = plist::read_file(path, nullptr); old && old->is_dictionary()) prefs = old->dictionary();
   plist::Array list;
   for (const auto& b : bundle_ids) list.emplace_back(b);
   prefs.set(kAppListKey, plist::Value(std::move(list)));
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
   std::string error;
-  if (!plist::write_xml_atomically(path, plist::Value(std::move(prefs)), &error))
-    fatal("applist: " + error);
+  if (!plist::write_xml_atomically(path, plist::Value(std::move(prefs)), &error)) fatal("applist: " + error);
 }
 
 size_t app_list_query_count() { return g_queries; }

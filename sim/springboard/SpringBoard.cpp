@@ -46,8 +46,7 @@ void set_device_state(std::optional<bool> locked, std::optional<bool> homescreen
   if (!sb) return;
   if (locked) app(sb)->locked = *locked;
   if (homescreen) app(sb)->showing_homescreen = *homescreen;
-  if (front_app)
-    app(sb)->front_application = front_app->empty() ? nullptr : make_application(*front_app);
+  if (front_app) app(sb)->front_application = front_app->empty() ? nullptr : make_application(*front_app);
 }
 
 }  // namespace sim

@@ -44,8 +44,7 @@ CGRect content_frame(CGSize size) {
 // then the header material and the header in front of it.
 void make_background_if_missing(id self) {
   if (widget(self)->background_view) return;
-  widget(self)->background_view =
-      make_material_view(CGRect{{0, 0}, size_of(self)}, kMaterialRecipePlatter);
+  widget(self)->background_view = make_material_view(CGRect{{0, 0}, size_of(self)}, kMaterialRecipePlatter);
   send<void>(self, sel("insertSubview:atIndex:"), widget(self)->background_view.get(), 0L);
 }
 void make_header_if_missing(id self) {

@@ -22,8 +22,8 @@ struct Event {
   std::string kind;  // post, file-write, relaunch-requested, timer, observer, applist-query
   std::string centre;
   std::string name;
-  ObjectRef object;    // post: the object; timer: the target; observer: the observer
-  std::string path;    // file-write
+  ObjectRef object;  // post: the object; timer: the target; observer: the observer
+  std::string path;  // file-write
   bool atomic = false;
   std::string selector;
   double interval = 0;

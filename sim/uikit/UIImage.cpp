@@ -85,9 +85,8 @@ id make_solid_image(uint8_t r, uint8_t g, uint8_t b, uint8_t a, CGSize points, d
       bytes[i * 4 + 3] = a;
     }
     CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-    bitmap = sim_CGImageCreateWithBytes(w, h, w * 4, rgb,
-                                        kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big,
-                                        bytes.data());
+    bitmap = sim_CGImageCreateWithBytes(
+        w, h, w * 4, rgb, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big, bytes.data());
     CGColorSpaceRelease(rgb);
   }
   id o = make_image(bitmap, points, scale);

@@ -73,8 +73,8 @@ void update_current_style(id self, SEL, BOOL notify, NSInteger) {
   a->applied_mode = a->mode;
   if (!notify || (a->style == old_style && a->applied_mode == old_mode)) return;
   AutoreleasePool pool;
-  send<void>(self, sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"),
-             a->applied_mode, old_mode, a->style, old_style, make_string("mode change"));
+  send<void>(self, sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"), a->applied_mode,
+             old_mode, a->style, old_style, make_string("mode change"));
 }
 
 void mode_did_change(id self, SEL, id) {
@@ -98,8 +98,7 @@ SIM_HOST_CLASS("UIUserInterfaceStyleArbiter", Layer::UIKit, install);
 }  // namespace
 
 id shared_style_arbiter() {
-  return send<id>(reinterpret_cast<id>(class_named("UIUserInterfaceStyleArbiter")),
-                  sel("sharedInstance"));
+  return send<id>(reinterpret_cast<id>(class_named("UIUserInterfaceStyleArbiter")), sel("sharedInstance"));
 }
 
 void change_system_style(NSInteger style) {

@@ -57,9 +57,7 @@ void set_alpha(id self, SEL, double a) {
 }
 id layer(id self, SEL) { return view(self)->layer; }
 BOOL clips_to_bounds(id self, SEL) { return send<BOOL>(view(self)->layer, sel("masksToBounds")); }
-void set_clips_to_bounds(id self, SEL, BOOL v) {
-  send<void>(view(self)->layer, sel("setMasksToBounds:"), v);
-}
+void set_clips_to_bounds(id self, SEL, BOOL v) { send<void>(view(self)->layer, sel("setMasksToBounds:"), v); }
 NSInteger override_style(id self, SEL) { return view(self)->override_style; }
 void set_override_style(id self, SEL, NSInteger s) { view(self)->override_style = s; }
 
@@ -171,8 +169,8 @@ SIM_HOST_CLASS("UIView", Layer::UIKit, install);
 }  // namespace
 
 NSInteger system_style() {
-  id arbiter = send<id>(reinterpret_cast<id>(class_named("UIUserInterfaceStyleArbiter")),
-                        sel("sharedInstance"));
+  id arbiter =
+      send<id>(reinterpret_cast<id>(class_named("UIUserInterfaceStyleArbiter")), sel("sharedInstance"));
   return send<NSInteger>(arbiter, sel("currentStyle"));
 }
 

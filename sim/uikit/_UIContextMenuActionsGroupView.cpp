@@ -6,7 +6,8 @@ namespace sim {
 namespace {
 
 Class install() {
-  Class c = define_class<ContextMenuActionsGroupViewObj>("_UIContextMenuActionsGroupView", ensure_class("UIView"));
+  Class c =
+      define_class<ContextMenuActionsGroupViewObj>("_UIContextMenuActionsGroupView", ensure_class("UIView"));
   add_ivar(c, "_backgroundView", offsetof(ContextMenuActionsGroupViewObj, background_view));
   return c;
 }

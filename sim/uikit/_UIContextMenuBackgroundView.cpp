@@ -10,8 +10,8 @@ ContextMenuBackgroundViewObj* background(id self) { return as<ContextMenuBackgro
 id visual_effect_view(id self, SEL) { return background(self)->visual_effect_view; }
 
 Class install() {
-  Class c = define_class<ContextMenuBackgroundViewObj>("_UIContextMenuBackgroundView",
-                                                       ensure_class("UIView"));
+  Class c =
+      define_class<ContextMenuBackgroundViewObj>("_UIContextMenuBackgroundView", ensure_class("UIView"));
   def(c, "visualEffectView", visual_effect_view);
   add_ivar(c, "_visualEffectView", offsetof(ContextMenuBackgroundViewObj, visual_effect_view));
   return c;

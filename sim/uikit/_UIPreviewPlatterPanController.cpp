@@ -129,8 +129,7 @@ void view_did_layout_subviews(id self, SEL) {
 }
 
 Class install() {
-  Class c = define_class<PlatterControllerObj>("_UIPreviewPlatterPanController",
-                                               ensure_class("NSObject"));
+  Class c = define_class<PlatterControllerObj>("_UIPreviewPlatterPanController", ensure_class("NSObject"));
   def(c, "initWithContainerView:platterView:actionsView:", init_with_views);
   def(c, "viewDidLayoutSubviews", view_did_layout_subviews);
   add_ivar(c, "_containerView", offsetof(PlatterControllerObj, container_view));
@@ -173,8 +172,8 @@ id make_platter_controller(id icon, int items, bool effect) {
       add_subview(blur, make_visual_effect_subview());
     }
     id background = effect ? make_context_menu_background_view(blur) : blur;
-    id group = ios14 ? make_context_menu_list_view(background)
-                     : make_context_menu_actions_group_view(background);
+    id group =
+        ios14 ? make_context_menu_list_view(background) : make_context_menu_actions_group_view(background);
     // The rows are the group's cells, in front of its background.
     for (int i = 0; i < std::max(items, 0); ++i) add_subview(group, make_context_menu_cell());
     id actions = ios14 ? make_context_menu_view(group) : make_context_menu_actions_view(group);
@@ -184,8 +183,7 @@ id make_platter_controller(id icon, int items, bool effect) {
     add_subview(container, actions);
 
     c = send<id>(reinterpret_cast<id>(ensure_class("_UIPreviewPlatterPanController")), sel("alloc"));
-    c = send<id>(c, sel("initWithContainerView:platterView:actionsView:"), container, platter,
-                 actions);
+    c = send<id>(c, sel("initWithContainerView:platterView:actionsView:"), container, platter, actions);
     if (c) {
       // Framed and coloured as the host shows it, before any layout pass.
       place_platter_and_menu(c);

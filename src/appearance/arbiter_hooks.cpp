@@ -1,9 +1,9 @@
 #include "appearance/arbiter_hooks.h"
 
+#include "core/host_style.h"
 #include "core/names.h"
 #include "core/signals.h"
 #include "core/state.h"
-#include "core/host_style.h"
 
 namespace corvane::appearance {
 namespace {
@@ -19,14 +19,13 @@ IMP g_saved_log = nullptr;
 // into place), so no reader, and no other writer, ever sees a partial file.
 void record_dark_state_in_settings(bool dark) {
   id path = CV_STR(names::kSettingsPath);
-  id stored = msg<id>(msg<id>(cls("NSDictionary"), CV_SEL("alloc")),
-                      CV_SEL("initWithContentsOfFile:"), path);
+  id stored = msg<id>(msg<id>(cls("NSDictionary"), CV_SEL("alloc")), CV_SEL("initWithContentsOfFile:"), path);
   if (!stored) {
     id files = msg<id>(cls("NSFileManager"), CV_SEL("defaultManager"));
     if (msg<BOOL>(files, CV_SEL("fileExistsAtPath:"), path)) return;  // unreadable: keep it
   }
-  id updated = msg<id>(msg<id>(cls("NSMutableDictionary"), CV_SEL("alloc")),
-                       CV_SEL("initWithDictionary:"), stored);
+  id updated =
+      msg<id>(msg<id>(cls("NSMutableDictionary"), CV_SEL("alloc")), CV_SEL("initWithDictionary:"), stored);
   id flag = msg<id>(cls("NSNumber"), CV_SEL("numberWithBool:"), (BOOL)dark);
   msg<void>(updated, CV_SEL("setValue:forKey:"), flag, CV_STR(names::kEnabledKey));
   msg<BOOL>(updated, CV_SEL("writeToFile:atomically:"), path, (BOOL) true);
@@ -36,11 +35,10 @@ void record_dark_state_in_settings(bool dark) {
 
 // Tells other processes whether the system is now dark.
 void broadcast_dark_state(bool dark) {
-  CFNotificationCenterPostNotification(
-      CFNotificationCenterGetDistributedCenter(),
-      reinterpret_cast<CFStringRef>(dark ? CV_STR(names::kEnableBroadcast)
-                                         : CV_STR(names::kDisableBroadcast)),
-      nullptr, nullptr, true);
+  CFNotificationCenterPostNotification(CFNotificationCenterGetDistributedCenter(),
+                                       reinterpret_cast<CFStringRef>(dark ? CV_STR(names::kEnableBroadcast)
+                                                                          : CV_STR(names::kDisableBroadcast)),
+                                       nullptr, nullptr, true);
 }
 
 // After the arbiter has recomputed its style: record it, then re-theme.
@@ -76,9 +74,12 @@ void dark_mode_changed(id, SEL, BOOL dark) {
 }  // namespace
 
 ArbiterHooks arbiter_hooks() {
-  return {reinterpret_cast<IMP>(&update_hook), reinterpret_cast<IMP>(&mode_hook),
-          reinterpret_cast<IMP>(&log_hook),    reinterpret_cast<IMP>(&dark_mode_changed),
-          &g_saved_update,                     &g_saved_mode,
+  return {reinterpret_cast<IMP>(&update_hook),
+          reinterpret_cast<IMP>(&mode_hook),
+          reinterpret_cast<IMP>(&log_hook),
+          reinterpret_cast<IMP>(&dark_mode_changed),
+          &g_saved_update,
+          &g_saved_mode,
           &g_saved_log};
 }
 

@@ -38,8 +38,7 @@ bool sampling_bitmap_for(double w, double h, SamplingBitmap* out) {
   const double area = w * h;
   const double bytes = area * 4.0;
   const double row = w * 4.0;
-  if (!fits_uint64(w) || !fits_uint64(h) || !fits_uint64(area) || !fits_uint64(bytes) ||
-      !fits_uint64(row)) {
+  if (!fits_uint64(w) || !fits_uint64(h) || !fits_uint64(area) || !fits_uint64(bytes) || !fits_uint64(row)) {
     return false;
   }
   out->bytes = static_cast<size_t>(static_cast<uint64_t>(bytes));
@@ -101,9 +100,8 @@ id pixel_average_colour(id image) {
     CGImageRef cg = bitmap_of(image);
     auto* buffer = static_cast<uint8_t*>(zero_alloc(bitmap.bytes));
     if (buffer) {
-      CGContextRef ctx =
-          CGBitmapContextCreate(buffer, bitmap.width, bitmap.height, 8, bitmap.bytes_per_row,
-                                CGImageGetColorSpace(cg), kCGImageAlphaPremultipliedLast);
+      CGContextRef ctx = CGBitmapContextCreate(buffer, bitmap.width, bitmap.height, 8, bitmap.bytes_per_row,
+                                               CGImageGetColorSpace(cg), kCGImageAlphaPremultipliedLast);
       if (ctx) {
         CGContextDrawImage(ctx, CGRectMake(0, 0, size.width, size.height), cg);
         if (bitmap.groups > 0) {
@@ -125,8 +123,8 @@ id one_pixel_colour(id image, double gain) {
   CGImageRef cg = bitmap_of(image);  // before the colour space and context, as above
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
   // Alpha last, premultiplied, big-endian 32-bit words: bytes R, G, B, A.
-  const uint32_t info = static_cast<uint32_t>(kCGImageAlphaPremultipliedLast) |
-                        static_cast<uint32_t>(kCGBitmapByteOrder32Big);
+  const uint32_t info =
+      static_cast<uint32_t>(kCGImageAlphaPremultipliedLast) | static_cast<uint32_t>(kCGBitmapByteOrder32Big);
   CGContextRef ctx = CGBitmapContextCreate(pixel, 1, 1, 8, 4, rgb, info);
   CGContextDrawImage(ctx, CGRectMake(0, 0, 1, 1), cg);
   CGColorSpaceRelease(rgb);

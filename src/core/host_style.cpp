@@ -7,8 +7,6 @@ NSInteger current_system_style() {
   return msg<NSInteger>(arbiter, CV_SEL("currentStyle"));
 }
 
-void force_light_style(id view) {
-  msg<void>(view, CV_SEL("setOverrideUserInterfaceStyle:"), kLightStyle);
-}
+void force_light_style(id view) { msg<void>(view, CV_SEL("setOverrideUserInterfaceStyle:"), kLightStyle); }
 
 }  // namespace corvane

@@ -18,8 +18,7 @@ BOOL get_listener(id self, SEL) {
 
 template <PropertyOwner O>
 void set_listener(id self, SEL, BOOL value) {
-  id box = msg<id>(cls("NSValue"), CV_SEL("valueWithBytes:objCType:"),
-                   static_cast<const void*>(&value), "B");
+  id box = msg<id>(cls("NSValue"), CV_SEL("valueWithBytes:objCType:"), static_cast<const void*>(&value), "B");
   objc_setAssociatedObject(self, &g_listener_keys[static_cast<int>(O)], box,
                            OBJC_ASSOCIATION_RETAIN_NONATOMIC);
 }

@@ -27,8 +27,6 @@ inline void set_has_change_listener(id obj, bool v) {
   msg<void>(obj, CV_SEL("setHasChangeListener:"), (BOOL)v);
 }
 inline id header_tint_view(id obj) { return msg<id>(obj, CV_SEL("headerTintView")); }
-inline void set_header_tint_view(id obj, id view) {
-  msg<void>(obj, CV_SEL("setHeaderTintView:"), view);
-}
+inline void set_header_tint_view(id obj, id view) { msg<void>(obj, CV_SEL("setHeaderTintView:"), view); }
 
 }  // namespace corvane

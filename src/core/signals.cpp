@@ -6,8 +6,7 @@ namespace corvane {
 
 void observe_local(id observer, SEL selector, const char* name) {
   id centre = msg<id>(cls("NSNotificationCenter"), CV_SEL("defaultCenter"));
-  msg<void>(centre, CV_SEL("addObserver:selector:name:object:"), observer, selector, str(name),
-            (id) nullptr);
+  msg<void>(centre, CV_SEL("addObserver:selector:name:object:"), observer, selector, str(name), (id) nullptr);
 }
 
 void post_local(const char* name, id object) {

@@ -26,8 +26,7 @@ void HookInstaller::add(const char* selector, IMP imp, const char* types) {
   class_addMethod(current_, sel(selector), imp, types_);
 }
 
-void HookInstaller::add_property(const char* getter, const char* setter, IMP get, IMP set,
-                                 const char* type) {
+void HookInstaller::add_property(const char* getter, const char* setter, IMP get, IMP set, const char* type) {
   size_t n = put(types_, 0, sizeof types_, type);
   put(types_, n, sizeof types_, "@:");
   class_addMethod(current_, sel(getter), get, types_);

@@ -1,8 +1,8 @@
 // The hook table, group by group in installation order.
 #include "appearance/arbiter_hooks.h"
 #include "colour/colour_methods.h"
-#include "entry/hook_installer.h"
 #include "core/properties.h"
+#include "entry/hook_installer.h"
 #include "surfaces/banners/banner_hooks.h"
 #include "surfaces/home/home_hooks.h"
 #include "surfaces/platter/platter_hooks.h"
@@ -20,8 +20,7 @@ void add_change_listener(HookInstaller& t, PropertyOwner owner) {
 
 void add_header_tint_view(HookInstaller& t, PropertyOwner owner) {
   PropertyAccessors p = property_accessors(owner);
-  t.add_property("headerTintView", "setHeaderTintView:", p.header_tint_view,
-                 p.set_header_tint_view, "@");
+  t.add_property("headerTintView", "setHeaderTintView:", p.header_tint_view, p.set_header_tint_view, "@");
 }
 
 void add_colour_methods(HookInstaller& t, ColourOwner owner) {
@@ -78,8 +77,7 @@ void install_hook_table() {
   t.begin_class("UIUserInterfaceStyleArbiter");
   t.hook("_updateCurrentStyleAndNotify:forReason:", arbiter.update_current_style,
          arbiter.saved_update_current_style);
-  t.hook("userInterfaceStyleModeDidChange:", arbiter.mode_did_change,
-         arbiter.saved_mode_did_change);
+  t.hook("userInterfaceStyleModeDidChange:", arbiter.mode_did_change, arbiter.saved_mode_did_change);
   t.hook("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:", arbiter.log_change_event,
          arbiter.saved_log_change_event);
   t.add("darkModeChanged:", arbiter.dark_mode_changed, "v@:B");

@@ -11,13 +11,12 @@ Class g_system_service = nullptr;  // looked up on first use
 }  // namespace
 
 void register_restart_observer() {
-  CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr,
-                                  restart_handler, cf_str(names::kRestartSignal), nullptr,
+  CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, restart_handler,
+                                  cf_str(names::kRestartSignal), nullptr,
                                   CFNotificationSuspensionBehaviorDeliverImmediately);
 }
 
-void restart_handler(CFNotificationCenterRef, void*, CFNotificationName, const void*,
-                     CFDictionaryRef) {
+void restart_handler(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
   if (!g_system_service) g_system_service = cls("FBSystemService");
   id service = msg<id>(g_system_service, CV_SEL("sharedInstance"));
   msg<void>(service, CV_SEL("exitAndRelaunch:"), (BOOL) true);

@@ -50,11 +50,9 @@ inline id constant_string(const char* literal) {
 }
 
 inline void animate(double duration, void (*body)(void*), void* context) {
-  void (^block)(void) = ^{
-    body(context);
-  };
-  send<void>((id)objc_getClass("UIView"), sel_registerName("animateWithDuration:animations:"),
-             duration, (id)block);
+  void (^block)(void) = ^{ body(context); };
+  send<void>((id)objc_getClass("UIView"), sel_registerName("animateWithDuration:animations:"), duration,
+             (id)block);
 }
 
 // The block holds the target weakly, in a zeroing weak cell of its own; once
@@ -75,9 +73,8 @@ inline void schedule_weak_repeating_timer(double interval, id target, SEL select
     send<void>(strong, selector);
     objc_release(strong);
   };
-  send<id>((id)objc_getClass("NSTimer"),
-           sel_registerName("scheduledTimerWithTimeInterval:repeats:block:"), interval, (BOOL) true,
-           (id)tick);
+  send<id>((id)objc_getClass("NSTimer"), sel_registerName("scheduledTimerWithTimeInterval:repeats:block:"),
+           interval, (BOOL) true, (id)tick);
 }
 
 inline void* zero_alloc(size_t bytes) { return calloc(1, bytes); }

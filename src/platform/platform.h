@@ -16,15 +16,15 @@
 
 // A selector or constant string looked up once per load of the library, for
 // the hot paths (layout passes) that send the same messages again and again.
-#define CV_SEL(name)                                  \
-  ([]() -> SEL {                                      \
-    static SEL cached_ = ::corvane::sel(name);        \
-    return cached_;                                   \
+#define CV_SEL(name)                           \
+  ([]() -> SEL {                               \
+    static SEL cached_ = ::corvane::sel(name); \
+    return cached_;                            \
   }())
-#define CV_STR(text)                                  \
-  ([]() -> id {                                       \
-    static id cached_ = ::corvane::str(text);         \
-    return cached_;                                   \
+#define CV_STR(text)                          \
+  ([]() -> id {                               \
+    static id cached_ = ::corvane::str(text); \
+    return cached_;                           \
   }())
 
 namespace corvane {
@@ -48,9 +48,7 @@ inline id str(const char* literal) { return platform::constant_string(literal); 
 
 // The same constant string as CoreFoundation takes it (toll-free bridged;
 // C++ wants the cast spelled out on a device).
-inline CFStringRef cf_str(const char* literal) {
-  return reinterpret_cast<CFStringRef>(str(literal));
-}
+inline CFStringRef cf_str(const char* literal) { return reinterpret_cast<CFStringRef>(str(literal)); }
 
 // Whether the running system is at least major.minor.patch, as the process
 // reports it (-[NSProcessInfo operatingSystemVersion]): asked of the system
@@ -59,8 +57,7 @@ inline CFStringRef cf_str(const char* literal) {
 inline bool os_at_least(NSInteger major, NSInteger minor, NSInteger patch) {
   id info = msg<id>(cls("NSProcessInfo"), CV_SEL("processInfo"));
   if (!info) return false;
-  const NSOperatingSystemVersion v =
-      msg<NSOperatingSystemVersion>(info, CV_SEL("operatingSystemVersion"));
+  const NSOperatingSystemVersion v = msg<NSOperatingSystemVersion>(info, CV_SEL("operatingSystemVersion"));
   if (v.majorVersion != major) return v.majorVersion > major;
   if (v.minorVersion != minor) return v.minorVersion > minor;
   return v.patchVersion >= patch;

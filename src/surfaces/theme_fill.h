@@ -4,9 +4,9 @@
 // apply_fill turns one into a colour on a view.
 #pragma once
 
+#include "core/host_style.h"
 #include "core/settings_values.h"
 #include "platform/platform.h"
-#include "core/host_style.h"
 
 namespace corvane {
 

@@ -225,7 +225,9 @@ TEST_F(ArbiterTest, ARewriteKeepsEveryOtherKeyAndWritesXml) {
   const Dictionary original{{"notifications", false},
                             {"lightColorStrength", 0.75},
                             {"count", -3},
-                            {"name", "Bl\xC3\xA1" "ck \xE2\x9C\x93"},
+                            {"name",
+                             "Bl\xC3\xA1"
+                             "ck \xE2\x9C\x93"},
                             {"list", plist::Array{1, "two", true}},
                             {"nested", Dictionary{{"a", 1}, {"b", Dictionary{}}}},
                             {"blob", plist::Data{0, 1, 2, 255}},
@@ -260,11 +262,11 @@ TEST_F(ArbiterTest, AnUnreadableFileIsLeftUntouched) {
   load();
   const std::string valid = plist::to_xml(Value(Dictionary{{"notifications", false}}));
   const std::string cases[] = {
-      valid.substr(0, valid.size() / 2),                  // truncated
-      "this is not a property list",                      // not a property list
-      plist::to_xml(Value(plist::Array{1, 2, 3})),        // an array at its root
+      valid.substr(0, valid.size() / 2),                            // truncated
+      "this is not a property list",                                // not a property list
+      plist::to_xml(Value(plist::Array{1, 2, 3})),                  // an array at its root
       plist::to_binary(Value(Dictionary{{"a", 1}})).substr(0, 20),  // truncated binary
-      "",                                                 // empty
+      "",                                                           // empty
   };
   for (const std::string& bytes : cases) {
     SCOPED_TRACE(bytes);
@@ -304,7 +306,8 @@ TEST_F(ArbiterTest, AFailedWriteLeavesTheOldFileIntact) {
 
   // The file may not grow past 8 bytes: the new contents cannot be written,
   // as when the disk is full (permission bits would not stop root).
-  struct sigaction ignore {}, old_action {};
+  struct sigaction ignore {
+  }, old_action{};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGXFSZ, &ignore, &old_action);
   rlimit old_limit{};

@@ -2,13 +2,12 @@
 // writer (the settings pane) that keeps replacing the same file: no reader
 // ever sees a partial or torn file, and no temporary file is left behind.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
-
-#include <unistd.h>
 
 #include "sim/system/event_log.h"
 #include "sim/uikit/UIUserInterfaceStyleArbiter.h"

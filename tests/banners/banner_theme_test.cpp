@@ -68,8 +68,10 @@ TEST(BannerTheme, EveryBranchColoursTheTintViewAndTheContentAlike) {
       {"dark, offset 0.75", 2, {{"useDarkOffset", true}, {"darkModeOffset", 0.75}}, grey(0, 0.75)},
       {"dark tint over offset", 2, {{"darkColorTint", true}, {"useDarkOffset", true}}, {Want::Darker}},
       {"forced light while dark", 2, {{"forceLightNotifications", true}}, {Want::Lighter}},
-      {"forced light, no light tint", 2,
-       {{"forceLightNotifications", true}, {"lightColorTint", false}, {"darkColorTint", true}}, {Want::Nil}},
+      {"forced light, no light tint",
+       2,
+       {{"forceLightNotifications", true}, {"lightColorTint", false}, {"darkColorTint", true}},
+       {Want::Nil}},
   };
   for (const BranchCase& c : cases) {
     SCOPED_TRACE(c.name);

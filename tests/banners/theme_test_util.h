@@ -94,8 +94,7 @@ struct Recorder {
   }
   template <int N>
   static void install(const char* cls, const char* selector) {
-    MSHookMessageEx(sim::class_named(cls), sim::sel(selector), reinterpret_cast<IMP>(&hook<N>),
-                    &saved<N>);
+    MSHookMessageEx(sim::class_named(cls), sim::sel(selector), reinterpret_cast<IMP>(&hook<N>), &saved<N>);
   }
   static int count(id obj, const std::string& selector) {
     int n = 0;

@@ -1,11 +1,12 @@
 // Finding an app's name and icon in an `.app` folder or an `.ipa` archive,
 // as the home screen does, and refusing what is not an app.
+#include "sim/bundles/app_icon.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "sim/bundles/app_icon.h"
 #include "support/app_fixtures.h"
 
 using namespace corvane_test;
@@ -19,30 +20,38 @@ namespace {
 
 std::string xml(const Dictionary& d) { return sim::plist::to_xml(Value(d)); }
 
-std::string square_png(uint32_t side) { return optimised_png(uniform_picture(side, side, {10, 20, 30, 255})); }
+std::string square_png(uint32_t side) {
+  return optimised_png(uniform_picture(side, side, {10, 20, 30, 255}));
+}
 
 }  // namespace
 
 TEST(AppIcon, NamesComeFromThePrimaryIconFirst) {
-  const Dictionary primary{{"CFBundlePrimaryIcon", Dictionary{{"CFBundleIconFiles", Array{"AppIcon20x20", "AppIcon60x60"}}}}};
+  const Dictionary primary{
+      {"CFBundlePrimaryIcon", Dictionary{{"CFBundleIconFiles", Array{"AppIcon20x20", "AppIcon60x60"}}}}};
   struct Case {
     const char* what;
     std::string plist;
     std::vector<std::string> want;
   };
   const Case cases[] = {
-      {"primary icon, XML", xml({{"CFBundleIcons", primary}, {"CFBundleIconFiles", Array{"Old"}}}),
+      {"primary icon, XML",
+       xml({{"CFBundleIcons", primary}, {"CFBundleIconFiles", Array{"Old"}}}),
        {"AppIcon20x20", "AppIcon60x60"}},
-      {"primary icon, binary", sim::plist::to_binary(Value(Dictionary{{"CFBundleIcons", primary}})),
+      {"primary icon, binary",
+       sim::plist::to_binary(Value(Dictionary{{"CFBundleIcons", primary}})),
        {"AppIcon20x20", "AppIcon60x60"}},
-      {"top-level icon files", xml({{"CFBundleIconFiles", Array{"Icon", "Icon-Small"}}, {"CFBundleIconFile", "X"}}),
+      {"top-level icon files",
+       xml({{"CFBundleIconFiles", Array{"Icon", "Icon-Small"}}, {"CFBundleIconFile", "X"}}),
        {"Icon", "Icon-Small"}},
       {"single icon file", xml({{"CFBundleIconFile", "Icon.png"}}), {"Icon.png"}},
       {"primary icon without files falls back",
-       xml({{"CFBundleIcons", Dictionary{{"CFBundlePrimaryIcon", Dictionary{}}}}, {"CFBundleIconFile", "Icon"}}),
+       xml({{"CFBundleIcons", Dictionary{{"CFBundlePrimaryIcon", Dictionary{}}}},
+            {"CFBundleIconFile", "Icon"}}),
        {"Icon"}},
       {"names that leave the bundle are dropped",
-       xml({{"CFBundleIconFiles", Array{"../../etc/passwd", "sub/Icon", "..", "Good", 7}}}), {"Good"}},
+       xml({{"CFBundleIconFiles", Array{"../../etc/passwd", "sub/Icon", "..", "Good", 7}}}),
+       {"Good"}},
       {"no icon keys", xml({{"CFBundleName", "Plain"}}), {}},
       {"not a dictionary", sim::plist::to_xml(Value(Array{"Icon"})), {}},
       {"not a property list", "Info", {}},
@@ -52,8 +61,8 @@ TEST(AppIcon, NamesComeFromThePrimaryIconFirst) {
     EXPECT_EQ(icon_names(c.plist), c.want);
   }
   EXPECT_EQ(sim::bundles::icon_file_candidates("Icon.png"),
-            (std::vector<std::string>{"Icon@3x.png", "Icon@3x~iphone.png", "Icon@2x.png", "Icon@2x~iphone.png",
-                                      "Icon.png", "Icon~iphone.png"}));
+            (std::vector<std::string>{"Icon@3x.png", "Icon@3x~iphone.png", "Icon@2x.png",
+                                      "Icon@2x~iphone.png", "Icon.png", "Icon~iphone.png"}));
 }
 
 TEST(AppIcon, TakesTheLargestIconPresentInFoldersAndArchives) {
@@ -110,7 +119,8 @@ TEST(AppIcon, RefusesWhatIsNotAnAppWithAMessage) {
   const std::string d = dir.path();
   const std::string plist = info_plist("A", {"Icon"});
   const std::string icon = square_png(8);
-  std::string damaged = read_bytes(make_ipa(d + "/good.ipa", "A.app", {{"Info.plist", plist}, {"Icon@2x.png", icon}}));
+  std::string damaged =
+      read_bytes(make_ipa(d + "/good.ipa", "A.app", {{"Info.plist", plist}, {"Icon@2x.png", icon}}));
   // Spoil the stored data of the first entry (after its local header).
   for (size_t i = 40; i < 80 && i < damaged.size(); ++i) damaged[i] = char(damaged[i] ^ 0x5a);
   write_bytes(d + "/damaged.ipa", damaged);
@@ -137,13 +147,15 @@ TEST(AppIcon, RefusesWhatIsNotAnAppWithAMessage) {
       {"icon not a PNG", make_app_folder(d, "Text.app", {{"Info.plist", plist}, {"Icon.png", "words"}}), ""},
       {"Info.plist too large", d + "/huge/Big.app", "is too large"},
       {"not a zip", (write_bytes(d + "/text.ipa", "not a zip at all"), d + "/text.ipa"), "not a zip archive"},
-      {"archive without Payload", make_zip(d + "/none.ipa", {{"Other/A.app/Info.plist", plist}}), "holds no app"},
+      {"archive without Payload", make_zip(d + "/none.ipa", {{"Other/A.app/Info.plist", plist}}),
+       "holds no app"},
       {"archive with two apps",
        make_zip(d + "/two.ipa", {{"Payload/A.app/Info.plist", plist}, {"Payload/B.app/Info.plist", plist}}),
        "holds 2 apps (A.app, B.app)"},
       {"app in the archive without Info.plist", make_ipa(d + "/noinfo.ipa", "A.app", {{"Icon.png", icon}}),
        "Payload/A.app/Info.plist is missing"},
-      {"entry too large", make_ipa(d + "/big.ipa", "A.app", {{"Info.plist", plist}, {"Icon@2x.png", huge_entry}}),
+      {"entry too large",
+       make_ipa(d + "/big.ipa", "A.app", {{"Info.plist", plist}, {"Icon@2x.png", huge_entry}}),
        "Payload/A.app/Icon@2x.png is too large"},
       {"damaged entry", d + "/damaged.ipa", "damaged"},
       {"a device", "/dev/null", "neither a folder nor a regular file"},

@@ -50,8 +50,8 @@ inline double unit(uint64_t avg) { return static_cast<double>(static_cast<float>
 inline id image_from_rgba(size_t width, size_t height, const std::vector<uint8_t>& rgba, CGSize points,
                           double scale = 1) {
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-  CGImageRef bitmap = sim_CGImageCreateWithBytes(width, height, width * 4, rgb,
-                                                 kCGImageAlphaPremultipliedLast, rgba.data());
+  CGImageRef bitmap =
+      sim_CGImageCreateWithBytes(width, height, width * 4, rgb, kCGImageAlphaPremultipliedLast, rgba.data());
   CGColorSpaceRelease(rgb);
   id image = sim::make_image(bitmap, points, scale);
   CGImageRelease(bitmap);
@@ -60,8 +60,8 @@ inline id image_from_rgba(size_t width, size_t height, const std::vector<uint8_t
 
 inline std::string describe(const std::optional<Rgba>& c) {
   if (!c) return "nil";
-  return "(" + std::to_string((*c)[0]) + ", " + std::to_string((*c)[1]) + ", " +
-         std::to_string((*c)[2]) + ", " + std::to_string((*c)[3]) + ")";
+  return "(" + std::to_string((*c)[0]) + ", " + std::to_string((*c)[1]) + ", " + std::to_string((*c)[2]) +
+         ", " + std::to_string((*c)[3]) + ")";
 }
 
 // Every component equal to the expected one, bit for bit.
@@ -71,13 +71,12 @@ inline testing::AssertionResult is_exactly(const std::optional<Rgba>& got, const
 }
 
 // Every component within `tolerance` of the expected one.
-inline testing::AssertionResult is_near(const std::optional<Rgba>& got, const Rgba& want,
-                                       double tolerance) {
+inline testing::AssertionResult is_near(const std::optional<Rgba>& got, const Rgba& want, double tolerance) {
   bool ok = got.has_value();
   for (int k = 0; ok && k < 4; ++k) ok = std::abs((*got)[k] - want[k]) <= tolerance;
   if (ok) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << "got " << describe(got) << ", want " << describe(want)
-                                     << " within " << tolerance;
+  return testing::AssertionFailure() << "got " << describe(got) << ", want " << describe(want) << " within "
+                                     << tolerance;
 }
 
 }  // namespace colour_test

@@ -20,16 +20,15 @@ TEST(HostImage, FilesGiveTheirScaleByName) {
     bool present;
     double scale;  // of a 120-pixel file; 0: nil expected
   } cases[] = {
-      {"/var/mobile/a.png", true, 1},
-      {"/var/mobile/a@2x.png", true, 2},
-      {"/var/mobile/a@3x.png", true, 3},
-      {"/var/mobile/a@3x", true, 3},
+      {"/var/mobile/a.png", true, 1},        {"/var/mobile/a@2x.png", true, 2},
+      {"/var/mobile/a@3x.png", true, 3},     {"/var/mobile/a@3x", true, 3},
       {"/var/mobile/missing.png", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.device_path);
     if (c.present) write_bytes(p.host_path(c.device_path), icon);
-    id image = sim::send<id>(image_class(), sim::sel("imageWithContentsOfFile:"), sim::make_string(c.device_path));
+    id image =
+        sim::send<id>(image_class(), sim::sel("imageWithContentsOfFile:"), sim::make_string(c.device_path));
     if (c.scale == 0) {
       EXPECT_EQ(image, nullptr);
       continue;

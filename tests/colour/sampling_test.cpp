@@ -51,7 +51,7 @@ TEST(PixelAverage, UniformOpaqueColoursAtEachScale) {
                        std::to_string(scale) + ", colour " + std::to_string(c[0]) + "," +
                        std::to_string(c[1]) + "," + std::to_string(c[2]));
           EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, image)),
-                                {unit(c[0]), unit(c[1]), unit(c[2]), 1.0}));
+                                 {unit(c[0]), unit(c[1]), unit(c[2]), 1.0}));
         }
       }
     }
@@ -76,14 +76,22 @@ TEST(Sampling, BothSamplersOnTheEdgeImages) {
       {"nil", nullptr, kOpaqueBlack, kClear, kClear},
       {"fully transparent", sim::make_solid_image(0, 0, 0, 0, {40, 40}, 2), kOpaqueBlack, kClear, kClear},
       {"no bitmap", sim::make_image(nullptr, {40, 40}, 1), kOpaqueBlack, kClear, kClear},
-      {"opaque red", sim::make_solid_image(255, 0, 0, 255, {40, 40}, 1), {1, 0, 0, 1}, {1, 0, 0, 1},
+      {"opaque red",
+       sim::make_solid_image(255, 0, 0, 255, {40, 40}, 1),
+       {1, 0, 0, 1},
+       {1, 0, 0, 1},
        {2, 0, 0, 1}},
-      {"white at alpha 128", sim::make_solid_image(128, 128, 128, 128, {40, 40}, 1),
-       {unit(128), unit(128), unit(128), 1}, one_pixel(1, 128, 128, 128, 128),
+      {"white at alpha 128",
+       sim::make_solid_image(128, 128, 128, 128, {40, 40}, 1),
+       {unit(128), unit(128), unit(128), 1},
+       one_pixel(1, 128, 128, 128, 128),
        one_pixel(2, 128, 128, 128, 128)},
       // A transparent pixel keeps its colour bytes over 255, at alpha 0.
-      {"additive, alpha 0", sim::make_solid_image(51, 102, 0, 0, {40, 40}, 1),
-       {unit(51), unit(102), 0, 1}, {0.2, 0.4, 0, 0}, {0.2, 0.4, 0, 0}},
+      {"additive, alpha 0",
+       sim::make_solid_image(51, 102, 0, 0, {40, 40}, 1),
+       {unit(51), unit(102), 0, 1},
+       {0.2, 0.4, 0, 0},
+       {0.2, 0.4, 0, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -181,7 +189,7 @@ TEST(PixelAverage, ColourSpacesThatRefuseTheContextGiveOpaqueBlack) {
       EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, c.image)), kOpaqueBlack))
           << owner;
     EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kOnePixel, c.image)),
-                          one_pixel(1, c.level, c.level, c.level, 255)));
+                           one_pixel(1, c.level, c.level, c.level, 255)));
   }
 }
 
@@ -196,9 +204,9 @@ TEST(PixelAverage, UnusableSizesGiveOpaqueBlack) {
   std::vector<uint8_t> red(4 * 4 * 4);
   for (size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
   const CGSize sizes[] = {
-      {-4, -4},     {-4, 4},         {4, -0.5},     {nan, 4},   {4, nan},        {inf, inf},
-      {inf, 4},     {1e200, 1e200},  {1e200, 1e-200}, {2.2e9, 2.2e9}, {1e19, 0.5}, {1e9, 1e9},
-      {0, 40},      {40, 0.99},      {0.5, 0.5},
+      {-4, -4},    {-4, 4},    {4, -0.5},      {nan, 4},        {4, nan},
+      {inf, inf},  {inf, 4},   {1e200, 1e200}, {1e200, 1e-200}, {2.2e9, 2.2e9},
+      {1e19, 0.5}, {1e9, 1e9}, {0, 40},        {40, 0.99},      {0.5, 0.5},
   };
   for (const CGSize& size : sizes) {
     SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
@@ -208,8 +216,9 @@ TEST(PixelAverage, UnusableSizesGiveOpaqueBlack) {
           << owner;
   }
   // The same bitmap at a usable size is red.
-  EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kAverage, image_from_rgba(4, 4, red, {4, 4}))),
-                        {1, 0, 0, 1}));
+  EXPECT_TRUE(
+      is_exactly(components(colour_for(make_object(kBanner), kAverage, image_from_rgba(4, 4, red, {4, 4}))),
+                 {1, 0, 0, 1}));
 }
 
 // The bitmap follows the point size, whatever the pixels: above 4096 points
@@ -224,15 +233,16 @@ TEST(PixelAverage, BitmapsAboveTheSamplingLimitAreRefused) {
     CGSize size;
     Rgba expected;
   } cases[] = {
-      {{4096, 2}, {1, 0, 0, 1}},      {{2, 4096}, {1, 0, 0, 1}},      {{4096.9, 1}, {1, 0, 0, 1}},
-      {{4097, 2}, kOpaqueBlack},      {{2, 4097}, kOpaqueBlack},      {{20000, 20000}, kOpaqueBlack},
+      {{4096, 2}, {1, 0, 0, 1}},  {{2, 4096}, {1, 0, 0, 1}}, {{4096.9, 1}, {1, 0, 0, 1}},
+      {{4097, 2}, kOpaqueBlack},  {{2, 4097}, kOpaqueBlack}, {{20000, 20000}, kOpaqueBlack},
       {{1e6, 0.5}, kOpaqueBlack},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.size.width) + " x " + std::to_string(c.size.height));
     id image = image_from_rgba(4, 4, red, c.size);
     for (const char* owner : kAllOwners)
-      EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, image)), c.expected)) << owner;
+      EXPECT_TRUE(is_exactly(components(colour_for(make_object(owner), kAverage, image)), c.expected))
+          << owner;
   }
 }
 
@@ -263,12 +273,13 @@ TEST(PixelAverage, AltAlgoHandsBannersAndWidgetsToOnePixelSampling) {
         {kPlatter, average},  // never consults the setting
     };
     for (const Case& c : cases)
-      EXPECT_TRUE(is_exactly(components(colour_for(make_object(c.owner), kAverage, image)), c.want)) << c.owner;
+      EXPECT_TRUE(is_exactly(components(colour_for(make_object(c.owner), kAverage, image)), c.want))
+          << c.owner;
 
     // The hand-over is a message to the receiver itself, so a hook on it runs.
     g_alternate_calls = 0;
-    MSHookMessageEx(sim::class_named(kBanner), sim::sel(kOnePixel), reinterpret_cast<IMP>(&counting_alternate),
-                    &g_saved_alternate);
+    MSHookMessageEx(sim::class_named(kBanner), sim::sel(kOnePixel),
+                    reinterpret_cast<IMP>(&counting_alternate), &g_saved_alternate);
     colour_for(make_object(kBanner), kAverage, image);
     EXPECT_EQ(g_alternate_calls, alt ? 1 : 0);
   }
@@ -350,7 +361,7 @@ TEST(PixelAverage, ProjectIconsMatchAnIndependentAverage) {
       // The corners are clear, so they pull the average toward black.
       EXPECT_EQ(icon.rgba[3], 0);
       EXPECT_TRUE(is_exactly(components(colour_for(make_object(kBanner), kAverage, image)),
-                            expected_average(icon, scale)));
+                             expected_average(icon, scale)));
     }
   }
 }

@@ -59,9 +59,9 @@ TEST(Tint, DefaultSettingsCapFloorAndReplaceAlpha) {
   // The same figures as decimals.
   id banner = make_object(kBanner);
   EXPECT_TRUE(is_near(components(colour_for(banner, kLighter, sim::make_rgba(0.9, 0.5, 0.1, 1))),
-                     {1.0, 0.8, 0.4, 0.3}, 1e-7));
+                      {1.0, 0.8, 0.4, 0.3}, 1e-7));
   EXPECT_TRUE(is_near(components(colour_for(banner, kDarker, sim::make_rgba(2.0, 0.5, 0.1, 1))),
-                     {1.7, 0.2, 0.0, 0.3}, 1e-7));
+                      {1.7, 0.2, 0.0, 0.3}, 1e-7));
 }
 
 TEST(Tint, WhiteColoursAnswerInRGB) {
@@ -70,9 +70,9 @@ TEST(Tint, WhiteColoursAnswerInRGB) {
   sim::AutoreleasePool pool;
   id grey = sim::make_white(0.5, 1.0);
   EXPECT_TRUE(is_near(components(colour_for(make_object(kWidget), kLighter, grey)),
-                     {0.5 + k03, 0.5 + k03, 0.5 + k03, k03}, 1e-12));
+                      {0.5 + k03, 0.5 + k03, 0.5 + k03, k03}, 1e-12));
   EXPECT_TRUE(is_near(components(colour_for(make_object(kPlatter), kDarker, grey)),
-                     {0.5 - k03, 0.5 - k03, 0.5 - k03, 0.6}, 1e-12));
+                      {0.5 - k03, 0.5 - k03, 0.5 - k03, 0.6}, 1e-12));
 }
 
 TEST(Tint, OffsetsAndStrengthsComeFromTheSettings) {

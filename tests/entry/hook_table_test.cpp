@@ -14,8 +14,8 @@ struct ExpectedClass {
   std::vector<std::string> class_hooked;
 };
 
-const std::vector<std::pair<std::string, std::string>> kListener = {
-    {"hasChangeListener", "B@:"}, {"setHasChangeListener:", "v@:B"}};
+const std::vector<std::pair<std::string, std::string>> kListener = {{"hasChangeListener", "B@:"},
+                                                                    {"setHasChangeListener:", "v@:B"}};
 
 std::vector<std::pair<std::string, std::string>> concat(
     std::initializer_list<std::vector<std::pair<std::string, std::string>>> parts) {
@@ -30,22 +30,33 @@ std::vector<ExpectedClass> expected_table() {
       {"adaptiveAlternateColorForImage:", "@@:@"},
       {"lighterColorForColor:", "@@:@"},
       {"darkerColorForColor:", "@@:@"}};
-  const std::vector<std::pair<std::string, std::string>> tint_view = {
-      {"headerTintView", "@@:"}, {"setHeaderTintView:", "v@:@"}};
+  const std::vector<std::pair<std::string, std::string>> tint_view = {{"headerTintView", "@@:"},
+                                                                      {"setHeaderTintView:", "v@:@"}};
   return {
-      {"UIStatusBar", {"layoutSubviews", "setForegroundColor:"}, concat({{{"darkModeChanged", "v@:"}}, kListener}), {}},
-      {"UIStatusBar_Modern", {"layoutSubviews", "setForegroundColor:"}, concat({{{"darkModeChanged", "v@:"}}, kListener}), {}},
-      {"NCNotificationShortLookView", {"layoutSubviews"},
-       concat({{{"updateNotificationTheme", "v@:"}}, colours, kListener, tint_view}), {}},
+      {"UIStatusBar",
+       {"layoutSubviews", "setForegroundColor:"},
+       concat({{{"darkModeChanged", "v@:"}}, kListener}),
+       {}},
+      {"UIStatusBar_Modern",
+       {"layoutSubviews", "setForegroundColor:"},
+       concat({{{"darkModeChanged", "v@:"}}, kListener}),
+       {}},
+      {"NCNotificationShortLookView",
+       {"layoutSubviews"},
+       concat({{{"updateNotificationTheme", "v@:"}}, colours, kListener, tint_view}),
+       {}},
       {"WGWidgetPlatterView",
        {"layoutSubviews", "_configureHeaderViewsIfNecessary", "_configureBackgroundMaterialViewIfNecessary",
         "_updateHeaderContentViewVisualStyling", "_layoutHeaderViews", "_layoutContentView"},
-       concat({{{"updateWidgetTheme", "v@:"}}, colours, kListener, tint_view}), {}},
+       concat({{{"updateWidgetTheme", "v@:"}}, colours, kListener, tint_view}),
+       {}},
       {"UIUserInterfaceStyleArbiter",
        {"_updateCurrentStyleAndNotify:forReason:", "userInterfaceStyleModeDidChange:",
         "_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"},
-       {{"darkModeChanged:", "v@:B"}}, {}},
-      {"_UIPreviewPlatterPanController", {"initWithContainerView:platterView:actionsView:", "viewDidLayoutSubviews"},
+       {{"darkModeChanged:", "v@:B"}},
+       {}},
+      {"_UIPreviewPlatterPanController",
+       {"initWithContainerView:platterView:actionsView:", "viewDidLayoutSubviews"},
        concat({{{"configureTintEffect", "v@:"},
                 {"adaptiveColorForImage:", "@@:@"},
                 {"lighterColorForColor:", "@@:@"},
@@ -56,7 +67,9 @@ std::vector<ExpectedClass> expected_table() {
       {"SBDockView", {"layoutSubviews"}, {}, {}},
       {"SBFolderIconImageView", {"layoutSubviews"}, {}, {}},
       {"SBFolderBackgroundView", {"layoutSubviews"}, {}, {}},
-      {"SBUIController", {}, {},
+      {"SBUIController",
+       {},
+       {},
        {"zoomViewForDeviceApplicationSceneHandle:displayConfiguration:interfaceOrientation:snapshot:"
         "snapshotSize:statusBarDescriptor:decodeImage:"}},
   };

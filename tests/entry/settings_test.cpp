@@ -20,8 +20,8 @@ void expect_defaults(const corvane::Settings& s, bool ios14) {
   for (bool b : {s.darkColorTint, s.enableHeader, s.altAlgo, s.useDarkOffset, s.forceLightDock,
                  s.forceLightFolders, s.forceLightNotifications, s.forceLightWidget, s.hijackSnap})
     EXPECT_FALSE(b);
-  for (double d : {s.lightColorStrength, s.lightColorOffset, s.darkColorStrength, s.darkColorOffset,
-                   s.darkModeOffset})
+  for (double d :
+       {s.lightColorStrength, s.lightColorOffset, s.darkColorStrength, s.darkColorOffset, s.darkModeOffset})
     EXPECT_EQ(d, kSingle03);
   EXPECT_EQ(kSingle03, 0.300000011920928955078125);
 }
@@ -35,10 +35,10 @@ TEST(Settings, NoFileGivesTheDefaults) {
 TEST(Settings, UnreadableFilesGiveTheDefaultsAndStayUntouched) {
   const std::string valid = sim::plist::to_xml(sim::plist::Value(Dictionary{{"notifications", false}}));
   const std::string cases[] = {
-      valid.substr(0, valid.size() / 2),                                   // truncated
-      "this is not a property list",                                       // not a plist
+      valid.substr(0, valid.size() / 2),                                  // truncated
+      "this is not a property list",                                      // not a plist
       sim::plist::to_xml(sim::plist::Value(sim::plist::Array{1, 2, 3})),  // not a dictionary
-      "",                                                                  // empty
+      "",                                                                 // empty
   };
   for (const std::string& bytes : cases) {
     SimProcess p;
@@ -62,8 +62,8 @@ TEST(Settings, ValuesConvertAsTheirObjectsDo) {
   struct Case {
     const char* what;
     sim::plist::Value value;
-    bool as_bool;      // read into forceLightDock (default NO)
-    double as_real;    // read into darkModeOffset (default 0.3f)
+    bool as_bool;    // read into forceLightDock (default NO)
+    double as_real;  // read into darkModeOffset (default 0.3f)
   } cases[] = {
       {"integer 1", sim::plist::Value(1), true, 1.0},
       {"integer 0", sim::plist::Value(0), false, 0.0},
@@ -108,8 +108,8 @@ TEST(Settings, VersionGateTurnsWidgetsOffFrom14) {
   struct Case {
     sim::OSVersion ios;
     bool widgets_on;
-  } cases[] = {{{13, 0, 0}, true}, {{13, 7, 0}, true}, {{14, 0, 0}, false}, {{14, 4, 2}, false},
-               {{15, 1, 0}, false}};
+  } cases[] = {
+      {{13, 0, 0}, true}, {{13, 7, 0}, true}, {{14, 0, 0}, false}, {{14, 4, 2}, false}, {{15, 1, 0}, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ios.major * 100 + c.ios.minor);
     SimProcess p(ProcessSpec{c.ios});

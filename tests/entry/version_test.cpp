@@ -23,8 +23,8 @@ TEST(SystemVersion, ComparesMajorMinorAndPatchInOrder) {
   for (const auto& c : cases) {
     SimProcess p(ProcessSpec{c.running});
     EXPECT_EQ(corvane::os_at_least(c.major, c.minor, c.patch), c.at_least)
-        << c.running.major << "." << c.running.minor << "." << c.running.patch << " vs " << c.major
-        << "." << c.minor << "." << c.patch;
+        << c.running.major << "." << c.running.minor << "." << c.running.patch << " vs " << c.major << "."
+        << c.minor << "." << c.patch;
     EXPECT_EQ(corvane::system_is_ios14_or_later(), c.running.major >= 14);
   }
 }

@@ -30,7 +30,9 @@ testing::AssertionResult all_pixels_are(CGContextRef ctx, RGBA colour) {
   return testing::AssertionSuccess();
 }
 
-double overlap(double a0, double a1, double b0, double b1) { return std::max(0.0, std::min(a1, b1) - std::max(a0, b0)); }
+double overlap(double a0, double a1, double b0, double b1) {
+  return std::max(0.0, std::min(a1, b1) - std::max(a0, b0));
+}
 
 // Every choice of route and kernels a draw can make: the fast routes with
 // AVX2 and SSE2, SSE2 alone or plain loops, and the reference route forced,
@@ -41,7 +43,7 @@ struct KernelChoice {
 };
 const KernelChoice kKernelChoices[] = {
     {"fast routes, AVX2 and SSE2", false, true, true}, {"fast routes, SSE2", false, true, false},
-    {"fast routes, plain", false, false, false},        {"reference route, SSE2", true, true, false},
+    {"fast routes, plain", false, false, false},       {"reference route, SSE2", true, true, false},
     {"reference route, plain", true, false, false},
 };
 
@@ -72,9 +74,11 @@ struct Order {
 const Order kOrders[] = {
     {"PremultipliedLast", kCGImageAlphaPremultipliedLast, 0, 1, 2, 3, false},
     {"PremultipliedLast|32Big", kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big, 0, 1, 2, 3, false},
-    {"PremultipliedLast|32Little", kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little, 3, 2, 1, 0, false},
+    {"PremultipliedLast|32Little", kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little, 3, 2, 1, 0,
+     false},
     {"PremultipliedFirst", kCGImageAlphaPremultipliedFirst, 1, 2, 3, 0, false},
-    {"PremultipliedFirst|32Little", kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, 2, 1, 0, 3, false},
+    {"PremultipliedFirst|32Little", kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, 2, 1, 0, 3,
+     false},
     {"NoneSkipLast", kCGImageAlphaNoneSkipLast, 0, 1, 2, 3, true},
     {"NoneSkipFirst|32Big", kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Big, 1, 2, 3, 0, true},
     {"NoneSkipLast|32Little", kCGImageAlphaNoneSkipLast | kCGBitmapByteOrder32Little, 3, 2, 1, 0, true},
@@ -85,7 +89,7 @@ const Order kOrders[] = {
 // source pixel weighted by the area they share, then source-over. Returns
 // the unrounded R, G, B, A for each destination pixel (row 0 at the top).
 std::vector<double> reference_draw(const std::vector<uint8_t>& dst, size_t cw, size_t ch, bool skip,
-                                  const std::vector<uint8_t>& src, size_t iw, size_t ih, CGRect rect) {
+                                   const std::vector<uint8_t>& src, size_t iw, size_t ih, CGRect rect) {
   const double x = rect.origin.x, w = rect.size.width, h = rect.size.height;
   const double top = double(ch) - (rect.origin.y + h);
   std::vector<double> out(cw * ch * 4);
@@ -93,7 +97,8 @@ std::vector<double> reference_draw(const std::vector<uint8_t>& dst, size_t cw, s
     for (size_t c = 0; c < cw; ++c) {
       // Pixels the rect does not reach are left exactly as they were,
       // padding bytes included.
-      const double reach = overlap(double(c), double(c + 1), x, x + w) * overlap(double(r), double(r + 1), top, top + h);
+      const double reach =
+          overlap(double(c), double(c + 1), x, x + w) * overlap(double(r), double(r + 1), top, top + h);
       double s[4] = {0, 0, 0, 0};
       for (size_t j = 0; j < ih; ++j) {
         const double oy = overlap(double(r), double(r + 1), top + double(j) * h / double(ih),
@@ -144,8 +149,8 @@ TEST(DrawImage, UniformImageStaysExactForOddShapesAndLargeSizes) {
   struct Case {
     size_t iw, ih, cw, ch;
   };
-  const Case cases[] = {{1, 130, 5, 3},     {130, 1, 3, 5},     {3, 97, 11, 13},     {97, 3, 2, 1},
-                        {120, 120, 1, 1},   {1024, 1024, 1, 1}, {1024, 1024, 1000, 3}, {1000, 7, 999, 2},
+  const Case cases[] = {{1, 130, 5, 3},     {130, 1, 3, 5},     {3, 97, 11, 13},         {97, 3, 2, 1},
+                        {120, 120, 1, 1},   {1024, 1024, 1, 1}, {1024, 1024, 1000, 3},   {1000, 7, 999, 2},
                         {2, 2, 1024, 1024}, {7, 5, 1023, 3},    {1024, 1024, 1024, 1024}};
   const RGBA colour = {90, 45, 12, 180};
   for (const Case& c : cases) {
@@ -162,9 +167,9 @@ TEST(DrawImage, UniformImageStaysExactForOddShapesAndLargeSizes) {
 // partly inside get colour x coverage (onto a zeroed buffer), rounded to
 // nearest.
 TEST(DrawImage, FractionalRectsWeighEdgePixelsByCoverage) {
-  const CGRect rects[] = {CGRectMake(0, 0, 10.5, 10.5),    CGRectMake(0.25, 0.75, 9.5, 8.25),
-                          CGRectMake(-0.5, 2.5, 11, 3.3),  CGRectMake(3.1, 3.7, 0.4, 0.2),
-                          CGRectMake(1.5, -4.25, 7, 20),   CGRectMake(9.9, 9.9, 5, 5)};
+  const CGRect rects[] = {CGRectMake(0, 0, 10.5, 10.5),   CGRectMake(0.25, 0.75, 9.5, 8.25),
+                          CGRectMake(-0.5, 2.5, 11, 3.3), CGRectMake(3.1, 3.7, 0.4, 0.2),
+                          CGRectMake(1.5, -4.25, 7, 20),  CGRectMake(9.9, 9.9, 5, 5)};
   const RGBA colour = {240, 120, 60, 255};
   const size_t sizes[] = {1, 3, 10, 17, 40};
   for (const CGRect& rect : rects) {
@@ -183,7 +188,8 @@ TEST(DrawImage, FractionalRectsWeighEdgePixelsByCoverage) {
               overlap(double(r), double(r + 1), top, top + rect.size.height);
           const RGBA got = pixel_at(ctx.get(), c, r);
           for (int k = 0; k < 4; ++k) {
-            ASSERT_NEAR(got[k], colour[k] * coverage, 0.5 + 1e-9) << "pixel " << c << "," << r << " channel " << k;
+            ASSERT_NEAR(got[k], colour[k] * coverage, 0.5 + 1e-9)
+                << "pixel " << c << "," << r << " channel " << k;
           }
         }
       }
@@ -249,7 +255,8 @@ void check_against_brute_force() {
 
   std::vector<RandomCase> cases;
   for (int i = 0; i < 160; ++i) {
-    RandomCase c{size_t(uniform(1, 13)), size_t(uniform(1, 13)), size_t(uniform(1, 13)), size_t(uniform(1, 13)), {}};
+    RandomCase c{
+        size_t(uniform(1, 13)), size_t(uniform(1, 13)), size_t(uniform(1, 13)), size_t(uniform(1, 13)), {}};
     switch (i % 4) {
       case 0:  // identity placement, possibly hanging over an edge
         c.rect = CGRectMake(uniform(-4, 12), uniform(-4, 12), double(c.iw), double(c.ih));
@@ -268,10 +275,10 @@ void check_against_brute_force() {
 
   for (const Order& order : kOrders) {
     for (const RandomCase& c : cases) {
-      SCOPED_TRACE(std::string(order.name) + ": " + std::to_string(c.iw) + "x" + std::to_string(c.ih) + " into " +
-                   std::to_string(c.cw) + "x" + std::to_string(c.ch) + " at (" + std::to_string(c.rect.origin.x) +
-                   ", " + std::to_string(c.rect.origin.y) + ", " + std::to_string(c.rect.size.width) + ", " +
-                   std::to_string(c.rect.size.height) + ")");
+      SCOPED_TRACE(std::string(order.name) + ": " + std::to_string(c.iw) + "x" + std::to_string(c.ih) +
+                   " into " + std::to_string(c.cw) + "x" + std::to_string(c.ch) + " at (" +
+                   std::to_string(c.rect.origin.x) + ", " + std::to_string(c.rect.origin.y) + ", " +
+                   std::to_string(c.rect.size.width) + ", " + std::to_string(c.rect.size.height) + ")");
       // Premultiplied source with a mix of opaque, clear and partial pixels.
       std::vector<uint8_t> src(c.iw * c.ih * 4);
       for (size_t i = 0; i < src.size(); i += 4) {
@@ -313,7 +320,9 @@ void check_against_brute_force() {
 
 }  // namespace
 
-TEST(DrawImage, MatchesBruteForceReferenceInEveryLayout) { for_each_kernel_choice(check_against_brute_force); }
+TEST(DrawImage, MatchesBruteForceReferenceInEveryLayout) {
+  for_each_kernel_choice(check_against_brute_force);
+}
 
 // The literal bytes that land in memory for each layout, through both the
 // identity route and the resampling route.
@@ -414,7 +423,7 @@ TEST(DrawImage, GrayContextsTakeLuminanceAndGrayImagesExpand) {
     RGBA src;
     uint8_t want;
   };
-  const Case cases[] = {{{255, 0, 0, 255}, 76}, {{0, 255, 0, 255}, 150}, {{0, 0, 255, 255}, 29},
+  const Case cases[] = {{{255, 0, 0, 255}, 76},  {{0, 255, 0, 255}, 150}, {{0, 0, 255, 255}, 29},
                         {{77, 77, 77, 255}, 77}, {{0, 0, 0, 0}, 40},      {{100, 100, 100, 128}, 120}};
   for (const Case& c : cases) {
     for (size_t n : {size_t(5), size_t(2)}) {
@@ -424,7 +433,8 @@ TEST(DrawImage, GrayContextsTakeLuminanceAndGrayImagesExpand) {
       ASSERT_NE(ctx, nullptr);
       Image image = uniform_image(n, n, c.src);
       CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 5, 5), image.get());
-      for (uint8_t v : buffer) ASSERT_EQ(v, c.want) << int(c.src[0]) << "," << int(c.src[1]) << "," << int(c.src[2]);
+      for (uint8_t v : buffer)
+        ASSERT_EQ(v, c.want) << int(c.src[0]) << "," << int(c.src[1]) << "," << int(c.src[2]);
     }
   }
   // A gray image drawn into RGB repeats its level in R, G and B.
@@ -443,8 +453,9 @@ TEST(DrawImage, DoesNothingWithoutContextImageOrArea) {
   Context ctx = rgba_context(4, 4);
   CGContextDrawImage(nullptr, CGRectMake(0, 0, 4, 4), image.get());
   const double inf = INFINITY;
-  const CGRect nothing[] = {CGRectMake(0, 0, 0, 4),   CGRectMake(0, 0, 4, 0),    CGRectMake(4, 0, 3, 3),
-                            CGRectMake(-3, 0, 3, 3),  CGRectMake(0, 4, 3, 3),    CGRectMake(0, 0, inf, 4),
+  const CGRect nothing[] = {CGRectMake(0, 0, 0, 4),   CGRectMake(0, 0, 4, 0),
+                            CGRectMake(4, 0, 3, 3),   CGRectMake(-3, 0, 3, 3),
+                            CGRectMake(0, 4, 3, 3),   CGRectMake(0, 0, inf, 4),
                             CGRectMake(NAN, 0, 4, 4), CGRectMake(0, -1e308, 4, -1e308)};
   for (const CGRect& rect : nothing) CGContextDrawImage(ctx.get(), rect, image.get());
   CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 4, 4), nullptr);
@@ -465,8 +476,8 @@ uint8_t round_to_byte(double v) { return uint8_t(std::min(std::max(v + 0.5, 0.0)
 // and scaled by 1/kx, the rows scaled by 1/ky and added in order, then
 // source-over in doubles onto `below` (R, G, B, A; alpha read as 255 for a
 // padding byte) and rounded once.
-RGBA whole_block_expectation(const std::vector<uint8_t>& src, size_t iw, size_t x0, size_t y0, size_t kx, size_t ky,
-                           RGBA below, bool skip) {
+RGBA whole_block_expectation(const std::vector<uint8_t>& src, size_t iw, size_t x0, size_t y0, size_t kx,
+                             size_t ky, RGBA below, bool skip) {
   const double sx = 1.0 / double(kx), sy = 1.0 / double(ky);
   double acc[4] = {0, 0, 0, 0};
   for (size_t j = 0; j < ky; ++j) {
@@ -495,10 +506,10 @@ TEST(DrawImage, WholeBlockReductionRoundsLikeResampling) {
   struct Case {
     size_t k;
     size_t white_rows;  // top rows of the block in opaque white, the rest clear
-    uint8_t want;      // every byte of the single destination pixel
+    uint8_t want;       // every byte of the single destination pixel
   };
   const Case cases[] = {
-      {2, 1, 128},  {4, 2, 128}, {6, 3, 128},  {14, 7, 127}, {16, 8, 128}, {3, 1, 85},
+      {2, 1, 128}, {4, 2, 128}, {6, 3, 128}, {14, 7, 127}, {16, 8, 128}, {3, 1, 85},
       {3, 2, 170}, {5, 2, 102}, {7, 3, 109}, {7, 4, 146},  {16, 1, 16},  {15, 7, 119},
   };
   for (const Case& c : cases) {
@@ -511,7 +522,6 @@ TEST(DrawImage, WholeBlockReductionRoundsLikeResampling) {
     EXPECT_EQ(pixel_at(ctx.get(), 0, 0), (RGBA{c.want, c.want, c.want, c.want}));
   }
 }
-
 
 namespace {
 
@@ -535,7 +545,8 @@ void check_whole_block_reductions(bool wide_rows) {
     }
   } else {
     for (size_t k = 2; k <= 16; ++k) factors.push_back({k, k});
-    for (const Factors& f : {Factors{17, 17}, Factors{2, 3}, Factors{3, 2}, Factors{4, 1}}) factors.push_back(f);
+    for (const Factors& f : {Factors{17, 17}, Factors{2, 3}, Factors{3, 2}, Factors{4, 1}})
+      factors.push_back(f);
   }
 
   enum class Source { Premultiplied, TwoLevels, ThreeLevels, Opaque, ColourAboveAlpha };
@@ -559,12 +570,13 @@ void check_whole_block_reductions(bool wide_rows) {
           const size_t w = size_t(wide_rows ? uniform(8, 41) : uniform(1, f.kx > 8 ? 5 : 9));
           const size_t h = size_t(uniform(1, f.ky > 8 ? 3 : 5));
           const size_t iw = f.kx * w, ih = f.ky * h;
-          const size_t cw = size_t(wide_rows ? uniform(8, int(w) + 6) : uniform(1, 11)), ch = size_t(uniform(1, 6));
+          const size_t cw = size_t(wide_rows ? uniform(8, int(w) + 6) : uniform(1, 11)),
+                       ch = size_t(uniform(1, 6));
           const int x = uniform(-2, int(cw) - 1), y = uniform(-2, int(ch) - 1);
-          SCOPED_TRACE(std::string(order.name) + ", " + source_name + " onto " + below_name + ": " + std::to_string(iw) +
-                       "x" + std::to_string(ih) + " at (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
-                       std::to_string(w) + ", " + std::to_string(h) + ") in " + std::to_string(cw) + "x" +
-                       std::to_string(ch));
+          SCOPED_TRACE(std::string(order.name) + ", " + source_name + " onto " + below_name + ": " +
+                       std::to_string(iw) + "x" + std::to_string(ih) + " at (" + std::to_string(x) + ", " +
+                       std::to_string(y) + ", " + std::to_string(w) + ", " + std::to_string(h) + ") in " +
+                       std::to_string(cw) + "x" + std::to_string(ch));
 
           std::vector<uint8_t> src(iw * ih * 4);
           for (size_t i = 0; i < src.size(); i += 4) {
@@ -623,13 +635,14 @@ void check_whole_block_reductions(bool wide_rows) {
               const size_t p = r * cw + c;
               if (bx < 0 || by < 0 || bx >= int(w) || by >= int(h)) {
                 for (int k = 0; k < 4; ++k) {
-                  ASSERT_EQ(buffer[p * 4 + size_t(k)], before[p * 4 + size_t(k)]) << "outside pixel " << c << "," << r;
+                  ASSERT_EQ(buffer[p * 4 + size_t(k)], before[p * 4 + size_t(k)])
+                      << "outside pixel " << c << "," << r;
                 }
                 continue;
               }
               const RGBA under = {dst[p * 4], dst[p * 4 + 1], dst[p * 4 + 2], dst[p * 4 + 3]};
-              const RGBA want = whole_block_expectation(src, iw, size_t(bx) * f.kx, size_t(by) * f.ky, f.kx, f.ky,
-                                                      under, order.skip);
+              const RGBA want = whole_block_expectation(src, iw, size_t(bx) * f.kx, size_t(by) * f.ky, f.kx,
+                                                        f.ky, under, order.skip);
               for (int k = 0; k < 4; ++k) {
                 ASSERT_EQ(int(buffer[p * 4 + size_t(at[k])]), int(want[size_t(k)]))
                     << "pixel " << c << "," << r << " channel " << k;
@@ -703,7 +716,9 @@ void check_large_whole_block_reductions() {
 
 }  // namespace
 
-TEST(DrawImage, WholeBlockReductionsOfLargeImages) { for_each_kernel_choice(check_large_whole_block_reductions); }
+TEST(DrawImage, WholeBlockReductionsOfLargeImages) {
+  for_each_kernel_choice(check_large_whole_block_reductions);
+}
 
 // The fast routes and the vector kernels stand in exactly for the plain
 // reference: random images, destination bytes and rects of every kind
@@ -734,9 +749,7 @@ TEST(DrawImage, EveryRouteAndKernelGivesTheReferenceBytes) {
       case 2:  // another whole-pixel size
         rect = CGRectMake(uniform(-3, 8), uniform(-3, 8), uniform(1, 20), uniform(1, 20));
         break;
-      default:
-        rect = CGRectMake(real(-3, 8), real(-3, 8), real(0.3, 18), real(0.3, 18));
-        break;
+      default: rect = CGRectMake(real(-3, 8), real(-3, 8), real(0.3, 18), real(0.3, 18)); break;
     }
     SCOPED_TRACE(std::string(order.name) + ", case " + std::to_string(i));
     std::vector<uint8_t> src(iw * ih * 4);

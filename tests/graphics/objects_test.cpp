@@ -126,8 +126,8 @@ TEST(BitmapContext, RefusesOtherLayoutsAndGeometries) {
   };
   for (const Case& c : cases) {
     Space space = make_space(c.model);
-    EXPECT_EQ(CGBitmapContextCreate(nullptr, c.width, c.height, c.bits_per_component, c.bytes_per_row, space.get(),
-                                    c.info),
+    EXPECT_EQ(CGBitmapContextCreate(nullptr, c.width, c.height, c.bits_per_component, c.bytes_per_row,
+                                    space.get(), c.info),
               nullptr)
         << c.what;
   }
@@ -163,21 +163,38 @@ TEST(Image, ReadsEveryLayoutAsPremultipliedRGBA) {
     size_t bits_per_pixel;
   };
   const Case cases[] = {
-      {"RGBA premultiplied", Model::RGB, kCGImageAlphaPremultipliedLast, {50, 60, 70, 128}, {50, 60, 70, 128}, 32},
+      {"RGBA premultiplied",
+       Model::RGB,
+       kCGImageAlphaPremultipliedLast,
+       {50, 60, 70, 128},
+       {50, 60, 70, 128},
+       32},
       {"RGBA straight", Model::RGB, kCGImageAlphaLast, {200, 100, 0, 128}, {100, 50, 0, 128}, 32},
       {"ARGB straight", Model::RGB, kCGImageAlphaFirst, {51, 255, 10, 20}, {51, 2, 4, 51}, 32},
       {"ARGB premultiplied", Model::RGB, kCGImageAlphaPremultipliedFirst, {90, 1, 2, 3}, {1, 2, 3, 90}, 32},
-      {"BGRA (first, 32Little)", Model::RGB, kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little,
-       {3, 2, 1, 90}, {1, 2, 3, 90}, 32},
-      {"ABGR (last, 32Little)", Model::RGB, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little,
-       {90, 3, 2, 1}, {1, 2, 3, 90}, 32},
+      {"BGRA (first, 32Little)",
+       Model::RGB,
+       kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little,
+       {3, 2, 1, 90},
+       {1, 2, 3, 90},
+       32},
+      {"ABGR (last, 32Little)",
+       Model::RGB,
+       kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little,
+       {90, 3, 2, 1},
+       {1, 2, 3, 90},
+       32},
       {"RGBX", Model::RGB, kCGImageAlphaNoneSkipLast, {7, 8, 9, 0}, {7, 8, 9, 255}, 32},
       {"XRGB", Model::RGB, kCGImageAlphaNoneSkipFirst, {0, 7, 8, 9}, {7, 8, 9, 255}, 32},
       {"RGB", Model::RGB, kCGImageAlphaNone, {7, 8, 9}, {7, 8, 9, 255}, 24},
       {"gray", Model::Gray, kCGImageAlphaNone, {99}, {99, 99, 99, 255}, 8},
       {"gray + straight alpha", Model::Gray, kCGImageAlphaLast, {255, 51}, {51, 51, 51, 51}, 16},
-      {"alpha + gray, 16Little", Model::Gray, kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder16Little,
-       {40, 200}, {40, 40, 40, 200}, 16},
+      {"alpha + gray, 16Little",
+       Model::Gray,
+       kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder16Little,
+       {40, 200},
+       {40, 40, 40, 200},
+       16},
       {"CMYK", Model::CMYK, kCGImageAlphaNone, {255, 0, 0, 0}, {0, 255, 255, 255}, 32},
       {"CMYK with black", Model::CMYK, kCGImageAlphaNone, {0, 0, 0, 51}, {204, 204, 204, 255}, 32},
       {"alpha only", Model::None, kCGImageAlphaOnly, {77}, {0, 0, 0, 77}, 8},
@@ -220,10 +237,12 @@ TEST(Image, RefusesUnknownLayoutsAndBadGeometry) {
   EXPECT_EQ(sim_CGImageCreateWithBytes(2, 2, 8, nullptr, pl, bytes), nullptr);
   EXPECT_EQ(sim_CGImageCreateWithBytes(2, 2, 8, rgb.get(), kCGImageAlphaOnly, bytes), nullptr);
   EXPECT_EQ(sim_CGImageCreateWithBytes(2, 2, 8, cmyk.get(), pl, bytes), nullptr);
-  EXPECT_EQ(sim_CGImageCreateWithBytes(2, 2, 8, gray.get(), kCGImageAlphaNone | kCGBitmapByteOrder32Little, bytes),
-            nullptr);
-  EXPECT_EQ(sim_CGImageCreateWithBytes(2, 2, 8, rgb.get(), kCGImageAlphaNone | kCGBitmapByteOrder32Big, bytes),
-            nullptr);
+  EXPECT_EQ(
+      sim_CGImageCreateWithBytes(2, 2, 8, gray.get(), kCGImageAlphaNone | kCGBitmapByteOrder32Little, bytes),
+      nullptr);
+  EXPECT_EQ(
+      sim_CGImageCreateWithBytes(2, 2, 8, rgb.get(), kCGImageAlphaNone | kCGBitmapByteOrder32Big, bytes),
+      nullptr);
   EXPECT_EQ(sim_CGImageCreateWithBytes(SIZE_MAX / 2, 2, 0, rgb.get(), pl, bytes), nullptr);
 }
 
@@ -239,7 +258,8 @@ TEST(Image, GrayImageSpaceRefusesAnRGBALayoutContext) {
   CGColorSpaceRef space = CGImageGetColorSpace(image.get());
   EXPECT_EQ(CGColorSpaceGetModel(space), kCGColorSpaceModelMonochrome);
   std::vector<uint8_t> buffer(3 * 2 * 4);
-  EXPECT_EQ(CGBitmapContextCreate(buffer.data(), 3, 2, 8, 12, space, kCGImageAlphaPremultipliedLast), nullptr);
+  EXPECT_EQ(CGBitmapContextCreate(buffer.data(), 3, 2, 8, 12, space, kCGImageAlphaPremultipliedLast),
+            nullptr);
 }
 
 TEST(Image, SnapshotOfAContextCopiesItsPixels) {
@@ -248,7 +268,8 @@ TEST(Image, SnapshotOfAContextCopiesItsPixels) {
   CGContextDrawImage(ctx.get(), CGRectMake(2, 0, 1, 1), red.get());
   Image snapshot(CGBitmapContextCreateImage(ctx.get()));
   ASSERT_NE(snapshot, nullptr);
-  EXPECT_EQ(CGImageGetBitmapInfo(snapshot.get()), kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+  EXPECT_EQ(CGImageGetBitmapInfo(snapshot.get()),
+            kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
   // Later drawing does not reach the snapshot.
   Image blue = uniform_image(1, 1, {0, 0, 255, 255});
   CGContextDrawImage(ctx.get(), CGRectMake(0, 0, 3, 2), blue.get());

@@ -47,7 +47,8 @@ TEST(OptimisedPng, DecodesTheProjectIconsLikeTheirOrdinaryFiles) {
     ASSERT_NE(image, nullptr) << message;
     EXPECT_EQ(picture_of(image.get()).rgba, icon.rgba);
     EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(image.get())), kCGColorSpaceModelRGB);
-    EXPECT_EQ(CGImageGetBitmapInfo(image.get()), kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+    EXPECT_EQ(CGImageGetBitmapInfo(image.get()),
+              kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), 32u);
   }
 }
@@ -112,7 +113,8 @@ TEST(OptimisedPng, RefusesDamagedFilesWithAMessage) {
     // Re-sum the edited header.
     std::string body = short_data.substr(at + 4, 17);
     std::string fixed;
-    put_be32(fixed, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
+    put_be32(fixed,
+             static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
     short_data.replace(at + 4 + 17, 4, fixed);
   }
   std::string wrapped = good;  // a zlib stream (header and checksum) where raw deflate belongs
@@ -120,18 +122,21 @@ TEST(OptimisedPng, RefusesDamagedFilesWithAMessage) {
     const std::string rows = optimised_rows(icon, {});
     uLongf n = compressBound(rows.size());
     std::string z(n, '\0');
-    compress(reinterpret_cast<Bytef*>(z.data()), &n, reinterpret_cast<const Bytef*>(rows.data()), rows.size());
+    compress(reinterpret_cast<Bytef*>(z.data()), &n, reinterpret_cast<const Bytef*>(rows.data()),
+             rows.size());
     z.resize(n);
     wrapped = std::string("\x89PNG\r\n\x1a\n", 8) + png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) +
               ihdr(icon.width, icon.height, 8, 6, 0) + png_chunk("IDAT", z) + png_chunk("IEND", "");
   }
-  std::string huge = std::string("\x89PNG\r\n\x1a\n", 8) + png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) +
-                     ihdr(16000, 16000, 8, 6, 0) + png_chunk("IDAT", raw_deflate(std::string(100, '\0'))) +
-                     png_chunk("IEND", "");
-  std::string too_wide = std::string("\x89PNG\r\n\x1a\n", 8) + png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) +
-                         ihdr(20000, 1, 8, 6, 0) + png_chunk("IEND", "");
-  std::string no_data = std::string("\x89PNG\r\n\x1a\n", 8) + png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) +
-                        ihdr(2, 2, 8, 6, 0) + png_chunk("IEND", "");
+  std::string huge = std::string("\x89PNG\r\n\x1a\n", 8) +
+                     png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) + ihdr(16000, 16000, 8, 6, 0) +
+                     png_chunk("IDAT", raw_deflate(std::string(100, '\0'))) + png_chunk("IEND", "");
+  std::string too_wide = std::string("\x89PNG\r\n\x1a\n", 8) +
+                         png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) + ihdr(20000, 1, 8, 6, 0) +
+                         png_chunk("IEND", "");
+  std::string no_data = std::string("\x89PNG\r\n\x1a\n", 8) +
+                        png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) + ihdr(2, 2, 8, 6, 0) +
+                        png_chunk("IEND", "");
 
   struct Case {
     const char* what;

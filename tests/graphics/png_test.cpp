@@ -111,8 +111,8 @@ class PngDecoding : public testing::Test {
       RGBA got{};
       sim_CGImageGetPixel(image, i % w, i / w, got.data());
       if (got != want[i]) {
-        return testing::AssertionFailure() << "pixel " << i % w << "," << i / w << " is " << int(got[0]) << ","
-                                           << int(got[1]) << "," << int(got[2]) << "," << int(got[3]);
+        return testing::AssertionFailure() << "pixel " << i % w << "," << i / w << " is " << int(got[0])
+                                           << "," << int(got[1]) << "," << int(got[2]) << "," << int(got[3]);
       }
     }
     return testing::AssertionSuccess();
@@ -129,7 +129,8 @@ TEST_F(PngDecoding, PremultipliesStraightAlphaOnLoad) {
   picture.width = 3;
   picture.height = 2;
   picture.colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
-  picture.rows = {{200, 100, 50, 128, 255, 255, 255, 0, 1, 2, 3, 255}, {255, 0, 0, 1, 10, 20, 30, 254, 0, 0, 0, 0}};
+  picture.rows = {{200, 100, 50, 128, 255, 255, 255, 0, 1, 2, 3, 255},
+                  {255, 0, 0, 1, 10, 20, 30, 254, 0, 0, 0, 0}};
   Image image = load(write_png("rgba.png", picture));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(CGImageGetBitsPerComponent(image.get()), 8u);
@@ -137,12 +138,9 @@ TEST_F(PngDecoding, PremultipliesStraightAlphaOnLoad) {
   EXPECT_EQ(CGImageGetBytesPerRow(image.get()), 12u);
   EXPECT_EQ(CGImageGetAlphaInfo(image.get()), kCGImageAlphaPremultipliedLast);
   EXPECT_EQ(CGColorSpaceGetModel(CGImageGetColorSpace(image.get())), kCGColorSpaceModelRGB);
-  EXPECT_TRUE(pixels_are(image.get(), {{100, 50, 25, 128},
-                                      {0, 0, 0, 0},
-                                      {1, 2, 3, 255},
-                                      {1, 0, 0, 1},
-                                      {10, 20, 30, 254},
-                                      {0, 0, 0, 0}}));
+  EXPECT_TRUE(pixels_are(
+      image.get(),
+      {{100, 50, 25, 128}, {0, 0, 0, 0}, {1, 2, 3, 255}, {1, 0, 0, 1}, {10, 20, 30, 254}, {0, 0, 0, 0}}));
 }
 
 TEST_F(PngDecoding, ExpandsEveryColourType) {
@@ -160,22 +158,34 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
     PngPicture s;
     s.width = 3, s.height = 1, s.colour_type = PNG_COLOR_TYPE_GRAY;
     s.rows = {{0, 128, 255}};
-    cases.push_back({"gray", s, {{0, 0, 0, 255}, {128, 128, 128, 255}, {255, 255, 255, 255}}, kCGImageAlphaNone,
-                     kCGColorSpaceModelMonochrome, 8});
+    cases.push_back({"gray",
+                     s,
+                     {{0, 0, 0, 255}, {128, 128, 128, 255}, {255, 255, 255, 255}},
+                     kCGImageAlphaNone,
+                     kCGColorSpaceModelMonochrome,
+                     8});
   }
   {
     PngPicture s;
     s.width = 3, s.height = 1, s.colour_type = PNG_COLOR_TYPE_GRAY, s.depth = 1;
     s.rows = {{0b10100000}};
-    cases.push_back({"1-bit gray", s, {{255, 255, 255, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}},
-                     kCGImageAlphaNone, kCGColorSpaceModelMonochrome, 8});
+    cases.push_back({"1-bit gray",
+                     s,
+                     {{255, 255, 255, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}},
+                     kCGImageAlphaNone,
+                     kCGColorSpaceModelMonochrome,
+                     8});
   }
   {
     PngPicture s;
     s.width = 2, s.height = 1, s.colour_type = PNG_COLOR_TYPE_GRAY_ALPHA;
     s.rows = {{200, 51, 7, 255}};
-    cases.push_back({"gray + alpha", s, {{40, 40, 40, 51}, {7, 7, 7, 255}}, kCGImageAlphaPremultipliedLast,
-                     kCGColorSpaceModelMonochrome, 16});
+    cases.push_back({"gray + alpha",
+                     s,
+                     {{40, 40, 40, 51}, {7, 7, 7, 255}},
+                     kCGImageAlphaPremultipliedLast,
+                     kCGColorSpaceModelMonochrome,
+                     16});
   }
   {
     PngPicture s;
@@ -183,8 +193,12 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
     s.transparent_colour = true;
     s.transparent.gray = 9;
     s.rows = {{9, 10}};
-    cases.push_back({"gray with a transparent level", s, {{0, 0, 0, 0}, {10, 10, 10, 255}},
-                     kCGImageAlphaPremultipliedLast, kCGColorSpaceModelMonochrome, 16});
+    cases.push_back({"gray with a transparent level",
+                     s,
+                     {{0, 0, 0, 0}, {10, 10, 10, 255}},
+                     kCGImageAlphaPremultipliedLast,
+                     kCGColorSpaceModelMonochrome,
+                     16});
   }
   {
     PngPicture s;
@@ -192,7 +206,9 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
     s.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     s.palette_alpha = {255, 128};  // the third entry has none: opaque
     s.rows = {{0x01, 0x20}};
-    cases.push_back({"4-bit palette with transparency", s, {{255, 0, 0, 255}, {0, 128, 0, 128}, {0, 0, 255, 255}},
+    cases.push_back({"4-bit palette with transparency",
+                     s,
+                     {{255, 0, 0, 255}, {0, 128, 0, 128}, {0, 0, 255, 255}},
                      kCGImageAlphaPremultipliedLast});
   }
   {
@@ -220,7 +236,9 @@ TEST_F(PngDecoding, ExpandsEveryColourType) {
     s.transparent_colour = true;
     s.transparent.red = 10, s.transparent.green = 20, s.transparent.blue = 30;
     s.rows = {{10, 20, 30, 10, 20, 31}};
-    cases.push_back({"RGB with a transparent colour", s, {{0, 0, 0, 0}, {10, 20, 31, 255}},
+    cases.push_back({"RGB with a transparent colour",
+                     s,
+                     {{0, 0, 0, 0}, {10, 20, 31, 255}},
                      kCGImageAlphaPremultipliedLast});
   }
   {

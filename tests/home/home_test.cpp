@@ -18,18 +18,14 @@
 #include "support/sim_fixture.h"
 
 using namespace corvane_test;
-using sim::send;
 using sim::sel;
+using sim::send;
 
 namespace {
 
-NSInteger override_style(id view) {
-  return send<NSInteger>(view, sel("overrideUserInterfaceStyle"));
-}
+NSInteger override_style(id view) { return send<NSInteger>(view, sel("overrideUserInterfaceStyle")); }
 CGRect frame_of(id view) { return send<CGRect>(view, sel("frame")); }
-size_t subview_count(id view) {
-  return send<NSUInteger>(send<id>(view, sel("subviews")), sel("count"));
-}
+size_t subview_count(id view) { return send<NSUInteger>(send<id>(view, sel("subviews")), sel("count")); }
 bool same_rect(CGRect a, CGRect b) {
   return a.origin.x == b.origin.x && a.origin.y == b.origin.y && a.size.width == b.size.width &&
          a.size.height == b.size.height;
@@ -50,11 +46,11 @@ struct PinRow {
 TEST(ForcedLight, EachSettingPinsItsViewsOnly) {
   const PinRow rows[] = {{false, false}, {true, false}, {false, true}, {true, true}};
   for (const PinRow& r : rows) {
-    SCOPED_TRACE(::testing::Message() << "forceLightDock " << r.force_dock
-                                      << ", forceLightFolders " << r.force_folders);
+    SCOPED_TRACE(::testing::Message()
+                 << "forceLightDock " << r.force_dock << ", forceLightFolders " << r.force_folders);
     SimProcess p;
-    p.write_settings(sim::plist::Dictionary{{"forceLightDock", r.force_dock},
-                                            {"forceLightFolders", r.force_folders}});
+    p.write_settings(
+        sim::plist::Dictionary{{"forceLightDock", r.force_dock}, {"forceLightFolders", r.force_folders}});
     p.load();
     sim::AutoreleasePool pool;
     id dock = sim::make_dock();
@@ -97,8 +93,8 @@ TEST(ForcedLight, DockBackgroundIsLookedUpAtEveryPass) {
 // The host's own class method counts its runs: the hook always calls it.
 IMP g_host_zoom = nullptr;
 int g_host_zoom_calls = 0;
-id spy_zoom(id self, SEL cmd, id scene, id display, NSInteger orientation, id snapshot,
-            CGSize size, id status_bar, BOOL decode) {
+id spy_zoom(id self, SEL cmd, id scene, id display, NSInteger orientation, id snapshot, CGSize size,
+            id status_bar, BOOL decode) {
   ++g_host_zoom_calls;
   return reinterpret_cast<id (*)(id, SEL, id, id, NSInteger, id, CGSize, id, BOOL)>(g_host_zoom)(
       self, cmd, scene, display, orientation, snapshot, size, status_bar, decode);
@@ -109,8 +105,7 @@ id spy_zoom(id self, SEL cmd, id scene, id display, NSInteger orientation, id sn
 void boot_for_cover(SimProcess& p, bool hijack, NSInteger style) {
   g_host_zoom_calls = 0;
   Class meta = object_getClass(reinterpret_cast<id>(sim::class_named("SBUIController")));
-  MSHookMessageEx(meta, sel(sim::kZoomViewSelector), reinterpret_cast<IMP>(&spy_zoom),
-                  &g_host_zoom);
+  MSHookMessageEx(meta, sel(sim::kZoomViewSelector), reinterpret_cast<IMP>(&spy_zoom), &g_host_zoom);
   p.write_settings(sim::plist::Dictionary{{"hijackSnap", hijack}});
   p.load();
   sim::change_system_style(style);
@@ -123,11 +118,9 @@ void set_style(NSInteger style) {
 }
 
 // The class method as the host sends it, with any arguments.
-id zoom(id scene, id display, NSInteger orientation, id snapshot, CGSize size, id status_bar,
-        BOOL decode) {
-  return send<id>(reinterpret_cast<id>(sim::class_named("SBUIController")),
-                  sel(sim::kZoomViewSelector), scene, display, orientation, snapshot, size,
-                  status_bar, decode);
+id zoom(id scene, id display, NSInteger orientation, id snapshot, CGSize size, id status_bar, BOOL decode) {
+  return send<id>(reinterpret_cast<id>(sim::class_named("SBUIController")), sel(sim::kZoomViewSelector),
+                  scene, display, orientation, snapshot, size, status_bar, decode);
 }
 
 // A plain black view of exactly that frame, with nothing in it.
@@ -189,8 +182,7 @@ TEST(LaunchCover, WhateverTheArguments) {
   };
   const Args calls[] = {
       {nullptr, nullptr, 1, {375, 812}, {375, 812}, YES},
-      {sim::make_string("scene:com.example.app"), sim::make_string("main"), 3, {10, 10},
-       {812, 375}, NO},
+      {sim::make_string("scene:com.example.app"), sim::make_string("main"), 3, {10, 10}, {812, 375}, NO},
       {sim::make_string("scene"), nullptr, 4, {1, 1}, {0.5, 1234.25}, YES},
       {nullptr, sim::make_string("external"), 2, {375, 812}, {0, 0}, NO},
   };
@@ -199,11 +191,9 @@ TEST(LaunchCover, WhateverTheArguments) {
     id snapshot = sim::make_solid_image(10, 20, 30, 255, a.image, 1);
     CGRect frame{{0, 0}, a.size};
     ASSERT_NO_FATAL_FAILURE(set_style(2));
-    expect_cover(zoom(a.scene, a.display, a.orientation, snapshot, a.size, nullptr, a.decode),
-                 frame);
+    expect_cover(zoom(a.scene, a.display, a.orientation, snapshot, a.size, nullptr, a.decode), frame);
     ASSERT_NO_FATAL_FAILURE(set_style(1));
-    expect_host_view(zoom(a.scene, a.display, a.orientation, snapshot, a.size, nullptr, a.decode),
-                     frame);
+    expect_host_view(zoom(a.scene, a.display, a.orientation, snapshot, a.size, nullptr, a.decode), frame);
   }
   EXPECT_EQ(g_host_zoom_calls, 8);
 }

@@ -91,7 +91,7 @@ TEST(PlatterSignal, ForceTouchOffNeitherSubscribesNorPostsButStillStyles) {
     layout(c);
     EXPECT_EQ(g_runs[c], 1);
     EXPECT_TRUE(same_colour(background_colour(menu_group(c)),
-                           ios.major >= 14 ? grey(0.8) : expected_tint(c, red_icon(), kLighter)));
+                            ios.major >= 14 ? grey(0.8) : expected_tint(c, red_icon(), kLighter)));
   }
 }
 

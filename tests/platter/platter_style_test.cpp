@@ -18,18 +18,15 @@ TEST(PlatterBacking, GreyByStyleAndCornersWhateverTheSettings) {
       for (bool blurry : {true, false}) {
         SCOPED_TRACE("iOS " + std::to_string(ios.major) + ", style " + std::to_string(style) +
                      (blurry ? ", blurry" : ", not blurry"));
-        PlatterProcess p(ios, Dictionary{{"blurryForceTouch", blurry}, {"lightColorTint", false}},
-                         style);
+        PlatterProcess p(ios, Dictionary{{"blurryForceTouch", blurry}, {"lightColorTint", false}}, style);
         id c = sim::make_platter_controller(red_icon(), 3, true);
         std::vector<Colour> host_colours;
         for (id child : background_children(c)) host_colours.push_back(background_colour(child));
         layout(c);
         id group = menu_group(c);
         EXPECT_EQ(sim::send<BOOL>(menu_background(c), sim::sel("isHidden")), blurry);
-        EXPECT_TRUE(same_colour(background_colour(group),
-                               blurry ? grey(backing_white(style)) : Colour()));
-        EXPECT_EQ(sim::send<double>(sim::send<id>(group, sim::sel("layer")), sim::sel("cornerRadius")),
-                  14.0);
+        EXPECT_TRUE(same_colour(background_colour(group), blurry ? grey(backing_white(style)) : Colour()));
+        EXPECT_EQ(sim::send<double>(sim::send<id>(group, sim::sel("layer")), sim::sel("cornerRadius")), 14.0);
         EXPECT_TRUE(sim::send<BOOL>(group, sim::sel("clipsToBounds")));
         // No tint with both tint settings off: the blur's layers keep the
         // host's colours and the rows have none.
@@ -59,12 +56,17 @@ Dictionary tint_settings(const TintCase& t) {
 
 TEST(PlatterTint, ActionGroupLayoutTintsTheGroupOnlyInTheMatchingStyle) {
   const TintCase cases[] = {
-      {1, true, false, true, Want::Lighter},  {1, true, true, true, Want::Lighter},
-      {1, false, true, true, Want::Grey},     {2, true, false, true, Want::Grey},
-      {2, false, true, true, Want::Darker},   {2, true, true, true, Want::Darker},
-      {0, true, true, true, Want::Grey},      {1, false, false, true, Want::Grey},
+      {1, true, false, true, Want::Lighter},
+      {1, true, true, true, Want::Lighter},
+      {1, false, true, true, Want::Grey},
+      {2, true, false, true, Want::Grey},
+      {2, false, true, true, Want::Darker},
+      {2, true, true, true, Want::Darker},
+      {0, true, true, true, Want::Grey},
+      {1, false, false, true, Want::Grey},
       // Without the grey backing the tint still replaces the host's colour.
-      {1, true, false, false, Want::Lighter}, {0, true, true, false, Want::HostColour},
+      {1, true, false, false, Want::Lighter},
+      {0, true, true, false, Want::HostColour},
   };
   for (const TintCase& t : cases) {
     SCOPED_TRACE(describe(t));
@@ -85,14 +87,12 @@ TEST(PlatterTint, ActionGroupLayoutLeavesAPlatterNotRaisedFromAnIconUntinted) {
   for (NSInteger style : {1, 2})
     for (bool blurry : {true, false}) {
       SCOPED_TRACE("style " + std::to_string(style) + (blurry ? " blurry" : ""));
-      PlatterProcess p(kIOS13, Dictionary{{"darkColorTint", true}, {"blurryForceTouch", blurry}},
-                       style);
+      PlatterProcess p(kIOS13, Dictionary{{"darkColorTint", true}, {"blurryForceTouch", blurry}}, style);
       id c = sim::make_platter_controller(nullptr, 3, true);
       layout(c);
-      EXPECT_TRUE(same_colour(background_colour(menu_group(c)),
-                             blurry ? grey(backing_white(style)) : Colour()));
-      EXPECT_EQ(sim::send<double>(sim::send<id>(menu_group(c), sim::sel("layer")),
-                                  sim::sel("cornerRadius")),
+      EXPECT_TRUE(
+          same_colour(background_colour(menu_group(c)), blurry ? grey(backing_white(style)) : Colour()));
+      EXPECT_EQ(sim::send<double>(sim::send<id>(menu_group(c), sim::sel("layer")), sim::sel("cornerRadius")),
                 14.0);
     }
 }
@@ -101,9 +101,12 @@ TEST(PlatterTint, ListLayoutTintsEveryChildOfTheBackgroundAndKeepsTheBacking) {
   const TintCase cases[] = {
       {1, true, false, true, Want::Lighter},
       // The lighter tint has no style test: dark without darkColorTint, and unspecified.
-      {2, true, false, true, Want::Lighter},  {0, true, true, true, Want::Lighter},
-      {2, true, true, true, Want::Darker},    {2, false, true, true, Want::Darker},
-      {1, false, true, true, Want::HostColour}, {2, false, false, true, Want::HostColour},
+      {2, true, false, true, Want::Lighter},
+      {0, true, true, true, Want::Lighter},
+      {2, true, true, true, Want::Darker},
+      {2, false, true, true, Want::Darker},
+      {1, false, true, true, Want::HostColour},
+      {2, false, false, true, Want::HostColour},
       {2, true, false, false, Want::Lighter},
   };
   for (bool effect : {true, false})
@@ -133,8 +136,8 @@ TEST(PlatterTint, ListLayoutTintsEveryChildOfTheBackgroundAndKeepsTheBacking) {
       ASSERT_EQ(group_rows(c).size(), 3u);
       EXPECT_EQ(subviews_of(menu_group(c)).front(), menu_background(c));
       for (id row : group_rows(c)) EXPECT_FALSE(background_colour(row));
-      EXPECT_TRUE(same_colour(background_colour(menu_group(c)),
-                             t.blurry ? grey(backing_white(t.style)) : Colour()));
+      EXPECT_TRUE(
+          same_colour(background_colour(menu_group(c)), t.blurry ? grey(backing_white(t.style)) : Colour()));
       EXPECT_TRUE(same_colour(background_colour(blur), blur_before)) << "the holder is not tinted";
       EXPECT_EQ(sim::send<BOOL>(menu_background(c), sim::sel("isHidden")), t.blurry);
     }
@@ -143,8 +146,8 @@ TEST(PlatterTint, ListLayoutTintsEveryChildOfTheBackgroundAndKeepsTheBacking) {
 TEST(PlatterTint, ListLayoutNotRaisedFromAnIconTintsWithTheNilImage) {
   PlatterProcess p(kIOS14, Dictionary{}, 1);
   id c = sim::make_platter_controller(nullptr, 2, true);
-  id source = part(part(part(part(c, "_platterView"), "_collapsedTransformView"), "_portalView"),
-                   "_sourceView");
+  id source =
+      part(part(part(part(c, "_platterView"), "_collapsedTransformView"), "_portalView"), "_sourceView");
   ASSERT_TRUE(source);
   EXPECT_FALSE(answers(source, "contentsImage"));
   layout(c);
@@ -165,7 +168,7 @@ TEST(PlatterTint, AnEmptyMenuIsStyledWithNothingToTint) {
     EXPECT_EQ(background_children(c).size(), ios.major >= 14 ? 2u : 0u);
     id group = menu_group(c);
     EXPECT_TRUE(same_colour(background_colour(group),
-                           ios.major >= 14 ? grey(0.2) : expected_tint(c, red_icon(), kDarker)));
+                            ios.major >= 14 ? grey(0.2) : expected_tint(c, red_icon(), kDarker)));
     EXPECT_TRUE(sim::send<BOOL>(group, sim::sel("clipsToBounds")));
   }
 }

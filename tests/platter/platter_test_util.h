@@ -68,8 +68,7 @@ inline bool answers(id o, const char* selector) {
 
 inline id menu_group(id controller) {
   bool ios14 = sim_os_at_least(14, 0, 0);
-  return part(part(controller, "_actionsView"),
-              ios14 ? "_currentCollectionView" : "_currentActionGroupView");
+  return part(part(controller, "_actionsView"), ios14 ? "_currentCollectionView" : "_currentActionGroupView");
 }
 inline id menu_background(id controller) { return part(menu_group(controller), "_backgroundView"); }
 
@@ -115,22 +114,19 @@ inline Colour grey(double white) { return Rgba{white, white, white, 0.4}; }
 
 inline std::string describe(const Colour& c) {
   if (!c) return "none";
-  return "[" + std::to_string((*c)[0]) + ", " + std::to_string((*c)[1]) + ", " +
-         std::to_string((*c)[2]) + ", " + std::to_string((*c)[3]) + "]";
+  return "[" + std::to_string((*c)[0]) + ", " + std::to_string((*c)[1]) + ", " + std::to_string((*c)[2]) +
+         ", " + std::to_string((*c)[3]) + "]";
 }
 
 inline ::testing::AssertionResult same_colour(const Colour& got, const Colour& want,
-                                             double tolerance = 1e-9) {
+                                              double tolerance = 1e-9) {
   bool same = got.has_value() == want.has_value();
-  for (int i = 0; same && got && i < 4; ++i)
-    same = std::abs((*got)[i] - (*want)[i]) <= tolerance;
+  for (int i = 0; same && got && i < 4; ++i) same = std::abs((*got)[i] - (*want)[i]) <= tolerance;
   if (same) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "got " << describe(got) << ", want " << describe(want);
 }
 
-inline void layout(id controller) {
-  sim::send<void>(controller, sim::sel("viewDidLayoutSubviews"));
-}
+inline void layout(id controller) { sim::send<void>(controller, sim::sel("viewDidLayoutSubviews")); }
 inline void layout_platter_view(id controller) {
   sim::send<void>(part(controller, "_platterView"), sim::sel("layoutSubviews"));
 }

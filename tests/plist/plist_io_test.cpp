@@ -151,8 +151,9 @@ TEST(PlistWriteAtomically, ReadersNeverSeeAPartialFile) {
   // thousands of replacements in its time; what is checked does not depend
   // on the file system.
   std::error_code ec;
-  TempDir dir(std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm"
-                                                            : std::filesystem::temp_directory_path().string());
+  TempDir dir(std::filesystem::is_directory("/dev/shm", ec)
+                  ? "/dev/shm"
+                  : std::filesystem::temp_directory_path().string());
   ASSERT_FALSE(dir.path().empty());
   const std::string path = dir / "settings.plist";
   std::vector<pl::Value> versions;

@@ -53,9 +53,9 @@ TEST(PlistParse, BothEncodingsRoundTripEveryKindExactly) {
 TEST(PlistParse, XmlLooksAsThePlatformWritesIt) {
   const std::string xml = pl::to_xml(pl::Dictionary{{"b", true}, {"a", 0.5}, {"s", "x<y"}});
   EXPECT_TRUE(xml.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \""));
-  EXPECT_TRUE(xml.ends_with(
-      ".dtd\">\n<plist version=\"1.0\">\n<dict>\n\t<key>b</key>\n\t<true/>\n\t<key>a</key>\n"
-      "\t<real>0.5</real>\n\t<key>s</key>\n\t<string>x&lt;y</string>\n</dict>\n</plist>\n"))
+  EXPECT_TRUE(
+      xml.ends_with(".dtd\">\n<plist version=\"1.0\">\n<dict>\n\t<key>b</key>\n\t<true/>\n\t<key>a</key>\n"
+                    "\t<real>0.5</real>\n\t<key>s</key>\n\t<string>x&lt;y</string>\n</dict>\n</plist>\n"))
       << xml;
 }
 
@@ -70,11 +70,22 @@ TEST(PlistParse, DatesAreReadAsTheXmlFormCarriesThem) {
     double stored;
     std::optional<double> read;
   } binary[] = {
-      {0.5, 0.0},          {-0.25, 0.0},         {-4.75, -4.0},        {86400.75, 86400.0},
-      {4.5e9, 4.5e9},      {-4.5e9, -4.5e9},     {year_1000, year_1000}, {year_9999_end, year_9999_end},
-      {year_9999_end + 0.5, year_9999_end},      {year_1000 - 1, std::nullopt},
-      {year_1000 - 0.5, std::nullopt},           {year_9999_end + 1, std::nullopt},
-      {1e20, std::nullopt}, {-1e300, std::nullopt}, {nan, std::nullopt}, {inf, std::nullopt},
+      {0.5, 0.0},
+      {-0.25, 0.0},
+      {-4.75, -4.0},
+      {86400.75, 86400.0},
+      {4.5e9, 4.5e9},
+      {-4.5e9, -4.5e9},
+      {year_1000, year_1000},
+      {year_9999_end, year_9999_end},
+      {year_9999_end + 0.5, year_9999_end},
+      {year_1000 - 1, std::nullopt},
+      {year_1000 - 0.5, std::nullopt},
+      {year_9999_end + 1, std::nullopt},
+      {1e20, std::nullopt},
+      {-1e300, std::nullopt},
+      {nan, std::nullopt},
+      {inf, std::nullopt},
       {-inf, std::nullopt},
   };
   for (const auto& c : binary) {
@@ -153,7 +164,8 @@ TEST(PlistParse, SharedReferencesCountEveryTimeTheyAreReached) {
   // Object i is [i + 1, i + 1]; the last is an empty array: 2^levels leaves.
   auto doubling = [](int levels) {
     std::vector<std::string> objects;
-    for (int i = 0; i < levels; ++i) objects.push_back({'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)});
+    for (int i = 0; i < levels; ++i)
+      objects.push_back({'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)});
     objects.push_back("\xA0");
     return bplist(objects, 0);
   };
@@ -163,7 +175,7 @@ TEST(PlistParse, SharedReferencesCountEveryTimeTheyAreReached) {
   const pl::Value two = pl::Array{leaf, leaf};
   const pl::Value four = pl::Array{two, two};
   EXPECT_EQ(*small, (pl::Value(pl::Array{four, four})));
-  EXPECT_TRUE(pl::parse(doubling(16)));  // 131071 values
+  EXPECT_TRUE(pl::parse(doubling(16)));   // 131071 values
   EXPECT_FALSE(pl::parse(doubling(18)));  // 524287 values
   EXPECT_FALSE(pl::parse(doubling(24)));
   EXPECT_FALSE(pl::parse(doubling(28)));
@@ -274,9 +286,9 @@ TEST(PlistParse, MalformedXmlIsNotAPropertyList) {
       wrap("<data>AA!=</data>"),
       wrap("<string>a&bogus;b</string>"),
       wrap(std::string("<string>a\0b</string>", 20)),
-      wrap("<string>\xC3\x28</string>"),      // broken UTF-8 sequence
-      wrap("<string>\xC0\xAF</string>"),      // overlong form
-      wrap("<key>\xED\xA0\x80</key>"),        // a surrogate
+      wrap("<string>\xC3\x28</string>"),  // broken UTF-8 sequence
+      wrap("<string>\xC0\xAF</string>"),  // overlong form
+      wrap("<key>\xED\xA0\x80</key>"),    // a surrogate
       std::string(100000, '<'),
   };
   for (const std::string& c : cases) {
@@ -287,7 +299,7 @@ TEST(PlistParse, MalformedXmlIsNotAPropertyList) {
 }
 
 TEST(PlistParse, MalformedBinaryIsNotAPropertyList) {
-  const std::string t = "\x09";                   // true
+  const std::string t = "\x09";                        // true
   const std::string one = std::string("\x10\x01", 2);  // integer 1
   const struct {
     const char* what;
@@ -302,11 +314,19 @@ TEST(PlistParse, MalformedBinaryIsNotAPropertyList) {
       {"dictionary with an integer key", bplist({"\xD1\x01\x02", one, t}, 0)},
       {"keyed-archive UID", bplist({std::string("\x80\x01", 2)}, 0)},
       {"null object", bplist({std::string("\x00", 1)}, 0)},
-      {"string longer than the file", bplist({"\x5F\x10\x7F" "abc"}, 0)},
-      {"integer wider than 64 bits", bplist({"\x14" + std::string(7, '\0') + "\x01" + std::string(8, '\0')}, 0)},
+      {"string longer than the file", bplist({"\x5F\x10\x7F"
+                                              "abc"},
+                                             0)},
+      {"integer wider than 64 bits",
+       bplist({"\x14" + std::string(7, '\0') + "\x01" + std::string(8, '\0')}, 0)},
       {"real of 2 bytes", bplist({std::string("\x21\x00\x00", 3)}, 0)},
       // libplist would cut this key short...
-      {"ASCII key holding a NUL", bplist({"\xD1\x01\x02", std::string("\x52" "a\0", 3), t}, 0)},
+      {"ASCII key holding a NUL", bplist({"\xD1\x01\x02",
+                                          std::string("\x52"
+                                                      "a\0",
+                                                      3),
+                                          t},
+                                         0)},
       // ...and abort the process on this one (it asserts keys hold no NUL).
       {"UTF-16 key holding a NUL", bplist({"\xD1\x01\x02", std::string("\x62\0a\0\0", 5), t}, 0)},
       {"ASCII string above 0x7F", bplist({"\x51\xE9"}, 0)},
@@ -333,7 +353,8 @@ TEST(PlistParse, NestingIsBoundedInBothEncodings) {
   auto nested_binary = [](int depth) {
     std::vector<std::string> objects;
     for (int i = 0; i + 1 < depth; ++i) {
-      objects.push_back(std::string{'\xA1', static_cast<char>((i + 1) >> 8), static_cast<char>((i + 1) & 0xFF)});
+      objects.push_back(
+          std::string{'\xA1', static_cast<char>((i + 1) >> 8), static_cast<char>((i + 1) & 0xFF)});
     }
     objects.push_back("\xA0");
     return bplist(objects, 0, 2);

@@ -13,8 +13,8 @@
 
 using namespace corvane_test;
 using namespace corvane::cli;
-using sim::send;
 using sim::sel;
+using sim::send;
 
 namespace {
 
@@ -88,8 +88,9 @@ TEST(PreviewApps, WritesThePictureOrRefusesWithStatusTwo) {
   const std::string optimised = d + "/Optimised.png";
   write_bytes(optimised, optimised_png(project_icon("lagoon@3x.png")));
   const std::string huge = d + "/Huge.png";
-  write_bytes(huge, std::string("\x89PNG\r\n\x1a\n", 8) + png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) +
-                        ihdr(5000, 5000, 8, 6, 0) + png_chunk("IEND", ""));
+  write_bytes(huge, std::string("\x89PNG\r\n\x1a\n", 8) +
+                        png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) + ihdr(5000, 5000, 8, 6, 0) +
+                        png_chunk("IEND", ""));
 
   struct Case {
     const char* what;
@@ -103,10 +104,17 @@ TEST(PreviewApps, WritesThePictureOrRefusesWithStatusTwo) {
       {"optimised --icon", {}, optimised, 0, ""},
       {"optimised --icon too large", {}, huge, 2, "Huge.png is too large (5000x5000 pixels"},
       {"five apps", {good, ipa, good, ipa, good}, std::nullopt, 2, "at most 4 apps"},
-      {"icon and app", {good}, std::string(CORVANE_SOURCE_DIR) + "/assets/icons/moss.png", 2,
+      {"icon and app",
+       {good},
+       std::string(CORVANE_SOURCE_DIR) + "/assets/icons/moss.png",
+       2,
        "--icon and --app cannot be used together"},
       {"no icon file", {good, no_icon}, std::nullopt, 2, "Bare.app: none of its icon files is there"},
-      {"cut icon", {broken}, std::nullopt, 2, "Broken.ipa: icon AppIcon60x60@3x.png: the data: bad PNG image"},
+      {"cut icon",
+       {broken},
+       std::nullopt,
+       2,
+       "Broken.ipa: icon AppIcon60x60@3x.png: the data: bad PNG image"},
       {"no app in the archive", {empty}, std::nullopt, 2, "Empty.ipa holds no app"},
   };
   int n = 0;

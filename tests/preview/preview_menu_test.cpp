@@ -11,8 +11,8 @@
 
 using namespace corvane_test;
 using namespace corvane::cli;
-using sim::send;
 using sim::sel;
+using sim::send;
 
 namespace {
 
@@ -33,8 +33,10 @@ int pixels_the_rows_draw(PreviewScene& scene) {
   const sim::render::Surface without = scene.render(k);
   for (id row : rows) send<void>(row, sel("setHidden:"), false);
   int changed = 0;
-  for (int y = static_cast<int>(menu.origin.y * k); y < static_cast<int>((menu.origin.y + menu.size.height) * k); ++y)
-    for (int x = static_cast<int>(menu.origin.x * k); x < static_cast<int>((menu.origin.x + menu.size.width) * k); ++x)
+  for (int y = static_cast<int>(menu.origin.y * k);
+       y < static_cast<int>((menu.origin.y + menu.size.height) * k); ++y)
+    for (int x = static_cast<int>(menu.origin.x * k);
+         x < static_cast<int>((menu.origin.x + menu.size.width) * k); ++x)
       if (!pixel_close(with.pixel(x, y), without.pixel(x, y), 24)) ++changed;
   return changed;
 }
@@ -49,7 +51,8 @@ TEST(PreviewMenu, RowsShowOnBothLayoutsWithAndWithoutTheBlur) {
       SceneOptions o;
       o.ios = ios;
       const std::string settings = dir.path() + "/settings.plist";
-      write_bytes(settings, sim::plist::to_xml(sim::plist::Value(sim::plist::Dictionary{{"blurryForceTouch", blurry}})));
+      write_bytes(settings, sim::plist::to_xml(
+                                sim::plist::Value(sim::plist::Dictionary{{"blurryForceTouch", blurry}})));
       o.settings = settings;
       std::string error;
       auto scene = PreviewScene::build(o, &error);

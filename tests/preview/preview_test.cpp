@@ -17,8 +17,8 @@
 
 using namespace corvane_test;
 using namespace corvane::cli;
-using sim::send;
 using sim::sel;
+using sim::send;
 
 namespace {
 
@@ -47,7 +47,8 @@ std::string settings_file(const TempDir& dir, const sim::plist::Dictionary& d, b
 
 std::vector<std::string> folder_entries(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -86,7 +87,8 @@ TEST(Preview, WritesTheLightAndDarkScreensSideBySide) {
   custom.icon = std::string(CORVANE_SOURCE_DIR) + "/assets/icons/lagoon@3x.png";
   custom.settings = settings_file(dir, {{"darkColorTint", true}, {"forceLightDock", true}}, true);
   const std::string settings_bytes = read_bytes(*custom.settings);
-  for (const Row& r : {Row{"defaults", defaults}, Row{"iOS 14.2", ios14}, Row{"icon and binary settings", custom}}) {
+  for (const Row& r :
+       {Row{"defaults", defaults}, Row{"iOS 14.2", ios14}, Row{"icon and binary settings", custom}}) {
     SCOPED_TRACE(r.what);
     PreviewRun run = preview(r.options);
     ASSERT_EQ(run.status, 0) << run.err;
@@ -147,7 +149,8 @@ TEST(Preview, BannerHeaderCarriesTheIconTint) {
     const double a = std::clamp((*tint)[3], 0.0, 1.0);
     Pixel want{};
     for (int c = 0; c < 3; ++c)
-      want[c] = static_cast<uint8_t>(std::lround(255 * std::clamp((*tint)[c], 0.0, 1.0) * a + behind[c] * (1 - a)));
+      want[c] =
+          static_cast<uint8_t>(std::lround(255 * std::clamp((*tint)[c], 0.0, 1.0) * a + behind[c] * (1 - a)));
     want[3] = 255;
     EXPECT_TRUE(near_pixel(shown, want, 2));
     EXPECT_FALSE(near_pixel(shown, behind, 6)) << "the tint should show";
@@ -207,14 +210,16 @@ TEST(Preview, RefusesBadInputAndLeavesNoFile) {
   TempDir dir;
   const std::string out = dir.path() + "/out.png";
   const std::string text = write_file(dir, "notes.txt", "not a property list, not a picture\n");
-  const std::string array = write_file(dir, "array.plist", sim::plist::to_xml(sim::plist::Value(sim::plist::Array{1, 2})));
+  const std::string array =
+      write_file(dir, "array.plist", sim::plist::to_xml(sim::plist::Value(sim::plist::Array{1, 2})));
   // A PNG signature and image header claiming 5000 × 5000 pixels.
   const std::string huge = write_file(
       dir, "huge.png",
       std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x13\x88\0\0\x13\x88\x08\x06\0\0\0", 29) + "junk");
   // A valid header over data that does not decode: only found once decoding starts.
   const std::string broken = write_file(
-      dir, "broken.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29) + "junk");
+      dir, "broken.png",
+      std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29) + "junk");
   std::filesystem::create_directory(dir.path() + "/folder");
   const std::vector<std::string> before = folder_entries(dir.path());
 
@@ -233,16 +238,25 @@ TEST(Preview, RefusesBadInputAndLeavesNoFile) {
       {"missing settings", with([&](auto& o) { o.settings = dir.path() + "/absent.plist"; }), "absent.plist"},
       {"settings not a plist", with([&](auto& o) { o.settings = text; }), text},
       {"settings not a dictionary", with([&](auto& o) { o.settings = array; }), array},
-      {"settings is a folder", with([&](auto& o) { o.settings = dir.path() + "/folder"; }), dir.path() + "/folder"},
+      {"settings is a folder", with([&](auto& o) { o.settings = dir.path() + "/folder"; }),
+       dir.path() + "/folder"},
       {"icon is not a file", with([](auto& o) { o.icon = "/dev/null"; }), "/dev/null"},
       {"missing icon", with([&](auto& o) { o.icon = dir.path() + "/absent.png"; }), "absent.png"},
       {"icon not a PNG", with([&](auto& o) { o.icon = text; }), text},
       {"icon too large", with([&](auto& o) { o.icon = huge; }), huge},
       {"icon does not decode", with([&](auto& o) { o.icon = broken; }), broken},
-      {"iOS below 13", with([](auto& o) { o.ios = IosVersion{12, 4, 0}; }), "12.4"},
-      {"iOS 15", with([](auto& o) { o.ios = IosVersion{15, 0, 0}; }), "15.0"},
-      {"output folder missing", with([&](auto& o) { o.output = dir.path() + "/no/such/out.png"; }), "no/such/out.png"},
-      {"output is a folder", with([&](auto& o) { o.output = dir.path() + "/folder"; }), dir.path() + "/folder"},
+      {"iOS below 13", with([](auto& o) {
+         o.ios = IosVersion{12, 4, 0};
+       }),
+       "12.4"},
+      {"iOS 15", with([](auto& o) {
+         o.ios = IosVersion{15, 0, 0};
+       }),
+       "15.0"},
+      {"output folder missing", with([&](auto& o) { o.output = dir.path() + "/no/such/out.png"; }),
+       "no/such/out.png"},
+      {"output is a folder", with([&](auto& o) { o.output = dir.path() + "/folder"; }),
+       dir.path() + "/folder"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -261,7 +275,8 @@ TEST(Preview, CaptionsSettingsFilesWithAnyName) {
   TempDir dir;
   PreviewOptions o;
   o.output = dir.path() + "/p.png";
-  o.settings = write_file(dir, "odd\xff\x01name.plist", sim::plist::to_xml(sim::plist::Value(sim::plist::Dictionary{})));
+  o.settings = write_file(dir, "odd\xff\x01name.plist",
+                          sim::plist::to_xml(sim::plist::Value(sim::plist::Dictionary{})));
   PreviewRun run = preview(o);
   ASSERT_EQ(run.status, 0) << run.err;
   sim::render::Surface png = read_png(o.output);

@@ -2,9 +2,8 @@
 // plain backdrop and reading pixels back.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cairo.h>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdlib>
@@ -41,10 +40,10 @@ inline bool pixel_close(const Pixel& got, const Pixel& want, int tolerance) {
 // The same, as an assertion that shows both pixels when it fails.
 inline ::testing::AssertionResult near_pixel(const Pixel& got, const Pixel& want, int tolerance) {
   if (!pixel_close(got, want, tolerance))
-      return ::testing::AssertionFailure()
-             << "got (" << int(got[0]) << "," << int(got[1]) << "," << int(got[2]) << "," << int(got[3])
-             << ") want (" << int(want[0]) << "," << int(want[1]) << "," << int(want[2]) << "," << int(want[3])
-             << ") within " << tolerance;
+    return ::testing::AssertionFailure()
+           << "got (" << int(got[0]) << "," << int(got[1]) << "," << int(got[2]) << "," << int(got[3])
+           << ") want (" << int(want[0]) << "," << int(want[1]) << "," << int(want[2]) << "," << int(want[3])
+           << ") within " << tolerance;
   return ::testing::AssertionSuccess();
 }
 

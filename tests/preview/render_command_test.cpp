@@ -68,13 +68,14 @@ TEST(RenderCommand, DrawsBoundObjectsWhereTheyStand) {
       "send back addSubview: inner\n"
       "new m platter\n"
       "layout m\n"
-      "render " + path + " scale=1\n";
+      "render " +
+      path + " scale=1\n";
   Result res = run(script);
   ASSERT_EQ(res.status, 0) << res.err;
   sim::render::Surface png = read_png(path);
   EXPECT_TRUE(near_pixel(png.pixel(40, 40), {255, 0, 0, 255}, 0));
-  EXPECT_TRUE(near_pixel(png.pixel(15, 15), {0, 255, 0, 255}, 0));   // inner, inside back
-  EXPECT_TRUE(near_pixel(png.pixel(75, 75), {0, 0, 255, 255}, 0));   // front, made later, on top
+  EXPECT_TRUE(near_pixel(png.pixel(15, 15), {0, 255, 0, 255}, 0));  // inner, inside back
+  EXPECT_TRUE(near_pixel(png.pixel(75, 75), {0, 0, 255, 255}, 0));  // front, made later, on top
   // The platter's icon at (24, 160) is drawn, not the plain backdrop.
   EXPECT_FALSE(near_pixel(png.pixel(44, 180), png.pixel(200, 180), 10));
 }
@@ -89,7 +90,8 @@ TEST(RenderCommand, BadRequestsAreScriptErrors) {
   const Row rows[] = {
       {"missing folder", "render " + dir.path() + "/no/such/x.png", "no/such/x.png"},
       {"zero scale", "render " + dir.path() + "/x.png scale=0", "scale"},
-      {"too many pixels", "new v view frame=0,0,2000,2000\nrender " + dir.path() + "/x.png scale=8", "smaller scale"},
+      {"too many pixels", "new v view frame=0,0,2000,2000\nrender " + dir.path() + "/x.png scale=8",
+       "smaller scale"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);

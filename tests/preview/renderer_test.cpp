@@ -19,8 +19,8 @@
 #include "support/sim_fixture.h"
 
 using namespace corvane_test;
-using sim::send;
 using sim::sel;
+using sim::send;
 
 namespace {
 
@@ -29,7 +29,9 @@ id view_at(double x, double y, double w, double h, id colour = nullptr) {
   if (colour) send<void>(v, sel("setBackgroundColor:"), colour);
   return v;
 }
-void round_corners(id v, double radius) { send<void>(send<id>(v, sel("layer")), sel("setCornerRadius:"), radius); }
+void round_corners(id v, double radius) {
+  send<void>(send<id>(v, sel("layer")), sel("setCornerRadius:"), radius);
+}
 void clip(id v, bool on) { send<void>(v, sel("setClipsToBounds:"), on); }
 
 class Renderer : public ::testing::Test {
@@ -110,7 +112,7 @@ TEST_F(Renderer, CornerRadiusRoundsTheBackgroundAndClippingCutsSubviews) {
     sim::render::Surface s = draw_on_white({parent}, 150, 150);
     EXPECT_TRUE(near_pixel(s.pixel(12, 12), {255, 255, 255, 255}, 0));  // the rounded corner
     EXPECT_TRUE(near_pixel(s.pixel(60, 60), {255, 0, 0, 255}, 0));
-    EXPECT_TRUE(near_pixel(s.pixel(100, 60), {0, 0, 255, 255}, 0));      // the child inside
+    EXPECT_TRUE(near_pixel(s.pixel(100, 60), {0, 0, 255, 255}, 0));  // the child inside
     EXPECT_TRUE(near_pixel(s.pixel(125, 60), r.outside_parent, 0));
   }
 }
@@ -124,8 +126,8 @@ TEST_F(Renderer, PatternColoursTileTheirImage) {
 // An icon view stretches its image over its frame, whatever the image's
 // pixel size, and masks it to the icon's rounded square.
 TEST_F(Renderer, IconImagesAreStretchedIntoTheirFrameAndMasked) {
-  const uint8_t quadrants[16] = {255, 0, 0, 255, 0, 255, 0, 255,    // red, green
-                                 0, 0, 255, 255, 255, 255, 0, 255};  // blue, yellow
+  const uint8_t quadrants[16] = {255, 0, 0,   255, 0,   255, 0, 255,   // red, green
+                                 0,   0, 255, 255, 255, 255, 0, 255};  // blue, yellow
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
   CGImageRef bitmap = sim_CGImageCreateWithBytes(2, 2, 8, rgb, kCGImageAlphaPremultipliedLast, quadrants);
   CGColorSpaceRelease(rgb);
@@ -179,7 +181,8 @@ TEST_F(Renderer, StatusBarGlyphsTakeTheForegroundColour) {
       send<void>(bar, sel("setBackgroundColor:"), sim::make_rgba(0.5, 0.5, 0.5, 1));
       if (r.foreground) send<void>(bar, sel("setForegroundColor:"), r.foreground);
       CGRect f = send<CGRect>(bar, sel("frame"));
-      sim::render::Surface s = draw_on_white({bar}, static_cast<int>(f.size.width), static_cast<int>(f.size.height), 2);
+      sim::render::Surface s =
+          draw_on_white({bar}, static_cast<int>(f.size.width), static_cast<int>(f.size.height), 2);
       int inked = 0;
       for (int y = 0; y < s.height(); ++y)
         for (int x = 0; x < s.width(); ++x) inked += pixel_close(s.pixel(x, y), r.ink, 8) ? 1 : 0;
@@ -249,7 +252,9 @@ TEST(Glyphs, DisplayableTextKeepsValidUtf8AndReplacesTheRest) {
   const Row rows[] = {
       {"plain.plist", "plain.plist"},
       {"caf\xC3\xA9 \xE2\x80\xA6 \xF0\x9F\x99\x82", "caf\xC3\xA9 \xE2\x80\xA6 \xF0\x9F\x99\x82"},
-      {"a\xFF" "b", "a" + r + "b"},
+      {"a\xFF"
+       "b",
+       "a" + r + "b"},
       {"\xC0\x80", r + r},               // an overlong NUL
       {"\xED\xA0\x80", r + r + r},       // a surrogate
       {"cut \xE2\x80", "cut " + r + r},  // a sequence cut short

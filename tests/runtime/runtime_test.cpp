@@ -21,9 +21,7 @@ int base_answer(id, SEL) { return 1; }
 int sub_answer(id, SEL) { return 2; }
 int hooked_answer(id, SEL) { return 100; }
 IMP g_slot = nullptr;
-int chained_answer(id self, SEL cmd) {
-  return 10 + reinterpret_cast<int (*)(id, SEL)>(g_slot)(self, cmd);
-}
+int chained_answer(id self, SEL cmd) { return 10 + reinterpret_cast<int (*)(id, SEL)>(g_slot)(self, cmd); }
 BOOL flag(id, SEL) { return YES; }
 void take_bool(id self, SEL, BOOL v) { as<Counter>(self)->value = v ? 1 : -1; }
 id class_answer(id, SEL) { return make_string("class-side"); }

@@ -25,9 +25,9 @@ std::vector<Heard> g_heard;
 
 void listen(CFNotificationCenterRef c, void* observer, CFNotificationName name, const void* object,
             CFDictionaryRef user_info) {
-  std::string label = c == CFNotificationCenterGetDarwinNotifyCenter()        ? "darwin"
+  std::string label = c == CFNotificationCenterGetDarwinNotifyCenter()  ? "darwin"
                       : c == CFNotificationCenterGetDistributedCenter() ? "distributed"
-                                                                              : "local";
+                                                                        : "local";
   g_heard.push_back({label, observer, string_value(name), object, user_info});
 }
 
@@ -89,8 +89,10 @@ TEST_F(CFCenterTest, SenderFiltersMatchAsEachCentreCompares) {
   add(distributed, "by-text", "sig", make_string("sender"));
   CFNotificationCenterPostNotification(local, constant_string("sig"), b, nullptr, true);
   CFNotificationCenterPostNotification(local, constant_string("sig"), a, nullptr, true);
-  CFNotificationCenterPostNotification(distributed, constant_string("sig"), make_string("sender"), nullptr, true);
-  CFNotificationCenterPostNotification(distributed, constant_string("sig"), make_string("someone"), nullptr, true);
+  CFNotificationCenterPostNotification(distributed, constant_string("sig"), make_string("sender"), nullptr,
+                                       true);
+  CFNotificationCenterPostNotification(distributed, constant_string("sig"), make_string("someone"), nullptr,
+                                       true);
   std::vector<std::string> who;
   for (const Heard& h : g_heard) who.push_back(static_cast<const char*>(h.observer));
   EXPECT_EQ(who, (std::vector<std::string>{"any", "by-a", "any", "by-text"}));
@@ -101,8 +103,10 @@ TEST_F(CFCenterTest, EveryPostIsRecordedWithItsCentre) {
   CFNotificationCenterPostNotification(darwin, constant_string("com.x.ping"), nullptr, nullptr, false);
   CFNotificationCenterPostNotification(local, constant_string("com.x.local"), nullptr, nullptr, true);
   sim_darwin_post_from_outside("com.x.outside");
-  const std::vector<std::pair<std::string, std::string>> want = {
-      {"distributed", "com.x.enable"}, {"darwin", "com.x.ping"}, {"local", "com.x.local"}, {"darwin", "com.x.outside"}};
+  const std::vector<std::pair<std::string, std::string>> want = {{"distributed", "com.x.enable"},
+                                                                 {"darwin", "com.x.ping"},
+                                                                 {"local", "com.x.local"},
+                                                                 {"darwin", "com.x.outside"}};
   ASSERT_EQ(events().size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(events()[i].kind, "post");

@@ -1,11 +1,12 @@
 // The default local notification centre: synchronous fan-out in
 // registration order, name and sender filters, weakly held observers, and
 // the events it records.
+#include "sim/foundation/notification_center.h"
+
 #include <gtest/gtest.h>
 
-#include "sim/foundation/notification_center.h"
-#include "sim/system/event_log.h"
 #include "signals/probe.h"
+#include "sim/system/event_log.h"
 #include "support/sim_fixture.h"
 
 using namespace sim;

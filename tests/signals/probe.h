@@ -13,7 +13,7 @@ namespace corvane_test {
 struct ProbeObj : objc_object {
   std::vector<std::string>* log = nullptr;
   std::string tag;
-  id victim = nullptr;  // released by dropVictim (a reference this probe owns)
+  id victim = nullptr;        // released by dropVictim (a reference this probe owns)
   sim::Strong last_argument;  // the last argument given to pingWith:
 };
 

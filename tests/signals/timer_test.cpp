@@ -4,11 +4,11 @@
 
 #include <cmath>
 
+#include "signals/probe.h"
 #include "sim/foundation/run_loop.h"
 #include "sim/runtime/block.h"
 #include "sim/seam_services.h"
 #include "sim/system/event_log.h"
-#include "signals/probe.h"
 #include "support/sim_fixture.h"
 
 using namespace sim;
@@ -53,7 +53,8 @@ TEST_F(TimerTest, DueTimersFireInTimeOrderAndTiesInSchedulingOrder) {
     bool repeats;
   };
   const Case cases[] = {{"slow", 1.5, true}, {"a", 1.0, true}, {"b", 1.0, true}, {"once", 0.5, false}};
-  for (const Case& c : cases) schedule(c.interval, objc_autorelease(new_probe(probe_class, &log, c.tag)), "ping", c.repeats);
+  for (const Case& c : cases)
+    schedule(c.interval, objc_autorelease(new_probe(probe_class, &log, c.tag)), "ping", c.repeats);
   run_loop_advance(3.0);
   EXPECT_EQ(log, (std::vector<std::string>{"once", "a", "b", "slow", "a", "b", "slow", "a", "b"}));
 }

@@ -25,7 +25,8 @@ struct Result {
 
 Result run(const TempDir& dir, const std::string& script) {
   write_bytes(dir.path() + "/script.cvs", script);
-  const std::string cmd = std::string(CORVANE_SIM_PATH) + " run " + dir.path() + "/script.cvs 2> " + dir.path() + "/err";
+  const std::string cmd =
+      std::string(CORVANE_SIM_PATH) + " run " + dir.path() + "/script.cvs 2> " + dir.path() + "/err";
   FILE* p = popen(cmd.c_str(), "r");
   std::string out;
   char buf[4096];
@@ -59,21 +60,25 @@ TEST(IconFiles, OptimisedAndGrayIconsSampleAsOnThePhone) {
   write_bytes(d + "/grey.png", ordinary_png(grey, PNG_COLOR_TYPE_GRAY));
   write_bytes(d + "/grey-alpha.png", ordinary_png(grey, PNG_COLOR_TYPE_GRAY_ALPHA));
   write_bytes(d + "/grey-as-rgb.png", ordinary_png(grey, PNG_COLOR_TYPE_RGB));
-  make_app_folder(d, "Ember.app",
-                  {{"Info.plist", info_plist("Ember", {"AppIcon60x60"})}, {"AppIcon60x60@3x.png", optimised_png(ember)}});
+  make_app_folder(
+      d, "Ember.app",
+      {{"Info.plist", info_plist("Ember", {"AppIcon60x60"})}, {"AppIcon60x60@3x.png", optimised_png(ember)}});
 
   const std::string sample = "send b adaptiveColorForImage: image(";
   std::string script = "load\nnew b banner\n";
   const std::string png = "png:" + d + "/", app = "app:" + d + "/";
-  for (const std::string& icon : {png + "ember.png", png + "ember-optimised.png", app + "Ember.app", png + "grey.png",
-                                   png + "grey-alpha.png", png + "grey-as-rgb.png",
-                                   std::string("solid:0,0,0,255@40x40"), std::string("solid:128,128,128,255@40x40")})
+  for (const std::string& icon :
+       {png + "ember.png", png + "ember-optimised.png", app + "Ember.app", png + "grey.png",
+        png + "grey-alpha.png", png + "grey-as-rgb.png", std::string("solid:0,0,0,255@40x40"),
+        std::string("solid:128,128,128,255@40x40")})
     script += sample + icon + ")\n";
   // Banners tinted from the gray file and from the same gray as RGB.
   script += "new g banner icon=" + png + "grey.png\nlayout g\nsend g.customContentView backgroundColor\n";
-  script += "new r banner icon=" + png + "grey-as-rgb.png\nlayout r\nsend r.customContentView backgroundColor\n";
+  script +=
+      "new r banner icon=" + png + "grey-as-rgb.png\nlayout r\nsend r.customContentView backgroundColor\n";
   script += "new k banner icon=solid:0,0,0,255@40x40\nlayout k\nsend k.customContentView backgroundColor\n";
-  script += "new m banner icon=solid:128,128,128,255@40x40\nlayout m\nsend m.customContentView backgroundColor\n";
+  script +=
+      "new m banner icon=solid:128,128,128,255@40x40\nlayout m\nsend m.customContentView backgroundColor\n";
   // An optimised file without alpha (B, G, R) samples like the ordinary RGB file.
   script += sample + png + "opaque.png)\n" + sample + png + "opaque-optimised.png)\n";
 

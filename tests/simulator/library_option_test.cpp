@@ -18,8 +18,8 @@ TEST(LibraryOption, AFileThatIsNoLibraryIsAUsageError) {
       {CORVANE_SOURCE_DIR "/device", "is a directory"},
   };
   for (const auto& c : cases) {
-    for (const std::string& command : {"run - --library " + c.path,
-                                       "preview -o /dev/null --library " + c.path}) {
+    for (const std::string& command :
+         {"run - --library " + c.path, "preview -o /dev/null --library " + c.path}) {
       run_test::Result r = run_test::run_sim(command, "load\n");
       EXPECT_EQ(r.status, 2) << command;
       EXPECT_NE(r.err.find(c.message), std::string::npos) << command << ": " << r.err;
@@ -28,8 +28,8 @@ TEST(LibraryOption, AFileThatIsNoLibraryIsAUsageError) {
 }
 
 TEST(LibraryOption, AGuestFaultAtLoadIsACrashNamingLineAddressAndFunction) {
-  run_test::Result r = run_script("# a broken library\nload\n", std::string("--library ") +
-                                                                   CORVANE_FAULT_PROBE_DYLIB);
+  run_test::Result r =
+      run_script("# a broken library\nload\n", std::string("--library ") + CORVANE_FAULT_PROBE_DYLIB);
   EXPECT_EQ(r.status, 3) << r.err;
   EXPECT_NE(r.err.find("<stdin>:2: the simulated process crashed: guest fault: write of unmapped "
                        "address 0x10 at "),
@@ -39,8 +39,8 @@ TEST(LibraryOption, AGuestFaultAtLoadIsACrashNamingLineAddressAndFunction) {
 }
 
 TEST(LibraryOption, ALibraryWithoutTheEntryLoadsAndDoesNothing) {
-  run_test::Result r = run_script("load\nnew b banner\nlayout b\n",
-                                  std::string("--library ") + CORVANE_PROBE_DYLIB);
+  run_test::Result r =
+      run_script("load\nnew b banner\nlayout b\n", std::string("--library ") + CORVANE_PROBE_DYLIB);
   EXPECT_EQ(r.status, 0) << r.err;
 }
 

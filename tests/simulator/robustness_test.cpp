@@ -48,7 +48,8 @@ TEST(SimulatorRobustness, ArgumentsMustMatchTheMethodsTypes) {
       {"new v view\nsend v setHidden: \"YES\"\n", "YES or NO is expected, not \"YES\""},
       {"new v view\nsend v setAlpha: v\n", "argument 1 of setAlpha:"},
       {"new v view\nsend v setAlpha: \"0.5\"\n", "a number is expected, not \"0.5\""},
-      {"new v view\nsend v setOverrideUserInterfaceStyle: 1.5\n", "argument 1 of setOverrideUserInterfaceStyle:"},
+      {"new v view\nsend v setOverrideUserInterfaceStyle: 1.5\n",
+       "argument 1 of setOverrideUserInterfaceStyle:"},
       {"new v view\nsend v setFrame: \"0,0,1,1\"\n", "a rectangle x,y,w,h is expected"},
       {"new v view\nsend v respondsToSelector: 5\n", "a selector name is expected, not 5"},
       {"new v view\nsend v respondsToSelector: \"frame\"\n", "a selector name is expected, not \"frame\""},
@@ -111,10 +112,12 @@ TEST(SimulatorRobustness, OnlyRegularFilesOfABoundedSizeAreRead) {
   const std::string big_icon = sparse_file(dir, "big.png", (64 << 20) + 1);
   const Case cases[] = {
       {"settings-file /dev/zero\n", "<stdin>:1: /dev/zero is not a regular file"},
-      {"load\nsettings-file " + dir.path() + "/fifo\n", "<stdin>:2: " + dir.path() + "/fifo is not a regular file"},
+      {"load\nsettings-file " + dir.path() + "/fifo\n",
+       "<stdin>:2: " + dir.path() + "/fifo is not a regular file"},
       {"settings-file " + dir.path() + "\n", "is a directory"},
       {"settings-file " + big_settings + "\n", big_settings + " is larger than 8 MiB"},
-      {"new b banner icon=png:/dev/zero\n", "<stdin>:1: cannot read icon /dev/zero: /dev/zero is not a regular file"},
+      {"new b banner icon=png:/dev/zero\n",
+       "<stdin>:1: cannot read icon /dev/zero: /dev/zero is not a regular file"},
       {"let i = image(png:/dev/urandom)\n", "<stdin>:1: cannot read icon /dev/urandom"},
       {"new b banner icon=png:" + big_icon + "\n", "is larger than 64 MiB"},
   };

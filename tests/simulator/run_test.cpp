@@ -10,11 +10,11 @@
 #include "simulator/run_util.h"
 #include "src/core/settings_keys.h"
 
-using corvane_test::TempDir;
 using corvane_test::read_bytes;
+using corvane_test::TempDir;
 using corvane_test::write_bytes;
-using run_test::Result;
 using run_test::lines;
+using run_test::Result;
 using run_test::run_script;
 
 namespace {
@@ -89,8 +89,9 @@ TEST(SimulatorRun, LoadInstallsTheHookTableOnTheElevenClasses) {
   const auto* classes = docs[0].find("classes");
   ASSERT_TRUE(classes);
   EXPECT_EQ(classes->size(), 11u);
-  EXPECT_EQ(classes->find("UIUserInterfaceStyleArbiter")->find("added")->find("darkModeChanged:")->as_string(),
-            "v@:B");
+  EXPECT_EQ(
+      classes->find("UIUserInterfaceStyleArbiter")->find("added")->find("darkModeChanged:")->as_string(),
+      "v@:B");
   EXPECT_EQ(classes->find("SBUIController")->find("classHooked")->size(), 1u);
 }
 

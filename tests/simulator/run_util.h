@@ -22,8 +22,8 @@ struct Result {
 inline Result run_sim(const std::string& args, const std::string& input) {
   corvane_test::TempDir dir;
   corvane_test::write_bytes(dir.path() + "/input", input);
-  std::string cmd = std::string(CORVANE_SIM_PATH) + " " + args + " < " + dir.path() + "/input 2> " +
-                    dir.path() + "/err";
+  std::string cmd =
+      std::string(CORVANE_SIM_PATH) + " " + args + " < " + dir.path() + "/input 2> " + dir.path() + "/err";
   FILE* p = popen(cmd.c_str(), "r");
   std::string out;
   char buf[4096];

@@ -9,16 +9,16 @@
 #include "support/sim_fixture.h"
 
 using namespace corvane_test;
-using sim::send;
 using sim::sel;
+using sim::send;
 
 namespace {
 
 BOOL list_holds(const char* identifier, const char* key, const char* bundle) {
   auto str = [](const char* s) { return s ? sim::make_string(s) : nullptr; };
   return send<BOOL>(reinterpret_cast<id>(sim::class_named("SparkAppList")),
-                    sel("doesIdentifier:andKey:containBundleIdentifier:"), str(identifier),
-                    str(key), str(bundle));
+                    sel("doesIdentifier:andKey:containBundleIdentifier:"), str(identifier), str(key),
+                    str(bundle));
 }
 
 TEST(AppList, AnswersFromTheIdentifiersPreferenceFile) {
@@ -34,8 +34,8 @@ TEST(AppList, AnswersFromTheIdentifiersPreferenceFile) {
               sim::plist::to_xml(sim::plist::Value(sim::plist::Dictionary{
                   {key, sim::plist::Array{"com.example.app", 7}}, {"Other", "com.example.app"}})));
   write_bytes(p.host_path("/var/mobile/Library/escape.plist"),
-              sim::plist::to_xml(sim::plist::Value(
-                  sim::plist::Dictionary{{key, sim::plist::Array{"com.example.app"}}})));
+              sim::plist::to_xml(
+                  sim::plist::Value(sim::plist::Dictionary{{key, sim::plist::Array{"com.example.app"}}})));
   struct Row {
     const char* identifier;
     const char* key;
@@ -56,8 +56,7 @@ TEST(AppList, AnswersFromTheIdentifiersPreferenceFile) {
   size_t before = sim::app_list_query_count();
   for (const Row& r : rows) {
     SCOPED_TRACE(::testing::Message() << (r.identifier ? r.identifier : "nil") << " / "
-                                      << (r.key ? r.key : "nil") << " / "
-                                      << (r.bundle ? r.bundle : "nil"));
+                                      << (r.key ? r.key : "nil") << " / " << (r.bundle ? r.bundle : "nil"));
     EXPECT_EQ(list_holds(r.identifier, r.key, r.bundle), r.holds);
   }
   EXPECT_EQ(sim::app_list_query_count() - before, std::size(rows));
@@ -66,16 +65,15 @@ TEST(AppList, AnswersFromTheIdentifiersPreferenceFile) {
 TEST(AppList, WritingTheListKeepsTheFilesOtherKeys) {
   SimProcess p;
   std::string path = p.host_path(sim::app_list_path(sim::kAppListIdentifier));
-  write_bytes(path, sim::plist::to_binary(sim::plist::Value(
-                        sim::plist::Dictionary{{"Other", 3}, {sim::kAppListKey, "junk"}})));
+  write_bytes(path, sim::plist::to_binary(
+                        sim::plist::Value(sim::plist::Dictionary{{"Other", 3}, {sim::kAppListKey, "junk"}})));
   sim::write_app_list({"a.b.c"});
   sim::write_app_list({"d.e.f", "g.h.i"});
   std::string bytes = read_bytes(path);
   EXPECT_EQ(bytes.rfind("<?xml", 0), 0u);  // rewritten as XML
   auto v = sim::plist::parse(bytes);
   ASSERT_TRUE(v && v->is_dictionary());
-  const sim::plist::Dictionary want{{"Other", 3},
-                                    {sim::kAppListKey, sim::plist::Array{"d.e.f", "g.h.i"}}};
+  const sim::plist::Dictionary want{{"Other", 3}, {sim::kAppListKey, sim::plist::Array{"d.e.f", "g.h.i"}}};
   EXPECT_EQ(v->dictionary(), want);
 }
 

@@ -17,8 +17,8 @@
 #include "support/sim_fixture.h"
 
 using namespace corvane_test;
-using sim::send;
 using sim::sel;
+using sim::send;
 
 namespace {
 
@@ -108,14 +108,14 @@ class StatusBarTest : public ::testing::Test {
 // One state of the device, and what a status bar makes of it.
 struct Row {
   const char* name;
-  NSInteger style;      // the bar's currentStyle
+  NSInteger style;  // the bar's currentStyle
   bool locked;
-  bool home;            // the home screen is showing
-  const char* front;    // the front application ("": none)
-  bool listed;          // the list holds com.example.app
-  Colour refresh;       // what darkModeChanged sets (kNothing: nothing)
-  Colour passed;        // what setForegroundColor: red hands the host
-  bool list_asked;      // whether each choice asks the list
+  bool home;          // the home screen is showing
+  const char* front;  // the front application ("": none)
+  bool listed;        // the list holds com.example.app
+  Colour refresh;     // what darkModeChanged sets (kNothing: nothing)
+  Colour passed;      // what setForegroundColor: red hands the host
+  bool list_asked;    // whether each choice asks the list
 };
 
 void arrange(const Row& r) {

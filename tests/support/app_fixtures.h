@@ -36,7 +36,8 @@ inline Picture picture_of(CGImageRef image) {
   p.height = static_cast<uint32_t>(CGImageGetHeight(image));
   p.rgba.resize(size_t(p.width) * p.height * 4);
   for (uint32_t y = 0; y < p.height; ++y)
-    for (uint32_t x = 0; x < p.width; ++x) sim_CGImageGetPixel(image, x, y, &p.rgba[(size_t(y) * p.width + x) * 4]);
+    for (uint32_t x = 0; x < p.width; ++x)
+      sim_CGImageGetPixel(image, x, y, &p.rgba[(size_t(y) * p.width + x) * 4]);
   return p;
 }
 
@@ -80,7 +81,7 @@ inline std::string raw_deflate(const std::string& data) {
 }
 
 struct OptimisedOptions {
-  bool alpha = true;     // colour type 6 (B, G, R, A); else 2 (B, G, R)
+  bool alpha = true;  // colour type 6 (B, G, R, A); else 2 (B, G, R)
   int depth = 8;
   int interlace = 0;
   // The filter of row y is filters[y % size]; each of the five by turns.
@@ -164,8 +165,8 @@ inline std::string ordinary_png(const Picture& p, int colour_type = PNG_COLOR_TY
   png_set_IHDR(png, info, p.width, p.height, 8, colour_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  const int channels = colour_type == PNG_COLOR_TYPE_RGB_ALPHA ? 4
-                       : colour_type == PNG_COLOR_TYPE_RGB     ? 3
+  const int channels = colour_type == PNG_COLOR_TYPE_RGB_ALPHA    ? 4
+                       : colour_type == PNG_COLOR_TYPE_RGB        ? 3
                        : colour_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
                                                                   : 1;
   std::vector<uint8_t> row(size_t(p.width) * channels);
@@ -199,7 +200,8 @@ inline Picture uniform_picture(uint32_t w, uint32_t h, std::array<uint8_t, 4> rg
 }
 
 // Info.plist of an app named `name` whose primary icon files are `icons`.
-inline std::string info_plist(const std::string& name, const std::vector<std::string>& icons, bool binary = false) {
+inline std::string info_plist(const std::string& name, const std::vector<std::string>& icons,
+                              bool binary = false) {
   sim::plist::Array files;
   for (const std::string& i : icons) files.emplace_back(i);
   sim::plist::Dictionary primary{{"CFBundleIconFiles", files}};

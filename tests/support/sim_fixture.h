@@ -69,9 +69,7 @@ class SimProcess {
   }
 
   sim::Process& process() { return *process_; }
-  std::string host_path(const std::string& device_path) const {
-    return process_->host_path(device_path);
-  }
+  std::string host_path(const std::string& device_path) const { return process_->host_path(device_path); }
   std::string settings_path() const { return host_path(kSettingsDevicePath); }
 
   void write_settings(const sim::plist::Dictionary& d, bool binary = false) {

@@ -28,10 +28,10 @@ TEST(WidgetLayout, HostRunsItsStepsByMessageEachFollowedByARetheme) {
   std::vector<std::string> order;
   for (auto& [obj, s] : Recorder::calls) order.push_back(s);
   const std::string u = "updateWidgetTheme";
-  EXPECT_EQ(order, (std::vector<std::string>{
-                       "_configureBackgroundMaterialViewIfNecessary", u, "_configureHeaderViewsIfNecessary", u,
-                       "_updateHeaderContentViewVisualStyling", u, "_layoutHeaderViews", u,
-                       "_layoutContentView", u, u}));
+  EXPECT_EQ(order, (std::vector<std::string>{"_configureBackgroundMaterialViewIfNecessary", u,
+                                             "_configureHeaderViewsIfNecessary", u,
+                                             "_updateHeaderContentViewVisualStyling", u, "_layoutHeaderViews",
+                                             u, "_layoutContentView", u, u}));
 }
 
 TEST(WidgetLayout, RegistersOnceAndKeepsOnePlainTintViewInTheHeader) {
@@ -74,18 +74,30 @@ TEST(WidgetTheme, LightAndDarkTables) {
       {"light tint over header", 1, {{"enableHeader", true}}, lighter, lighter},
       {"light, header only", 1, {{"lightColorTint", false}, {"enableHeader", true}}, nil, grey(0.85, 0.35)},
       {"light, nothing", 1, {{"lightColorTint", false}}, nil, nil},
-      {"dark tint over everything", 2,
-       {{"darkColorTint", true}, {"useDarkOffset", true}, {"enableHeader", true}}, darker, darker},
-      {"dark offset with header", 2, {{"useDarkOffset", true}, {"enableHeader", true}, {"darkModeOffset", 0.3}},
-       grey(0, 0.3), grey(0, 0.5)},
-      {"dark offset, header alpha unclamped", 2,
-       {{"useDarkOffset", true}, {"enableHeader", true}, {"darkModeOffset", 0.9}}, grey(0, 0.9), grey(0, 1.1)},
+      {"dark tint over everything",
+       2,
+       {{"darkColorTint", true}, {"useDarkOffset", true}, {"enableHeader", true}},
+       darker,
+       darker},
+      {"dark offset with header",
+       2,
+       {{"useDarkOffset", true}, {"enableHeader", true}, {"darkModeOffset", 0.3}},
+       grey(0, 0.3),
+       grey(0, 0.5)},
+      {"dark offset, header alpha unclamped",
+       2,
+       {{"useDarkOffset", true}, {"enableHeader", true}, {"darkModeOffset", 0.9}},
+       grey(0, 0.9),
+       grey(0, 1.1)},
       {"dark offset", 2, {{"useDarkOffset", true}}, grey(0, 0.3), grey(0, 0.3)},
       {"dark, header only", 2, {{"enableHeader", true}}, nil, grey(0.2, 0.35)},
       {"dark, nothing", 2, {}, nil, nil},
       {"unspecified is dark", 0, {{"enableHeader", true}}, nil, grey(0.2, 0.35)},
-      {"forced light while dark", 2, {{"forceLightWidget", true}, {"lightColorTint", false}, {"enableHeader", true}},
-       nil, grey(0.85, 0.35)},
+      {"forced light while dark",
+       2,
+       {{"forceLightWidget", true}, {"lightColorTint", false}, {"enableHeader", true}},
+       nil,
+       grey(0.85, 0.35)},
   };
   for (const BranchCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -100,7 +112,8 @@ TEST(WidgetTheme, LightAndDarkTables) {
 }
 
 TEST(WidgetSwitches, WidgetsOffStillRethemesAtEveryHostStep) {
-  ThemedProcess t({{"widgets", false}, {"forceLightWidget", true}, {"lightColorTint", false}, {"enableHeader", true}}, 2);
+  ThemedProcess t(
+      {{"widgets", false}, {"forceLightWidget", true}, {"lightColorTint", false}, {"enableHeader", true}}, 2);
   Recorder::calls.clear();
   Recorder::install<0>("WGWidgetPlatterView", "updateWidgetTheme");
   id widget = new_widget(red_icon());
@@ -159,7 +172,8 @@ TEST(RethemeSignal, ReachesEveryRegisteredBannerAndWidgetAndNoOther) {
   sim::change_system_style(2);  // the arbiter's hooks post the signal (twice, one per hook)
   for (id b : banners) {
     EXPECT_EQ(Recorder::count(b, "updateNotificationTheme"), 2);
-    expect_colour(background(msg_id(b, "customContentView")), expected(b, red_icon(), {Want::Darker}), "banner");
+    expect_colour(background(msg_id(b, "customContentView")), expected(b, red_icon(), {Want::Darker}),
+                  "banner");
   }
   for (id w : widgets) {
     EXPECT_EQ(Recorder::count(w, "updateWidgetTheme"), 2);

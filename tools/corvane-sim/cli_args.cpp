@@ -8,27 +8,27 @@ namespace corvane::cli {
 namespace {
 
 CliCommand show(std::string text) {
-    CliCommand c;
-    c.action = CliCommand::Action::Exit;
-    c.out = std::move(text);
-    c.status = 0;
-    return c;
+  CliCommand c;
+  c.action = CliCommand::Action::Exit;
+  c.out = std::move(text);
+  c.status = 0;
+  return c;
 }
 
 // A usage error: the message, the synopsis and where to find more, status 2.
 CliCommand usage_error(std::string_view command, const std::string& message) {
-    CliCommand c;
-    c.action = CliCommand::Action::Exit;
-    c.status = 2;
-    c.err = "corvane-sim: ";
-    if (!command.empty()) c.err += std::string(command) + ": ";
-    c.err += message + "\n";
-    std::optional<std::string> usage = command_usage(command);
-    c.err += usage ? *usage : usage_text();
-    c.err += "Try 'corvane-sim ";
-    if (usage) c.err += std::string(command) + " ";
-    c.err += "--help' for more information.\n";
-    return c;
+  CliCommand c;
+  c.action = CliCommand::Action::Exit;
+  c.status = 2;
+  c.err = "corvane-sim: ";
+  if (!command.empty()) c.err += std::string(command) + ": ";
+  c.err += message + "\n";
+  std::optional<std::string> usage = command_usage(command);
+  c.err += usage ? *usage : usage_text();
+  c.err += "Try 'corvane-sim ";
+  if (usage) c.err += std::string(command) + " ";
+  c.err += "--help' for more information.\n";
+  return c;
 }
 
 bool is_help(std::string_view a) { return a == "-h" || a == "--help"; }
@@ -37,166 +37,169 @@ bool is_help(std::string_view a) { return a == "-h" || a == "--help"; }
 // `--opt=VALUE`, and for one-letter options `-oVALUE`) and positionals; `--`
 // makes every later argument positional and a lone `-` is a positional.
 class ArgWalker {
-public:
-    ArgWalker(std::string_view command, std::span<const std::string_view> args) : command_(command), args_(args) {}
+ public:
+  ArgWalker(std::string_view command, std::span<const std::string_view> args)
+      : command_(command), args_(args) {}
 
-    struct Item {
-        bool positional = false;
-        std::string_view name;  // the option as written, without any "=VALUE"
-        std::string_view value;
-    };
+  struct Item {
+    bool positional = false;
+    std::string_view name;  // the option as written, without any "=VALUE"
+    std::string_view value;
+  };
 
-    // Returns false at the end or on an error (then `error` holds the result).
-    bool next(Item& item, std::span<const std::string_view> valued) {
-        if (i_ >= args_.size()) return false;
-        std::string_view a = args_[i_++];
-        item = Item{};
-        if (after_dashes_ || a == "-" || !a.starts_with("-")) {
-            item.positional = true;
-            item.value = a;
-            return true;
-        }
-        if (a == "--") {
-            after_dashes_ = true;
-            return next(item, valued);
-        }
-        std::string_view name = a;
-        std::optional<std::string_view> inline_value;
-        if (a.starts_with("--")) {
-            if (size_t eq = a.find('='); eq != std::string_view::npos) {
-                name = a.substr(0, eq);
-                inline_value = a.substr(eq + 1);
-            }
-        } else if (a.size() > 2) {  // -oFILE
-            name = a.substr(0, 2);
-            inline_value = a.substr(2);
-        }
-        bool takes_value = false;
-        for (std::string_view v : valued) takes_value = takes_value || v == name;
-        if (!takes_value) {
-            error = usage_error(command_, "unknown option '" + std::string(a) + "'");
-            return false;
-        }
-        item.name = name;
-        if (inline_value) {
-            item.value = *inline_value;
-        } else if (i_ < args_.size()) {
-            item.value = args_[i_++];
-        } else {
-            error = usage_error(command_, "option '" + std::string(name) + "' needs a value");
-            return false;
-        }
-        if (item.value.empty()) {
-            error = usage_error(command_, "option '" + std::string(name) + "' needs a non-empty value");
-            return false;
-        }
-        return true;
+  // Returns false at the end or on an error (then `error` holds the result).
+  bool next(Item& item, std::span<const std::string_view> valued) {
+    if (i_ >= args_.size()) return false;
+    std::string_view a = args_[i_++];
+    item = Item{};
+    if (after_dashes_ || a == "-" || !a.starts_with("-")) {
+      item.positional = true;
+      item.value = a;
+      return true;
     }
+    if (a == "--") {
+      after_dashes_ = true;
+      return next(item, valued);
+    }
+    std::string_view name = a;
+    std::optional<std::string_view> inline_value;
+    if (a.starts_with("--")) {
+      if (size_t eq = a.find('='); eq != std::string_view::npos) {
+        name = a.substr(0, eq);
+        inline_value = a.substr(eq + 1);
+      }
+    } else if (a.size() > 2) {  // -oFILE
+      name = a.substr(0, 2);
+      inline_value = a.substr(2);
+    }
+    bool takes_value = false;
+    for (std::string_view v : valued) takes_value = takes_value || v == name;
+    if (!takes_value) {
+      error = usage_error(command_, "unknown option '" + std::string(a) + "'");
+      return false;
+    }
+    item.name = name;
+    if (inline_value) {
+      item.value = *inline_value;
+    } else if (i_ < args_.size()) {
+      item.value = args_[i_++];
+    } else {
+      error = usage_error(command_, "option '" + std::string(name) + "' needs a value");
+      return false;
+    }
+    if (item.value.empty()) {
+      error = usage_error(command_, "option '" + std::string(name) + "' needs a non-empty value");
+      return false;
+    }
+    return true;
+  }
 
-    std::optional<CliCommand> error;
+  std::optional<CliCommand> error;
 
-private:
-    std::string_view command_;
-    std::span<const std::string_view> args_;
-    size_t i_ = 0;
-    bool after_dashes_ = false;
+ private:
+  std::string_view command_;
+  std::span<const std::string_view> args_;
+  size_t i_ = 0;
+  bool after_dashes_ = false;
 };
 
 bool wants_help(std::span<const std::string_view> args) {
-    for (std::string_view a : args) {
-        if (a == "--") return false;
-        if (is_help(a)) return true;
-    }
-    return false;
+  for (std::string_view a : args) {
+    if (a == "--") return false;
+    if (is_help(a)) return true;
+  }
+  return false;
 }
 
 CliCommand parse_run(std::span<const std::string_view> args) {
-    if (wants_help(args)) return show(run_help());
-    static constexpr std::string_view kValued[] = {"--root", "--library"};
-    CliCommand c;
-    c.action = CliCommand::Action::Run;
-    bool have_script = false;
-    ArgWalker walk("run", args);
-    ArgWalker::Item item;
-    while (walk.next(item, kValued)) {
-        if (item.positional) {
-            if (have_script) return usage_error("run", "unexpected argument '" + std::string(item.value) + "'");
-            if (item.value.empty()) return usage_error("run", "SCRIPT must not be empty");
-            c.run.script = std::string(item.value);
-            have_script = true;
-        } else if (item.name == "--library") {
-            if (item.value.empty()) return usage_error("run", "--library takes a file");
-            c.run.library = std::string(item.value);
-        } else {
-            c.run.root = std::string(item.value);
-        }
+  if (wants_help(args)) return show(run_help());
+  static constexpr std::string_view kValued[] = {"--root", "--library"};
+  CliCommand c;
+  c.action = CliCommand::Action::Run;
+  bool have_script = false;
+  ArgWalker walk("run", args);
+  ArgWalker::Item item;
+  while (walk.next(item, kValued)) {
+    if (item.positional) {
+      if (have_script) return usage_error("run", "unexpected argument '" + std::string(item.value) + "'");
+      if (item.value.empty()) return usage_error("run", "SCRIPT must not be empty");
+      c.run.script = std::string(item.value);
+      have_script = true;
+    } else if (item.name == "--library") {
+      if (item.value.empty()) return usage_error("run", "--library takes a file");
+      c.run.library = std::string(item.value);
+    } else {
+      c.run.root = std::string(item.value);
     }
-    if (walk.error) return *walk.error;
-    if (!have_script) return usage_error("run", "missing SCRIPT (a file, or - for standard input)");
-    return c;
+  }
+  if (walk.error) return *walk.error;
+  if (!have_script) return usage_error("run", "missing SCRIPT (a file, or - for standard input)");
+  return c;
 }
 
 CliCommand parse_preview(std::span<const std::string_view> args) {
-    if (wants_help(args)) return show(preview_help());
-    static constexpr std::string_view kValued[] = {"-o",    "--output", "--settings", "--icon",
-                                                   "--app", "--ios",    "--scale",    "--library"};
-    CliCommand c;
-    c.action = CliCommand::Action::Preview;
-    ArgWalker walk("preview", args);
-    ArgWalker::Item item;
-    while (walk.next(item, kValued)) {
-        if (item.positional) return usage_error("preview", "unexpected argument '" + std::string(item.value) + "'");
-        if (item.name == "-o" || item.name == "--output") {
-            c.preview.output = std::string(item.value);
-        } else if (item.name == "--settings") {
-            c.preview.settings = std::string(item.value);
-        } else if (item.name == "--icon") {
-            c.preview.icon = std::string(item.value);
-        } else if (item.name == "--library") {
-            if (item.value.empty()) return usage_error("preview", "--library takes a file");
-            c.preview.library = std::string(item.value);
-        } else if (item.name == "--app") {
-            if (c.preview.apps.size() == 4) return usage_error("preview", "--app may be given at most 4 times");
-            c.preview.apps.emplace_back(item.value);
-        } else if (item.name == "--scale") {
-            auto scale = parse_number(item.value);
-            if (!scale || !(*scale >= 0.5 && *scale <= 4))
-                return usage_error("preview", "--scale takes a number from 0.5 to 4, not '" + std::string(item.value) + "'");
-            c.preview.scale = *scale;
-        } else {
-            auto version = parse_ios_version(item.value);
-            if (!version) return usage_error("preview", version.error);
-            c.preview.ios = *version;
-        }
+  if (wants_help(args)) return show(preview_help());
+  static constexpr std::string_view kValued[] = {"-o",    "--output", "--settings", "--icon",
+                                                 "--app", "--ios",    "--scale",    "--library"};
+  CliCommand c;
+  c.action = CliCommand::Action::Preview;
+  ArgWalker walk("preview", args);
+  ArgWalker::Item item;
+  while (walk.next(item, kValued)) {
+    if (item.positional)
+      return usage_error("preview", "unexpected argument '" + std::string(item.value) + "'");
+    if (item.name == "-o" || item.name == "--output") {
+      c.preview.output = std::string(item.value);
+    } else if (item.name == "--settings") {
+      c.preview.settings = std::string(item.value);
+    } else if (item.name == "--icon") {
+      c.preview.icon = std::string(item.value);
+    } else if (item.name == "--library") {
+      if (item.value.empty()) return usage_error("preview", "--library takes a file");
+      c.preview.library = std::string(item.value);
+    } else if (item.name == "--app") {
+      if (c.preview.apps.size() == 4) return usage_error("preview", "--app may be given at most 4 times");
+      c.preview.apps.emplace_back(item.value);
+    } else if (item.name == "--scale") {
+      auto scale = parse_number(item.value);
+      if (!scale || !(*scale >= 0.5 && *scale <= 4))
+        return usage_error("preview",
+                           "--scale takes a number from 0.5 to 4, not '" + std::string(item.value) + "'");
+      c.preview.scale = *scale;
+    } else {
+      auto version = parse_ios_version(item.value);
+      if (!version) return usage_error("preview", version.error);
+      c.preview.ios = *version;
     }
-    if (walk.error) return *walk.error;
-    if (c.preview.icon && !c.preview.apps.empty())
-        return usage_error("preview", "--icon and --app cannot be used together");
-    return c;
+  }
+  if (walk.error) return *walk.error;
+  if (c.preview.icon && !c.preview.apps.empty())
+    return usage_error("preview", "--icon and --app cannot be used together");
+  return c;
 }
 
 }  // namespace
 
 CliCommand parse_cli(std::span<const std::string_view> args) {
-    if (args.empty()) return usage_error("", "missing command");
-    std::string_view first = args[0];
-    std::span<const std::string_view> rest = args.subspan(1);
-    if (is_help(first) || first == "help") {
-        if (rest.empty()) return show(main_help());
-        if (auto text = command_help(rest[0])) return show(*text);
-        return usage_error("", "no help for unknown command '" + std::string(rest[0]) + "'");
-    }
-    if (first == "--version") return show("corvane-sim " CORVANE_VERSION "\n");
-    if (first == "run") return parse_run(rest);
-    if (first == "preview") return parse_preview(rest);
-    if (first.starts_with("-")) return usage_error("", "unknown option '" + std::string(first) + "'");
-    return usage_error("", "unknown command '" + std::string(first) + "'");
+  if (args.empty()) return usage_error("", "missing command");
+  std::string_view first = args[0];
+  std::span<const std::string_view> rest = args.subspan(1);
+  if (is_help(first) || first == "help") {
+    if (rest.empty()) return show(main_help());
+    if (auto text = command_help(rest[0])) return show(*text);
+    return usage_error("", "no help for unknown command '" + std::string(rest[0]) + "'");
+  }
+  if (first == "--version") return show("corvane-sim " CORVANE_VERSION "\n");
+  if (first == "run") return parse_run(rest);
+  if (first == "preview") return parse_preview(rest);
+  if (first.starts_with("-")) return usage_error("", "unknown option '" + std::string(first) + "'");
+  return usage_error("", "unknown command '" + std::string(first) + "'");
 }
 
 CliCommand parse_cli(int argc, const char* const* argv) {
-    std::vector<std::string_view> args;
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    return parse_cli(std::span<const std::string_view>(args));
+  std::vector<std::string_view> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  return parse_cli(std::span<const std::string_view>(args));
 }
 
 }  // namespace corvane::cli

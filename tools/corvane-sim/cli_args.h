@@ -20,33 +20,33 @@
 namespace corvane::cli {
 
 struct RunOptions {
-    std::string script;               // a path, or "-" for standard input
-    std::optional<std::string> root;  // --root DIR; empty: a fresh temporary directory
-    std::string library;              // --library PATH; empty: the native module
+  std::string script;               // a path, or "-" for standard input
+  std::optional<std::string> root;  // --root DIR; empty: a fresh temporary directory
+  std::string library;              // --library PATH; empty: the native module
 };
 
 struct PreviewOptions {
-    std::string output = "corvane-preview.png";  // -o FILE.png
-    std::optional<std::string> settings;         // --settings FILE.plist; empty: default settings
-    std::optional<std::string> icon;             // --icon FILE.png; empty: built-in icons
-    std::vector<std::string> apps;               // --app PATH, up to four: .app folders or .ipa archives
-    IosVersion ios;                              // --ios VERSION, default 13.7
-    double scale = 2;                            // --scale N: pixels per point, 0.5 to 4
-    std::string library;                         // --library PATH; empty: the native module
+  std::string output = "corvane-preview.png";  // -o FILE.png
+  std::optional<std::string> settings;         // --settings FILE.plist; empty: default settings
+  std::optional<std::string> icon;             // --icon FILE.png; empty: built-in icons
+  std::vector<std::string> apps;               // --app PATH, up to four: .app folders or .ipa archives
+  IosVersion ios;                              // --ios VERSION, default 13.7
+  double scale = 2;                            // --scale N: pixels per point, 0.5 to 4
+  std::string library;                         // --library PATH; empty: the native module
 };
 
 struct CliCommand {
-    enum class Action {
-        Run,      // run the script in `run`
-        Preview,  // render the preview in `preview`
-        Exit,     // print `out` on standard output and `err` on standard error, then exit with `status`
-    };
-    Action action = Action::Exit;
-    RunOptions run;
-    PreviewOptions preview;
-    std::string out;
-    std::string err;
-    int status = 0;  // 0 for help, 2 for a usage error
+  enum class Action {
+    Run,      // run the script in `run`
+    Preview,  // render the preview in `preview`
+    Exit,     // print `out` on standard output and `err` on standard error, then exit with `status`
+  };
+  Action action = Action::Exit;
+  RunOptions run;
+  PreviewOptions preview;
+  std::string out;
+  std::string err;
+  int status = 0;  // 0 for help, 2 for a usage error
 };
 
 // `args` excludes the program name (argv + 1 .. argv + argc).

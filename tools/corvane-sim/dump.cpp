@@ -12,16 +12,12 @@
 namespace corvane::cli {
 namespace {
 
-using sim::send;
 using sim::sel;
+using sim::send;
 
-bool responds(id o, const char* selector) {
-  return o && class_respondsToSelector(o->isa, sel(selector));
-}
+bool responds(id o, const char* selector) { return o && class_respondsToSelector(o->isa, sel(selector)); }
 
-Json frame_json(CGRect r) {
-  return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height});
-}
+Json frame_json(CGRect r) { return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
 
 // The instance variable of `parent` that holds `child`, if one does.
 std::string role_of(id parent, id child) {
@@ -37,8 +33,7 @@ Json plist_json(const sim::plist::Value& v) {
   using T = sim::plist::Value::Type;
   switch (v.type()) {
     case T::Boolean: return Json(v.boolean());
-    case T::Integer:
-      return v.is_unsigned_integer() ? Json(v.unsigned_integer()) : Json(v.integer());
+    case T::Integer: return v.is_unsigned_integer() ? Json(v.unsigned_integer()) : Json(v.integer());
     case T::Real: return Json(v.real());
     case T::String: return Json(v.string());
     case T::Data: {
@@ -177,18 +172,22 @@ Json events_json(const Session& s) {
       if (e.cf) j.set("userInfo", ref(e.user_info));
       if (e.cf && e.centre == "distributed") j.set("deliverImmediately", e.deliver_immediately);
     } else if (e.kind == "observer" && e.cf) {
-      j.set("centre", e.centre).set("name", e.any_name ? Json() : Json(e.name))
+      j.set("centre", e.centre)
+          .set("name", e.any_name ? Json() : Json(e.name))
           .set("suspensionBehavior", static_cast<int64_t>(e.suspension_behavior));
     } else if (e.kind == "applist-query") {
-      j.set("identifier", e.identifier).set("key", e.key).set("bundle", e.bundle)
-          .set("result", e.result);
+      j.set("identifier", e.identifier).set("key", e.key).set("bundle", e.bundle).set("result", e.result);
     } else if (e.kind == "file-write") {
       j.set("path", e.path).set("atomic", e.atomic);
     } else if (e.kind == "timer") {
-      j.set("target", ref(e.object)).set("selector", e.selector).set("interval", e.interval)
+      j.set("target", ref(e.object))
+          .set("selector", e.selector)
+          .set("interval", e.interval)
           .set("repeats", e.repeats);
     } else if (e.kind == "observer") {
-      j.set("centre", e.centre).set("name", e.name).set("observer", ref(e.object))
+      j.set("centre", e.centre)
+          .set("name", e.name)
+          .set("observer", ref(e.object))
           .set("selector", e.selector);
     }
     list.push(j);
@@ -245,7 +244,8 @@ Json process_json(const Session& s) {
                .set("libraryLoaded", loaded);
   if (loaded) {
     using Fn = bool (*)();
-    auto fn = reinterpret_cast<Fn>(const_cast<Session&>(s).process().library_symbol("corvane13_dark_mode_active"));
+    auto fn =
+        reinterpret_cast<Fn>(const_cast<Session&>(s).process().library_symbol("corvane13_dark_mode_active"));
     j.set("darkModeActive", fn ? Json(fn()) : Json());
     j.set("settings", settings_json(s));
   }

@@ -87,23 +87,23 @@ be written). No partial picture is left behind.
 }  // namespace
 
 std::string usage_text() {
-    std::string s = "Usage: ";
-    s += kRunSynopsis;
-    s += "\n       ";
-    s += kPreviewSynopsis;
-    s += "\n       corvane-sim --help | COMMAND --help | --version\n";
-    return s;
+  std::string s = "Usage: ";
+  s += kRunSynopsis;
+  s += "\n       ";
+  s += kPreviewSynopsis;
+  s += "\n       corvane-sim --help | COMMAND --help | --version\n";
+  return s;
 }
 
 std::optional<std::string> command_usage(std::string_view command) {
-    if (command == "run") return "Usage: " + std::string(kRunSynopsis) + "\n";
-    if (command == "preview") return "Usage: " + std::string(kPreviewSynopsis) + "\n";
-    return std::nullopt;
+  if (command == "run") return "Usage: " + std::string(kRunSynopsis) + "\n";
+  if (command == "preview") return "Usage: " + std::string(kPreviewSynopsis) + "\n";
+  return std::nullopt;
 }
 
 std::string main_help() {
-    return "corvane-sim: runs the Corvane13 library in a simulated iOS process.\n\n" + usage_text() +
-           R"(
+  return "corvane-sim: runs the Corvane13 library in a simulated iOS process.\n\n" + usage_text() +
+         R"(
 Commands:
   run          run a scenario script; prints JSON Lines on standard output
   preview      render the screen in the light and dark style to a PNG
@@ -122,16 +122,16 @@ the script language.
 }
 
 std::string run_help() {
-    return *command_usage("run") + std::string(kRunBodyBeforeCommands) + script_commands_help() +
-           std::string(kRunBodyAfterCommands);
+  return *command_usage("run") + std::string(kRunBodyBeforeCommands) + script_commands_help() +
+         std::string(kRunBodyAfterCommands);
 }
 
 std::string preview_help() { return *command_usage("preview") + std::string(kPreviewBody); }
 
 std::optional<std::string> command_help(std::string_view command) {
-    if (command == "run") return run_help();
-    if (command == "preview") return preview_help();
-    return std::nullopt;
+  if (command == "run") return run_help();
+  if (command == "preview") return preview_help();
+  return std::nullopt;
 }
 
 }  // namespace corvane::cli

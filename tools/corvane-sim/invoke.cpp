@@ -14,12 +14,25 @@ using Caller = std::function<SendResult(id, SEL, const std::vector<Arg>&)>;
 template <typename R>
 SendResult wrap(R value) {
   SendResult r;
-  if constexpr (std::is_same_v<R, id>) { r.kind = '@'; r.object = value; }
-  else if constexpr (std::is_same_v<R, bool>) { r.kind = 'B'; r.boolean = value; }
-  else if constexpr (std::is_same_v<R, double> || std::is_same_v<R, float>) { r.kind = 'd'; r.real = value; }
-  else if constexpr (std::is_same_v<R, CGRect>) { r.kind = 'R'; r.rect = value; }
-  else if constexpr (std::is_same_v<R, CGSize>) { r.kind = 'S'; r.size = value; }
-  else { r.kind = 'q'; r.integer = static_cast<long>(value); }
+  if constexpr (std::is_same_v<R, id>) {
+    r.kind = '@';
+    r.object = value;
+  } else if constexpr (std::is_same_v<R, bool>) {
+    r.kind = 'B';
+    r.boolean = value;
+  } else if constexpr (std::is_same_v<R, double> || std::is_same_v<R, float>) {
+    r.kind = 'd';
+    r.real = value;
+  } else if constexpr (std::is_same_v<R, CGRect>) {
+    r.kind = 'R';
+    r.rect = value;
+  } else if constexpr (std::is_same_v<R, CGSize>) {
+    r.kind = 'S';
+    r.size = value;
+  } else {
+    r.kind = 'q';
+    r.integer = static_cast<long>(value);
+  }
   return r;
 }
 
@@ -40,10 +53,10 @@ std::map<std::string, Caller>& table() {
 
 template <typename R, typename... A>
 void reg() {
-  table()[sim::normalize_encoding(sim_enc::signature<R, A...>()->types)] =
-      [](id target, SEL sel, const std::vector<Arg>& args) {
-        return call<R, A...>(target, sel, args, std::index_sequence_for<A...>{});
-      };
+  table()[sim::normalize_encoding(sim_enc::signature<R, A...>()->types)] = [](id target, SEL sel,
+                                                                              const std::vector<Arg>& args) {
+    return call<R, A...>(target, sel, args, std::index_sequence_for<A...>{});
+  };
 }
 
 // Every result type with no argument, one argument of each kind, and the
@@ -80,11 +93,11 @@ void build() {
   reg_result<CGRect>();
   reg_result<CGSize>();
   reg<id, double, double, double, double>();
-  reg<void, id, SEL, id, id>();                     // addObserver:selector:name:object:
-  reg<id, double, id, SEL, id, bool>();             // scheduledTimerWithTimeInterval:target:...
-  reg<void, long, long, long, long, id>();          // _logChangeEventWithNewMode:...
-  reg<id, id, id, long, id, CGSize, id, bool>();    // zoomViewForDeviceApplicationSceneHandle:...
-  reg<bool, id, id, id>();                          // doesIdentifier:andKey:containBundleIdentifier:
+  reg<void, id, SEL, id, id>();                   // addObserver:selector:name:object:
+  reg<id, double, id, SEL, id, bool>();           // scheduledTimerWithTimeInterval:target:...
+  reg<void, long, long, long, long, id>();        // _logChangeEventWithNewMode:...
+  reg<id, id, id, long, id, CGSize, id, bool>();  // zoomViewForDeviceApplicationSceneHandle:...
+  reg<bool, id, id, id>();                        // doesIdentifier:andKey:containBundleIdentifier:
   reg<void, id, long>();
 }
 
@@ -100,7 +113,10 @@ std::vector<std::string> split_encoding(const std::string& types) {
       int depth = 0;
       for (; i < n.size(); ++i) {
         if (n[i] == '{') ++depth;
-        if (n[i] == '}' && --depth == 0) { ++i; break; }
+        if (n[i] == '}' && --depth == 0) {
+          ++i;
+          break;
+        }
       }
     } else {
       ++i;

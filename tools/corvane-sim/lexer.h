@@ -16,24 +16,24 @@
 namespace corvane::cli {
 
 struct Word {
-    std::string text;     // the word with quotes removed and escapes resolved
-    std::string raw;      // the word as written in the source
-    bool quoted = false;  // the whole word is quoted: a string literal, never a name
+  std::string text;     // the word with quotes removed and escapes resolved
+  std::string raw;      // the word as written in the source
+  bool quoted = false;  // the whole word is quoted: a string literal, never a name
 };
 
 struct Line {
-    int number = 0;  // 1-based line number in the source
-    std::vector<Word> words;
+  int number = 0;  // 1-based line number in the source
+  std::vector<Word> words;
 };
 
 struct ScriptError {
-    int line = 0;
-    std::string message;
+  int line = 0;
+  std::string message;
 };
 
 struct LexResult {
-    std::vector<Line> lines;           // only lines that hold at least one word
-    std::optional<ScriptError> error;  // set on the first malformed line; `lines` then stops before it
+  std::vector<Line> lines;           // only lines that hold at least one word
+  std::optional<ScriptError> error;  // set on the first malformed line; `lines` then stops before it
 };
 
 LexResult lex_script(std::string_view source);

@@ -12,14 +12,17 @@ constexpr std::size_t kMaxLibraryBytes = 64u << 20;
 std::optional<std::string> check_library_option(const std::string& path) {
   if (path.empty()) return std::nullopt;
   std::string bytes, error;
-  if (!sim::io::read_whole_file(path, kMaxLibraryBytes, &bytes, &error))
-    return "cannot use library " + error;
+  if (!sim::io::read_whole_file(path, kMaxLibraryBytes, &bytes, &error)) return "cannot use library " + error;
   if (sim::emulation::looks_like_arm64_macho(bytes)) {
     if (!sim::emulation::read_macho(bytes, error)) return "cannot use library " + path + ": " + error;
     return std::nullopt;
   }
   // An ELF shared object: the native module (dlopen reports what else is wrong).
-  if (bytes.size() >= 18 && bytes.compare(0, 4, "\x7f" "ELF") == 0 && bytes[16] == 3)
+  if (bytes.size() >= 18 &&
+      bytes.compare(0, 4,
+                    "\x7f"
+                    "ELF") == 0 &&
+      bytes[16] == 3)
     return std::nullopt;
   return "cannot use library " + path + ": neither the phone's arm64 dylib nor a native module";
 }

@@ -24,16 +24,16 @@ namespace corvane::cli {
 // A value or the reason there is none.
 template <class T>
 struct Parsed {
-    std::optional<T> value;
-    std::string error;
+  std::optional<T> value;
+  std::string error;
 
-    static Parsed ok(T v) { return Parsed{std::move(v), {}}; }
-    static Parsed fail(std::string message) { return Parsed{std::nullopt, std::move(message)}; }
-    explicit operator bool() const { return value.has_value(); }
-    const T& operator*() const { return *value; }
-    T& operator*() { return *value; }
-    const T* operator->() const { return &*value; }
-    T* operator->() { return &*value; }
+  static Parsed ok(T v) { return Parsed{std::move(v), {}}; }
+  static Parsed fail(std::string message) { return Parsed{std::nullopt, std::move(message)}; }
+  explicit operator bool() const { return value.has_value(); }
+  const T& operator*() const { return *value; }
+  T& operator*() { return *value; }
+  const T* operator->() const { return &*value; }
+  T* operator->() { return &*value; }
 };
 
 // --- numbers -------------------------------------------------------------------
@@ -50,15 +50,15 @@ Parsed<bool> parse_yes_no(std::string_view text);
 // --- icons ---------------------------------------------------------------------
 
 struct IconSpec {
-    enum class Kind { Solid, Png, None, App };
-    Kind kind = Kind::Solid;
-    std::array<uint8_t, 4> rgba{255, 59, 48, 255};  // premultiplied bytes (Solid)
-    double width = 40;                              // size in points (Solid)
-    double height = 40;
-    double scale = 1;  // pixels per point (Solid)
-    std::string path;  // (Png, App)
+  enum class Kind { Solid, Png, None, App };
+  Kind kind = Kind::Solid;
+  std::array<uint8_t, 4> rgba{255, 59, 48, 255};  // premultiplied bytes (Solid)
+  double width = 40;                              // size in points (Solid)
+  double height = 40;
+  double scale = 1;  // pixels per point (Solid)
+  std::string path;  // (Png, App)
 
-    friend bool operator==(const IconSpec&, const IconSpec&) = default;
+  friend bool operator==(const IconSpec&, const IconSpec&) = default;
 };
 
 // The icon used when a script gives none: solid:255,59,48,255@40x40.
@@ -70,12 +70,12 @@ Parsed<IconSpec> parse_icon(std::string_view text);
 // --- geometry ------------------------------------------------------------------
 
 struct Frame {
-    double x = 0, y = 0, width = 0, height = 0;
-    friend bool operator==(const Frame&, const Frame&) = default;
+  double x = 0, y = 0, width = 0, height = 0;
+  friend bool operator==(const Frame&, const Frame&) = default;
 };
 struct Size {
-    double width = 0, height = 0;
-    friend bool operator==(const Size&, const Size&) = default;
+  double width = 0, height = 0;
+  friend bool operator==(const Size&, const Size&) = default;
 };
 
 // x,y,w,h (four finite numbers).
@@ -86,30 +86,30 @@ Parsed<Size> parse_size(std::string_view text);
 // --- values of `let` and `send` ------------------------------------------------
 
 struct RgbaValue {  // rgba(r,g,b,a): components as written, out-of-range kept
-    double r = 0, g = 0, b = 0, a = 0;
-    friend bool operator==(const RgbaValue&, const RgbaValue&) = default;
+  double r = 0, g = 0, b = 0, a = 0;
+  friend bool operator==(const RgbaValue&, const RgbaValue&) = default;
 };
 struct WhiteValue {  // white(w,a)
-    double white = 0, alpha = 0;
-    friend bool operator==(const WhiteValue&, const WhiteValue&) = default;
+  double white = 0, alpha = 0;
+  friend bool operator==(const WhiteValue&, const WhiteValue&) = default;
 };
 struct PatternValue {  // pattern: a colour without RGB components
-    friend bool operator==(const PatternValue&, const PatternValue&) = default;
+  friend bool operator==(const PatternValue&, const PatternValue&) = default;
 };
 struct ImageValue {  // image(ICON)
-    IconSpec icon;
-    friend bool operator==(const ImageValue&, const ImageValue&) = default;
+  IconSpec icon;
+  friend bool operator==(const ImageValue&, const ImageValue&) = default;
 };
 struct NilValue {  // nil
-    friend bool operator==(const NilValue&, const NilValue&) = default;
+  friend bool operator==(const NilValue&, const NilValue&) = default;
 };
 struct StringValue {  // "quoted string"
-    std::string text;
-    friend bool operator==(const StringValue&, const StringValue&) = default;
+  std::string text;
+  friend bool operator==(const StringValue&, const StringValue&) = default;
 };
 struct NameValue {  // a bare name: a bound object, a dotted part, a class or a selector
-    std::string name;
-    friend bool operator==(const NameValue&, const NameValue&) = default;
+  std::string name;
+  friend bool operator==(const NameValue&, const NameValue&) = default;
 };
 
 // An integer literal is an int64_t, any other number a double, YES/NO a bool.
@@ -134,9 +134,9 @@ Parsed<Json> parse_expected(const Word& word);
 using SettingValue = std::variant<bool, int64_t, double, std::string>;
 
 struct Setting {
-    std::string key;
-    SettingValue value;
-    friend bool operator==(const Setting&, const Setting&) = default;
+  std::string key;
+  SettingValue value;
+  friend bool operator==(const Setting&, const Setting&) = default;
 };
 
 // KEY=VALUE: YES/NO/true/false booleans, integers, reals, or a quoted string
@@ -146,8 +146,8 @@ Parsed<Setting> parse_setting(const Word& word);
 // --- options and paths ---------------------------------------------------------
 
 struct Option {
-    std::string key;
-    Word value;  // as the lexer would read the text after the first `=`
+  std::string key;
+  Word value;  // as the lexer would read the text after the first `=`
 };
 
 // KEY=VALUE, split on the first `=` outside quotes; the key must not be empty.
@@ -159,10 +159,10 @@ Parsed<std::vector<std::string>> parse_field_path(std::string_view text);
 // --- system versions -----------------------------------------------------------
 
 struct IosVersion {
-    int major = 13, minor = 7, patch = 0;
+  int major = 13, minor = 7, patch = 0;
 
-    friend auto operator<=>(const IosVersion&, const IosVersion&) = default;
-    std::string text() const;  // "13.7", "14.0", "14.4.2"
+  friend auto operator<=>(const IosVersion&, const IosVersion&) = default;
+  std::string text() const;  // "13.7", "14.0", "14.4.2"
 };
 
 // 1 to 3 dot-separated decimal components: 13, 13.7, 14.0, 14.4.2.

@@ -24,9 +24,9 @@ constexpr std::size_t kMaxScriptBytes = 8u << 20;
 int run(const RunOptions& o) {
   std::string source, error;
   std::string name = o.script;
-  const bool ok = o.script == "-"
-                      ? sim::io::read_whole_stream(STDIN_FILENO, "standard input", kMaxScriptBytes, &source, &error)
-                      : sim::io::read_whole_file(o.script, kMaxScriptBytes, &source, &error);
+  const bool ok = o.script == "-" ? sim::io::read_whole_stream(STDIN_FILENO, "standard input",
+                                                               kMaxScriptBytes, &source, &error)
+                                  : sim::io::read_whole_file(o.script, kMaxScriptBytes, &source, &error);
   if (o.script == "-") name = "<stdin>";
   if (!ok) {
     std::cerr << "corvane-sim: cannot read the script: " << error << "\n";

@@ -250,10 +250,9 @@ id make_builtin_icon(BuiltinIcon icon, double points, double scale) {
   }
   cairo_surface_destroy(s);
   CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
-  CGImageRef bitmap = sim_CGImageCreateWithBytes(static_cast<size_t>(side), static_cast<size_t>(side),
-                                                 static_cast<size_t>(side) * 4, space,
-                                                 kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big,
-                                                 rgba.data());
+  CGImageRef bitmap = sim_CGImageCreateWithBytes(
+      static_cast<size_t>(side), static_cast<size_t>(side), static_cast<size_t>(side) * 4, space,
+      kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big, rgba.data());
   CGColorSpaceRelease(space);
   id image = sim::make_image(bitmap, CGSize{points, points}, scale);
   CGImageRelease(bitmap);
@@ -283,8 +282,8 @@ void draw_wallpaper(cairo_t* cr, double width, double height, bool dark) {
       {0.80, 0.05, 0.45, hex(0xFFE08A, 0.45)},
   };
   for (const Disc& d : discs) {
-    cairo_pattern_t* p = cairo_pattern_create_radial(d.x * width, d.y * height, 0, d.x * width, d.y * height,
-                                                     d.r * width);
+    cairo_pattern_t* p =
+        cairo_pattern_create_radial(d.x * width, d.y * height, 0, d.x * width, d.y * height, d.r * width);
     cairo_pattern_add_color_stop_rgba(p, 0, d.colour[0], d.colour[1], d.colour[2], d.colour[3]);
     cairo_pattern_add_color_stop_rgba(p, 1, d.colour[0], d.colour[1], d.colour[2], 0);
     cairo_set_source(cr, p);

@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
 #include "sim/graphics/CoreGraphics.h"
 #include "sim/render/glyphs.h"
-#include "tools/corvane-sim/library_option.h"
 #include "sim/render/renderer.h"
 #include "sim/springboard/NCNotificationShortLookView.h"
 #include "sim/springboard/SBDockView.h"
@@ -23,16 +23,16 @@
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/_UIPreviewPlatterPanController.h"
 #include "sim/uikit/style.h"
-#include "sim/foundation/foundation.h"
 #include "src/core/names.h"
 #include "tools/corvane-sim/app_icon_image.h"
+#include "tools/corvane-sim/library_option.h"
 #include "tools/corvane-sim/preview_art.h"
 
 namespace corvane::cli {
 namespace {
 
-using sim::send;
 using sim::sel;
+using sim::send;
 
 constexpr const char* kSettingsDevicePath = corvane::names::kSettingsPath;
 
@@ -82,10 +82,9 @@ std::optional<std::string> check_icon_header(const std::string& path) {
   in.read(reinterpret_cast<char*>(head), sizeof head);
   const std::streamsize got = in.gcount();
   static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (got < 8 || !std::equal(kSignature, kSignature + 8, head))
-    return "icon " + path + " is not a PNG image";
-  const bool optimised = got >= 24 && std::string(reinterpret_cast<char*>(head + 12), 4) == "CgBI" &&
-                         big_endian(head + 8) == 4;
+  if (got < 8 || !std::equal(kSignature, kSignature + 8, head)) return "icon " + path + " is not a PNG image";
+  const bool optimised =
+      got >= 24 && std::string(reinterpret_cast<char*>(head + 12), 4) == "CgBI" && big_endian(head + 8) == 4;
   const unsigned char* header = optimised ? head + 16 : head;
   if (got < (optimised ? 40 : 24) || std::string(reinterpret_cast<const char*>(header + 12), 4) != "IHDR")
     return "icon " + path + " is not a valid PNG image (no image header)";
@@ -116,7 +115,8 @@ id builtin(BuiltinIcon icon) { return make_builtin_icon(icon, kIconPoints, kIcon
 
 CGRect banner_frame(size_t index, size_t count) {
   if (count <= 1) return kBannerFrame;
-  const double y = kBannerFrame.origin.y + static_cast<double>(index) * (kStackedBannerHeight + kStackedBannerGap);
+  const double y =
+      kBannerFrame.origin.y + static_cast<double>(index) * (kStackedBannerHeight + kStackedBannerGap);
   return CGRect{{kBannerFrame.origin.x, y}, {kBannerFrame.size.width, kStackedBannerHeight}};
 }
 
@@ -129,7 +129,7 @@ struct BelowBanners {
 };
 constexpr double kWidgetGap = kWidgetFrame.origin.y - (kBannerFrame.origin.y + kBannerFrame.size.height);
 constexpr double kIconRowGap = kIconRowY - (kWidgetFrame.origin.y + kWidgetFrame.size.height);
-constexpr double kMenuBottomLimit = 708;  // just above the dock
+constexpr double kMenuBottomLimit = 708;           // just above the dock
 constexpr double kMenuBelowIconRow = 72 + 3 * 44;  // the platter's icon, the gap and three rows
 constexpr double kMinWidgetHeight = 90;
 
@@ -167,7 +167,8 @@ std::optional<std::string> check_scene_options(const SceneOptions& o) {
     auto value = sim::plist::read_file(*o.settings, &error);
     if (!value) return "cannot use settings file " + *o.settings + ": " + error;
     if (!value->is_dictionary())
-      return "cannot use settings file " + *o.settings + ": it holds a property list that is not a dictionary";
+      return "cannot use settings file " + *o.settings +
+             ": it holds a property list that is not a dictionary";
   }
   if (o.icon && !o.apps.empty()) return std::string("--icon and --app cannot be used together");
   if (o.apps.size() > kMaxPreviewApps)
@@ -286,7 +287,8 @@ void PreviewScene::make_objects(const std::vector<AppLook>& banners, const AppLo
   const BuiltinIcon docked[] = {BuiltinIcon::Call, BuiltinIcon::Post, BuiltinIcon::Lens};
   for (size_t i = 0; i < 3; ++i) {
     id icon = sim::make_icon_view(builtin(docked[i]));
-    set_frame(icon, CGRect{{gap + static_cast<double>(i) * (kIconPoints + gap), kDockIconY}, {kIconPoints, kIconPoints}});
+    set_frame(icon, CGRect{{gap + static_cast<double>(i) * (kIconPoints + gap), kDockIconY},
+                           {kIconPoints, kIconPoints}});
     sim::add_subview(dock_, icon);
   }
   folder_icon_ = sim::make_folder_icon();
@@ -431,7 +433,8 @@ PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_
     sim::render::TextStyle detail{14, false, {0.33, 0.33, 0.37, 1}, sim::render::Align::Centre};
     sim::render::draw_text(cr, h.name, centre, below + 38, title);
     std::string line = "iOS " + ios.text() + "  \xC2\xB7  ";
-    line += settings_caption(cr, settings_label, detail, kPhoneWidth - sim::render::text_width(cr, line, detail));
+    line +=
+        settings_caption(cr, settings_label, detail, kPhoneWidth - sim::render::text_width(cr, line, detail));
     sim::render::draw_text(cr, line, centre, below + 62, detail, kPhoneWidth);
   }
   cairo_destroy(cr);

@@ -84,7 +84,7 @@ class PreviewScene {
   std::unique_ptr<Session> session_;
   NSInteger style_ = 1;
   sim::Strong status_bar_, widget_, platter_, dock_, folder_icon_;
-  std::vector<sim::Strong> banners_;  // top to bottom
+  std::vector<sim::Strong> banners_;     // top to bottom
   std::vector<sim::Strong> home_icons_;  // icon views on the home screen, in front of the wallpaper
 };
 

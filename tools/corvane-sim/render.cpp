@@ -25,8 +25,8 @@
 namespace corvane::cli {
 namespace {
 
-using sim::send;
 using sim::sel;
+using sim::send;
 
 constexpr double kCanvasMin = -1024;
 constexpr double kCanvasMax = 2048;
@@ -60,7 +60,8 @@ std::vector<Item> top_level_items(const Session& session) {
       add_item(items, o, o->serial);
     }
   }
-  std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.serial < b.serial; });
+  std::stable_sort(items.begin(), items.end(),
+                   [](const Item& a, const Item& b) { return a.serial < b.serial; });
   return items;
 }
 
@@ -78,7 +79,8 @@ bool render_screen(Session& session, const std::string& path, double scale, std:
   for (const Item& it : items) {
     CGRect f = send<CGRect>(it.view, sel("frame"));
     const double fx = it.origin.x + f.origin.x, fy = it.origin.y + f.origin.y;
-    if (!std::isfinite(fx) || !std::isfinite(fy) || !std::isfinite(f.size.width) || !std::isfinite(f.size.height))
+    if (!std::isfinite(fx) || !std::isfinite(fy) || !std::isfinite(f.size.width) ||
+        !std::isfinite(f.size.height))
       continue;
     x0 = std::min(x0, fx);
     y0 = std::min(y0, fy);
@@ -92,8 +94,8 @@ bool render_screen(Session& session, const std::string& path, double scale, std:
   const double pw = std::ceil((x1 - x0) * scale), ph = std::ceil((y1 - y0) * scale);
   if (pw > kMaxPixelsPerSide || ph > kMaxPixelsPerSide) {
     *error = "the picture would be " + std::to_string(static_cast<long>(pw)) + "x" +
-             std::to_string(static_cast<long>(ph)) + " pixels, more than " + std::to_string(kMaxPixelsPerSide) +
-             " a side; use a smaller scale";
+             std::to_string(static_cast<long>(ph)) + " pixels, more than " +
+             std::to_string(kMaxPixelsPerSide) + " a side; use a smaller scale";
     return false;
   }
 
@@ -136,8 +138,8 @@ int run_preview(const PreviewOptions& options, std::ostream& out, std::ostream& 
     err << "corvane-sim: " << error << "\n";
     return 2;
   }
-  PreviewPicture picture = compose_preview(*scene, options.settings ? *options.settings : "defaults", options.ios,
-                                           options.scale);
+  PreviewPicture picture =
+      compose_preview(*scene, options.settings ? *options.settings : "defaults", options.ios, options.scale);
   scene.reset();
   if (!file.commit_png(picture.image, &error)) {
     err << "corvane-sim: " << error << "\n";

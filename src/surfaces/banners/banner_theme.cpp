@@ -34,8 +34,7 @@ void dark_branch(void* banner) { paint(static_cast<id>(banner), false); }
 }  // namespace
 
 void after_host_layout(id banner) {
-  if (settings.forceLightNotifications)
-    force_light_style(banner);
+  if (settings.forceLightNotifications) force_light_style(banner);
   if (!settings.notifications) return;
   subscribe_once(banner, CV_SEL("updateNotificationTheme"), names::kRethemeSignal);
   id tint = header_tint_view_made_once(banner);

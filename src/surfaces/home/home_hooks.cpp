@@ -24,10 +24,10 @@ void folder_background_layout(id self, SEL cmd) {
 }
 // A class method: self is SBUIController's class. The host's method always
 // runs, even when its view is then replaced.
-id zoom_view(id self, SEL cmd, id scene, id display, NSInteger orientation, id snapshot,
-             CGSize size, id status_bar, BOOL decode) {
-  id view = call_saved<id>(g_saved_zoom, self, cmd, scene, display, orientation, snapshot, size,
-                           status_bar, decode);
+id zoom_view(id self, SEL cmd, id scene, id display, NSInteger orientation, id snapshot, CGSize size,
+             id status_bar, BOOL decode) {
+  id view = call_saved<id>(g_saved_zoom, self, cmd, scene, display, orientation, snapshot, size, status_bar,
+                           decode);
   return launch_view_for(view);
 }
 

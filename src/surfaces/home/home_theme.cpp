@@ -1,7 +1,7 @@
 #include "surfaces/home/home_theme.h"
 
-#include "core/settings.h"
 #include "core/host_style.h"
+#include "core/settings.h"
 
 namespace corvane::home {
 

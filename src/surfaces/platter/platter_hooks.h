@@ -7,10 +7,10 @@
 namespace corvane::platter {
 
 struct PlatterHooks {
-  IMP init_with_views;         // initWithContainerView:platterView:actionsView:
-  IMP view_did_layout;         // viewDidLayoutSubviews
-  IMP configure_tint_effect;   // added, v@:
-  IMP platter_view_layout;     // _UIPreviewPlatterView layoutSubviews
+  IMP init_with_views;        // initWithContainerView:platterView:actionsView:
+  IMP view_did_layout;        // viewDidLayoutSubviews
+  IMP configure_tint_effect;  // added, v@:
+  IMP platter_view_layout;    // _UIPreviewPlatterView layoutSubviews
   IMP* saved_init_with_views;
   IMP* saved_view_did_layout;
   IMP* saved_platter_view_layout;

@@ -1,9 +1,9 @@
 #include "surfaces/platter/platter_theme.h"
 
+#include "core/host_style.h"
 #include "core/names.h"
 #include "core/settings.h"
 #include "core/signals.h"
-#include "core/host_style.h"
 
 namespace corvane::platter {
 namespace {
@@ -16,9 +16,7 @@ constexpr double kDarkBackingWhite = 0.2;
 // The host's private subview held in an instance variable, or nil.
 id part(id owner, id key) { return msg<id>(owner, CV_SEL("valueForKey:"), key); }
 
-bool answers(id obj, SEL selector) {
-  return msg<BOOL>(obj, CV_SEL("respondsToSelector:"), selector);
-}
+bool answers(id obj, SEL selector) { return msg<BOOL>(obj, CV_SEL("respondsToSelector:"), selector); }
 
 id collapsed_view(id controller) {
   return part(part(controller, CV_STR("_platterView")), CV_STR("_collapsedTransformView"));
@@ -61,8 +59,7 @@ void subscribe_to_retheme(id controller) {
 void lay_grey_backing(id menu_group, id menu_background) {
   msg<void>(menu_background, CV_SEL("setHidden:"), (BOOL) true);
   double white = current_system_style() == kLightStyle ? kLightBackingWhite : kDarkBackingWhite;
-  set_background(menu_group,
-                 msg<id>(cls("UIColor"), CV_SEL("colorWithWhite:alpha:"), white, kBackingAlpha));
+  set_background(menu_group, msg<id>(cls("UIColor"), CV_SEL("colorWithWhite:alpha:"), white, kBackingAlpha));
 }
 
 void round_menu_corners(id menu_group) {
@@ -76,8 +73,7 @@ void tint_menu_group(id controller, id menu_group) {
     derivation = CV_SEL("lighterColorForColor:");
   else if (settings.darkColorTint && current_system_style() == kDarkStyle)
     derivation = CV_SEL("darkerColorForColor:");
-  else
-    return;
+  else return;
   if (!answers(source_view(controller), CV_SEL("iconImageSnapshot"))) return;
   id image = msg<id>(source_view(controller), CV_SEL("iconImageSnapshot"));
   set_background(menu_group, derived_tint(controller, image, derivation));
@@ -87,10 +83,8 @@ void tint_menu_background_children(id controller, id menu_background) {
   SEL derivation;
   if (settings.darkColorTint && current_system_style() == kDarkStyle)
     derivation = CV_SEL("darkerColorForColor:");
-  else if (settings.lightColorTint)
-    derivation = CV_SEL("lighterColorForColor:");
-  else
-    return;
+  else if (settings.lightColorTint) derivation = CV_SEL("lighterColorForColor:");
+  else return;
   id image = portal_source_image(controller);
   id holder = answers(menu_background, CV_SEL("visualEffectView"))
                   ? part(menu_background, CV_STR("_visualEffectView"))
@@ -114,10 +108,8 @@ void configure_tint_effect(id controller) {
   id menu_background = part(menu_group, CV_STR("_backgroundView"));
   if (settings.blurryForceTouch) lay_grey_backing(menu_group, menu_background);
   round_menu_corners(menu_group);
-  if (layout == MenuLayout::List)
-    tint_menu_background_children(controller, menu_background);
-  else
-    tint_menu_group(controller, menu_group);
+  if (layout == MenuLayout::List) tint_menu_background_children(controller, menu_background);
+  else tint_menu_group(controller, menu_group);
 }
 
 void announce_platter_layout(id platter_view) {

@@ -31,8 +31,7 @@ void set_foreground_hook(id self, SEL cmd, id) {
 template <int K>
 StatusBarHooks hooks() {
   return {reinterpret_cast<IMP>(&layout_hook<K>), reinterpret_cast<IMP>(&dark_mode_changed<K>),
-          reinterpret_cast<IMP>(&set_foreground_hook<K>), &g_saved_layout[K],
-          &g_saved_set_foreground[K]};
+          reinterpret_cast<IMP>(&set_foreground_hook<K>), &g_saved_layout[K], &g_saved_set_foreground[K]};
 }
 
 }  // namespace

@@ -28,8 +28,7 @@ void lay_out_header_tint_view(id widget) {
 }  // namespace
 
 void after_host_layout(id widget) {
-  if (settings.forceLightWidget)
-    force_light_style(widget);
+  if (settings.forceLightWidget) force_light_style(widget);
   if (!settings.widgets) return;
   subscribe_once(widget, CV_SEL("updateWidgetTheme"), names::kRethemeSignal);
   lay_out_header_tint_view(widget);
@@ -42,10 +41,8 @@ void theme_widget(id widget) {
   if (system_is_ios14_or_later()) return;
   bool light = takes_light_branch(current_system_style(), settings.forceLightWidget);
   WidgetFills fills = widget_fills(light, settings);
-  apply_fill(widget, msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_backgroundView")),
-             fills.background);
-  apply_fill(widget, msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_headerBackgroundView")),
-             fills.header);
+  apply_fill(widget, msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_backgroundView")), fills.background);
+  apply_fill(widget, msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_headerBackgroundView")), fills.header);
 }
 
 }  // namespace corvane::widgets
