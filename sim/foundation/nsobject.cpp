@@ -22,18 +22,55 @@ BOOL is_member(id self, SEL, Class c) { return self->isa == c; }
 BOOL is_equal(id self, SEL, id other) { return objects_equal(self, other); }
 NSUInteger hash(id self, SEL) { return reinterpret_cast<NSUInteger>(self); }
 
-// valueForKey: a getter method of that name, else the instance variable of
-// that name or with a leading underscore. An unknown key raises, as on the
-// platform.
+// valueForKey: in the platform's documented order: the accessor methods
+// get<Key>, <key>, is<Key>, _<key>; then the instance variables _<key>,
+// _is<Key>, <key>, is<Key>. A scalar result or ivar comes back boxed in an
+// NSNumber. An unknown key raises, as on the platform.
+std::string capitalised(const std::string& k) {
+  std::string c = k;
+  if (!c.empty() && c[0] >= 'a' && c[0] <= 'z') c[0] = static_cast<char>(c[0] - 'a' + 'A');
+  return c;
+}
+
+// The value of a getter by its encoding's result type; false when the
+// result is of a type valueForKey: cannot box.
+bool call_getter(id self, SEL getter, const char* types, id* out) {
+  switch (types[0]) {
+    case '@': *out = send<id>(self, getter); return true;
+    case 'B': *out = make_bool(send<bool>(self, getter)); return true;
+    case 'q': *out = make_int(send<long>(self, getter)); return true;
+    case 'd': *out = make_double(send<double>(self, getter)); return true;
+    default: return false;
+  }
+}
+
+bool read_ivar(id self, const Ivar& iv, id* out) {
+  if (iv.is_object()) {
+    *out = iv.object_in(self);
+    return true;
+  }
+  const char* at = reinterpret_cast<const char*>(self) + iv.offset;
+  switch (iv.type[0]) {
+    case 'B': *out = make_bool(*reinterpret_cast<const bool*>(at)); return true;
+    case 'q': *out = make_int(*reinterpret_cast<const int64_t*>(at)); return true;
+    case 'd': *out = make_double(*reinterpret_cast<const double*>(at)); return true;
+    default: return false;
+  }
+}
+
 id value_for_key(id self, SEL, id key) {
   std::string k = string_value(key);
-  if (const Ivar* iv = find_ivar(self->isa, k); iv && iv->type == "@")
-    return *reinterpret_cast<id*>(reinterpret_cast<char*>(self) + iv->offset);
-  SEL getter = sel_registerName(k.c_str());
-  if (const char* types = sim_class_method_types(self->isa, getter); types && types[0] == '@')
-    return send<id>(self, getter);
-  if (const Ivar* iv = find_ivar(self->isa, "_" + k); iv && iv->type == "@")
-    return *reinterpret_cast<id*>(reinterpret_cast<char*>(self) + iv->offset);
+  std::string K = capitalised(k);
+  for (const std::string& name : {"get" + K, k, "is" + K, "_" + k}) {
+    SEL getter = sel_registerName(name.c_str());
+    const char* types = sim_class_method_types(self->isa, getter);
+    id value = nullptr;
+    if (types && call_getter(self, getter, types, &value)) return value;
+  }
+  for (const std::string& name : {"_" + k, "_is" + K, k, "is" + K}) {
+    id value = nullptr;
+    if (const Ivar* iv = find_ivar(self->isa, name); iv && read_ivar(self, *iv, &value)) return value;
+  }
   fatal("[<" + self->isa->name +
         "> valueForKey:]: this class is not key value coding-compliant for the key " + k);
 }
@@ -41,8 +78,10 @@ id value_for_key(id self, SEL, id key) {
 void set_value_for_key(id self, SEL, id value, id key) {
   std::string k = string_value(key);
   for (const std::string& name : {k, "_" + k}) {
-    if (const Ivar* iv = find_ivar(self->isa, name); iv && iv->type == "@") {
-      *reinterpret_cast<Strong*>(reinterpret_cast<char*>(self) + iv->offset) = value;
+    if (const Ivar* iv = find_ivar(self->isa, name); iv && iv->is_object()) {
+      char* at = reinterpret_cast<char*>(self) + iv->offset;
+      if (iv->ownership == Ownership::Weak) *reinterpret_cast<Weak*>(at) = value;
+      else *reinterpret_cast<Strong*>(at) = value;
       return;
     }
   }

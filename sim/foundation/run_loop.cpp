@@ -150,7 +150,7 @@ void fire(id self, SEL) {
 Class install() {
   Class c = define_class<NSTimerObj>("NSTimer", ensure_class("NSObject"));
   def_class(c, "scheduledTimerWithTimeInterval:target:selector:userInfo:repeats:", scheduled_with_target);
-  def_class(c, "scheduledTimerWithTimeInterval:repeats:block:", scheduled_with_block);
+  def_class(c, "scheduledTimerWithTimeInterval:repeats:block:", scheduled_with_block, "@32@0:8d16B24@?28");
   def(c, "invalidate", invalidate);
   def(c, "isValid", is_valid);
   def(c, "timeInterval", time_interval);

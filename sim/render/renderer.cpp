@@ -36,8 +36,7 @@ bool responds(id o, const char* selector) { return o && class_respondsToSelector
 id ivar_object(id owner, const char* name) {
   if (!owner) return nullptr;
   const Ivar* iv = find_ivar(owner->isa, name);
-  if (!iv || iv->type != "@") return nullptr;
-  return *reinterpret_cast<id*>(reinterpret_cast<char*>(owner) + iv->offset);
+  return iv && iv->is_object() ? iv->object_in(owner) : nullptr;
 }
 
 std::vector<id> subviews_of(id view) {

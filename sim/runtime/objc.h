@@ -11,6 +11,7 @@
 #include "sim/runtime/cgtypes.h"
 
 typedef struct objc_object* id;
+struct CGImage;  // CoreGraphics' image, encoded by name
 typedef struct objc_class* Class;
 typedef const struct objc_selector* SEL;
 typedef void (*IMP)(void);
@@ -124,6 +125,7 @@ template <> struct enc<CGRect> { static constexpr const char* s = "{CGRect={CGPo
 template <> struct enc<double*> { static constexpr const char* s = "^d"; };
 template <> struct enc<bool*> { static constexpr const char* s = "^B"; };
 template <> struct enc<id*> { static constexpr const char* s = "^@"; };
+template <> struct enc<CGImage*> { static constexpr const char* s = "^{CGImage=}"; };
 // Other pointers (CGImageRef, CF types) are checked as untyped pointers.
 template <typename T> struct enc<T*> { static constexpr const char* s = "^v"; };
 // clang-format on
@@ -145,6 +147,57 @@ constexpr Str<total_len<R>() + 2 + total_len<A...>()> make() {
   (put(enc<A>::s), ...);
   out.data[at] = 0;
   return out;
+}
+
+// The compiler's arm64 encoding of a method, with frame offsets: the
+// result, the frame size, then the receiver at 0, the selector at 8 and each
+// argument at the running offset, each argument's size rounded up to 4
+// ("v28@0:8B16q20").
+struct Frame {
+  char data[256];
+};
+
+constexpr size_t put_text(char* out, size_t at, const char* s) {
+  for (size_t i = 0; s[i]; ++i) out[at++] = s[i];
+  return at;
+}
+
+constexpr size_t put_number(char* out, size_t at, size_t n) {
+  char digits[20] = {};
+  size_t count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n);
+  while (count) out[at++] = digits[--count];
+  return at;
+}
+
+template <typename T>
+constexpr size_t frame_slot() {
+  return (sizeof(T) + 3) / 4 * 4;
+}
+
+template <typename R, typename... A>
+constexpr Frame make_frame() {
+  Frame f{};
+  size_t at = put_text(f.data, 0, enc<R>::s);
+  at = put_number(f.data, at, 16 + (frame_slot<A>() + ... + 0));
+  at = put_text(f.data, at, "@0:8");
+  [[maybe_unused]] size_t offset = 16;  // unused for a method without arguments
+  ((at = put_number(f.data, put_text(f.data, at, enc<A>::s), offset), offset += frame_slot<A>()), ...);
+  f.data[at] = 0;
+  return f;
+}
+
+template <typename R, typename... A>
+struct FrameOf {
+  static constexpr Frame value = make_frame<R, A...>();
+};
+
+template <typename R, typename... A>
+constexpr const char* frame_encoding() {
+  return FrameOf<R, A...>::value.data;
 }
 
 template <typename R, typename... A>

@@ -24,10 +24,20 @@ struct Method {
   const sim_signature* verified = nullptr;  // last caller signature that matched
 };
 
+// How an instance variable holds what it refers to, as the platform's
+// runtime records it (dump class prints it).
+enum class Ownership { Strong, Weak, Assign };
+
 struct Ivar {
   std::string name;
   size_t offset = 0;
-  std::string type;  // "@" for an object the instance holds
+  std::string type;  // the encoding: @"UIView" (or @) for an object, q, B, d for scalars
+  Ownership ownership = Ownership::Strong;
+  // An object reference: a Strong or Weak member (both one id wide) at offset.
+  bool is_object() const { return !type.empty() && type[0] == '@'; }
+  id object_in(const objc_object* owner) const {
+    return *reinterpret_cast<const id*>(reinterpret_cast<const char*>(owner) + offset);
+  }
 };
 
 // Associations and weak references of one object, made on first use.

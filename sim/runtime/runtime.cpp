@@ -67,6 +67,7 @@ struct RuntimeState {
 RuntimeState* g_rt = nullptr;
 uint64_t& g_epoch = sim_dispatch_epoch;  // bumped by every method change; stale caches empty themselves
 uint64_t g_next_serial = 1;              // never reset: names in the event log outlive a relaunch
+void (*g_missing_hook_observer)(Class, SEL) = nullptr;
 
 std::unordered_map<std::string, objc_selector*>& selector_table() {
   static auto* table = new std::unordered_map<std::string, objc_selector*>();
@@ -263,6 +264,8 @@ const std::vector<TouchRecord>& runtime_touches() {
 
 size_t live_object_count() { return g_rt ? g_rt->live_count : 0; }
 
+void on_missing_hook(void (*observer)(Class cls, SEL sel)) { g_missing_hook_observer = observer; }
+
 // --- classes and methods ----------------------------------------------------
 
 Class define_class_raw(const std::string& name, Class superclass, size_t size, Constructor ctor,
@@ -314,6 +317,13 @@ void define_method_raw(Class cls, const char* sel, IMP imp, const char* types) {
   add_method(cls, s, imp, types);
 }
 
+void define_method_checked(Class cls, const char* sel, IMP imp, const char* types, const char* cxx_types) {
+  if (!encodings_agree(normalize_encoding(types), cxx_types))
+    fatal(std::string("host method ") + cls->name + " " + sel + " declared \"" + types +
+          "\" but written with types \"" + cxx_types + "\"");
+  define_method_raw(cls, sel, imp, types);
+}
+
 Method* own_method(Class cls, SEL sel) {
   for (Method* m : cls->methods)
     if (m->sel == sel) return m;
@@ -326,8 +336,15 @@ Method* find_method(Class cls, SEL sel) {
   return nullptr;
 }
 
-void add_ivar(Class cls, const std::string& name, size_t offset, const std::string& type) {
-  cls->ivars.push_back(Ivar{name, offset, type});
+void add_ivar(Class cls, const std::string& name, size_t offset, const char* class_name, Ownership ownership) {
+  if (ownership == Ownership::Assign) fatal("object ivar " + name + " held by assignment");
+  std::string type = class_name ? std::string("@\"") + class_name + "\"" : std::string("@");
+  cls->ivars.push_back(Ivar{name, offset, type, ownership});
+}
+
+void add_scalar_ivar(Class cls, const std::string& name, size_t offset, const char* encoding) {
+  if (!encoding || !*encoding || encoding[0] == '@') fatal("scalar ivar " + name + " without a scalar type");
+  cls->ivars.push_back(Ivar{name, offset, encoding, Ownership::Assign});
 }
 
 const Ivar* find_ivar(Class cls, std::string_view name) {
@@ -427,7 +444,10 @@ void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* result) {
     flush_caches();
   } else {
     Method* inherited = find_method(cls->superclass, sel);
-    if (!inherited) return;  // nothing to hook: the class is left as it was
+    if (!inherited) {  // nothing to hook: the class is left as it was, the slot untouched
+      if (g_missing_hook_observer) g_missing_hook_observer(cls, sel);
+      return;
+    }
     if (result) *result = inherited->imp;
     add_method(cls, sel, replacement, inherited->types.c_str());
   }

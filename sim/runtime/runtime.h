@@ -39,6 +39,10 @@ struct RuntimeStopHook {
   explicit RuntimeStopHook(void (*reset)()) { on_runtime_stop(reset); }
 };
 size_t live_object_count();
+// Told of every MSHookMessageEx whose selector the class (and its
+// superclasses) does not have: nothing is installed and the saved slot
+// stays as it was. The event log listens.
+void on_missing_hook(void (*observer)(Class cls, SEL sel));
 
 // Classes. define_class makes the class and its metaclass; T is the C++
 // struct that holds an instance (it must derive from the superclass's struct,
@@ -53,22 +57,41 @@ Class define_class(const std::string& name, Class superclass) {
 Class class_named(std::string_view name);  // nullptr when absent
 std::vector<Class> all_classes();          // in definition order
 
-// Adds a method without recording it as the library's doing.
+// Adds a method without recording it as the library's doing. def and
+// def_class give it the compiler's arm64 encoding of the function's C++
+// types ("v24@0:8@16"); where the platform's encoding says more than the C++
+// types can (a block is "@?"), the platform's string is given and must
+// agree with the function's types, or the host does not start.
 void define_method_raw(Class cls, const char* sel, IMP imp, const char* types);
+void define_method_checked(Class cls, const char* sel, IMP imp, const char* types, const char* cxx_types);
 template <typename R, typename... A>
 void def(Class cls, const char* sel, R (*fn)(id, SEL, A...)) {
-  define_method_raw(cls, sel, reinterpret_cast<IMP>(fn), sim_enc::signature<R, A...>()->types);
+  define_method_raw(cls, sel, reinterpret_cast<IMP>(fn), sim_enc::frame_encoding<R, A...>());
+}
+template <typename R, typename... A>
+void def(Class cls, const char* sel, R (*fn)(id, SEL, A...), const char* types) {
+  define_method_checked(cls, sel, reinterpret_cast<IMP>(fn), types, sim_enc::signature<R, A...>()->types);
 }
 template <typename R, typename... A>
 void def_class(Class cls, const char* sel, R (*fn)(id, SEL, A...)) {
-  define_method_raw(cls->counterpart, sel, reinterpret_cast<IMP>(fn), sim_enc::signature<R, A...>()->types);
+  define_method_raw(cls->counterpart, sel, reinterpret_cast<IMP>(fn), sim_enc::frame_encoding<R, A...>());
+}
+template <typename R, typename... A>
+void def_class(Class cls, const char* sel, R (*fn)(id, SEL, A...), const char* types) {
+  define_method_checked(cls->counterpart, sel, reinterpret_cast<IMP>(fn), types,
+                        sim_enc::signature<R, A...>()->types);
 }
 Method* find_method(Class cls, SEL sel);  // along the superclass chain
 Method* own_method(Class cls, SEL sel);   // this class only
 
-// Named instance variables, for valueForKey:. type "@" is an object held by
-// a Strong member at that offset.
-void add_ivar(Class cls, const std::string& name, size_t offset, const std::string& type = "@");
+// Named instance variables, for valueForKey: and dump class. An object
+// ivar is a Strong member (Ownership::Strong) or a Weak member
+// (Ownership::Weak) at that offset; `class_name` gives its declared class
+// (the encoding @"UIView"), nullptr for a plain id. A scalar ivar gives its
+// encoding ("q", "B", "d") and is held by assignment.
+void add_ivar(Class cls, const std::string& name, size_t offset, const char* class_name = nullptr,
+              Ownership ownership = Ownership::Strong);
+void add_scalar_ivar(Class cls, const std::string& name, size_t offset, const char* encoding);
 const Ivar* find_ivar(Class cls, std::string_view name);
 
 // Instances: zero-filled memory with the class's struct constructed in it.

@@ -19,13 +19,14 @@ struct ObjectRef {
 };
 
 struct Event {
-  std::string kind;  // post, file-write, relaunch-requested, timer, observer, applist-query
+  std::string kind;  // post, file-write, relaunch-requested, timer, hook-missing, observer, applist-query
   std::string centre;
   std::string name;
   ObjectRef object;  // post: the object; timer: the target; observer: the observer
   std::string path;  // file-write
   bool atomic = false;
   std::string selector;
+  std::string class_name;  // hook-missing: the class the hook was aimed at
   double interval = 0;
   bool repeats = false;
   // CoreFoundation centres: posts carry their userInfo and (distributed

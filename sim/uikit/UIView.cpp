@@ -158,7 +158,7 @@ Class install() {
   def(c, "removeFromSuperview", remove_from_superview);
   def(c, "layoutSubviews", layout_subviews);
   def(c, "layoutIfNeeded", layout_if_needed);
-  def_class(c, "animateWithDuration:animations:", animate);
+  def_class(c, "animateWithDuration:animations:", animate, "v32@0:8d16@?24");
   add_ivar(c, "_layer", offsetof(UIViewObj, layer));
   add_ivar(c, "_backgroundColor", offsetof(UIViewObj, background_color));
   return c;

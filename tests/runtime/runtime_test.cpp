@@ -91,7 +91,7 @@ TEST_F(RuntimeTest, HookingAnInheritedMethodAddsItToTheClassWithTheSuperImplemen
   // The slot keeps the implementation as it was at hook time.
   def(c.base, "answer", hooked_answer);
   EXPECT_EQ(send<int>(sub, sel("answer")), 11);
-  EXPECT_STREQ(sim_class_method_types(c.sub, sel("answer")), "i@:");
+  EXPECT_STREQ(sim_class_method_types(c.sub, sel("answer")), "i16@0:8");
 }
 
 TEST_F(RuntimeTest, HookingTwiceChainsThroughTheFirstReplacement) {
@@ -187,7 +187,7 @@ TEST_F(RuntimeTest, TypedSendsCheckBoolAgainstOtherTypes) {
   id obj = make(c.base);
   send<void>(obj, sel("takeBool:"), (BOOL)YES);
   EXPECT_EQ(as<Counter>(obj)->value, 1);
-  EXPECT_DEATH(send<void>(obj, sel("takeBool:"), 1), "takeBool:.*\"v@:i\".*\"v@:B\"");
+  EXPECT_DEATH(send<void>(obj, sel("takeBool:"), 1), "takeBool:.*\"v@:i\".*\"v20@0:8B16\"");
   EXPECT_DEATH(send<int>(obj, sel("flag")), "flag");
 }
 

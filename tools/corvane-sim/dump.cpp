@@ -184,6 +184,8 @@ Json events_json(const Session& s) {
           .set("selector", e.selector)
           .set("interval", e.interval)
           .set("repeats", e.repeats);
+    } else if (e.kind == "hook-missing") {
+      j.set("class", e.class_name).set("selector", e.selector);
     } else if (e.kind == "observer") {
       j.set("centre", e.centre)
           .set("name", e.name)

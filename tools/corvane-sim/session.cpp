@@ -107,8 +107,8 @@ id Session::lookup(const std::string& name) const {
 id private_part(id object, const std::string& part) {
   if (!object) return nullptr;
   for (const std::string& name : {"_" + part, part}) {
-    if (const sim::Ivar* iv = sim::find_ivar(object->isa, name); iv && iv->type == "@")
-      return *reinterpret_cast<id*>(reinterpret_cast<char*>(object) + iv->offset);
+    if (const sim::Ivar* iv = sim::find_ivar(object->isa, name); iv && iv->is_object())
+      return iv->object_in(object);
   }
   return nullptr;
 }
