@@ -17,6 +17,11 @@ void release(id self, SEL) { objc_release(self); }
 id autorelease(id self, SEL) { return objc_autorelease(self); }
 Class class_(id self, SEL) { return self->isa->meta ? static_cast<Class>(self) : self->isa; }
 BOOL responds(id self, SEL, SEL s) { return class_respondsToSelector(self->isa, s); }
+BOOL instances_respond(id self, SEL, SEL s) { return class_respondsToSelector(static_cast<Class>(self), s); }
+// -superclass is the superclass of the receiver's class; +superclass that of
+// the class itself (nil for the root).
+Class superclass(id self, SEL) { return self->isa->superclass; }
+Class class_superclass(id self, SEL) { return static_cast<Class>(self)->superclass; }
 BOOL is_kind(id self, SEL, Class c) { return is_kind_of(self, c); }
 BOOL is_member(id self, SEL, Class c) { return self->isa == c; }
 BOOL is_equal(id self, SEL, id other) { return objects_equal(self, other); }
@@ -99,6 +104,9 @@ Class install() {
   def(c, "autorelease", autorelease);
   def(c, "class", class_);
   def(c, "respondsToSelector:", responds);
+  def_class(c, "instancesRespondToSelector:", instances_respond);
+  def(c, "superclass", superclass);
+  def_class(c, "superclass", class_superclass);
   def(c, "isKindOfClass:", is_kind);
   def(c, "isMemberOfClass:", is_member);
   def(c, "isEqual:", is_equal);

@@ -66,8 +66,7 @@ std::string role_in(id owner, id view) {
   if (!owner || !view) return {};
   for (Class c = owner->isa; c; c = c->superclass)
     for (const Ivar& iv : c->ivars)
-      if (iv.is_object() && iv.object_in(owner) == view)
-        return iv.name;
+      if (iv.is_object() && iv.object_in(owner) == view) return iv.name;
   return {};
 }
 

@@ -99,6 +99,8 @@ std::vector<Command> make_commands() {
        S::Output,
        {{"dump NAME|process|events|runtime",
          "print an object, the process, the event\nlog or the hook table as JSON", 2, 37},
+        {"dump class NAME",
+         "a class: its chain, own methods with their\nencodings, ivars with their ownership"},
         {"dump file PATH", "a property-list file (device path) as JSON"},
         {"dump settings|settings-file",
          "the library's settings values as it holds\nthem; the settings file as JSON"}},

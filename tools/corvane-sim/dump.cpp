@@ -1,5 +1,7 @@
 #include "tools/corvane-sim/dump.h"
 
+#include <algorithm>
+
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
 #include "sim/runtime/object.h"
@@ -115,6 +117,8 @@ Json dump_view(const Session& s, id view, id parent) {
 
 Json dump_object(const Session& s, id o) {
   if (!o) return Json();
+  if (o->isa->meta && static_cast<Class>(o)->counterpart == o->isa)
+    return class_ref_json(static_cast<Class>(o));
   if (sim::is_kind_of(o, "UIView")) return dump_view(s, o, nullptr);
   if (sim::is_kind_of(o, "UIColor")) return colour_json(o);
   if (sim::is_kind_of(o, "UIImage")) return Json::object().set("image", image_json(o));
@@ -195,6 +199,50 @@ Json events_json(const Session& s) {
     list.push(j);
   }
   return Json::object().set("events", list);
+}
+
+Json class_ref_json(Class cls) { return Json::object().set("classObject", std::string(class_getName(cls))); }
+
+namespace {
+
+Json methods_json(Class cls) {
+  std::vector<const sim::Method*> methods(cls->methods.begin(), cls->methods.end());
+  std::sort(methods.begin(), methods.end(), [](const sim::Method* a, const sim::Method* b) {
+    return std::string_view(sel_getName(a->sel)) < std::string_view(sel_getName(b->sel));
+  });
+  Json list = Json::array();
+  for (const sim::Method* m : methods)
+    list.push(Json::object().set("selector", std::string(sel_getName(m->sel))).set("types", m->types));
+  return list;
+}
+
+const char* ownership_name(sim::Ownership o) {
+  switch (o) {
+    case sim::Ownership::Strong: return "strong";
+    case sim::Ownership::Weak: return "weak";
+    case sim::Ownership::Assign: return "assign";
+  }
+  return "assign";
+}
+
+}  // namespace
+
+Json class_json(Class cls) {
+  Json chain = Json::array();
+  for (Class c = cls; c; c = c->superclass) chain.push(c->name);
+  Json ivars = Json::array();
+  for (const sim::Ivar& iv : cls->ivars)
+    ivars.push(Json::object()
+                   .set("name", iv.name)
+                   .set("type", iv.type)
+                   .set("ownership", ownership_name(iv.ownership)));
+  return Json::object()
+      .set("class", cls->name)
+      .set("superclass", cls->superclass ? Json(cls->superclass->name) : Json())
+      .set("chain", chain)
+      .set("methods", methods_json(cls))
+      .set("classMethods", methods_json(cls->counterpart))
+      .set("ivars", ivars);
 }
 
 Json runtime_json() {

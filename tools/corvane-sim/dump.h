@@ -18,6 +18,11 @@ Json colour_json(id colour);  // [r,g,b,a] or null
 Json image_json(id image);    // {"size": [w,h], "scale": s}
 Json events_json(const Session& s);
 Json runtime_json();
+// One class as the runtime holds it: its chain, its own methods and class
+// methods (sorted by selector, with their encodings) and its own ivars.
+Json class_json(Class cls);
+// A class where an object is printed (a send's result): {"classObject": NAME}.
+Json class_ref_json(Class cls);
 Json process_json(const Session& s);
 // A property-list file (device path) as JSON; null when absent or unreadable.
 Json file_json(const Session& s, const std::string& device_path);

@@ -95,9 +95,17 @@ CommandError field_json(const Session& s, const std::string& text, Json* out, bo
 }  // namespace
 
 CommandError run_dump(CommandContext& context, const Words& w) {
-  if (w.size() < 2) return std::string("usage: dump NAME | process | events | runtime | file PATH");
+  if (w.size() < 2)
+    return std::string("usage: dump NAME | process | events | runtime | class NAME | file PATH");
   const Session& s = context.session;
   const std::string& what = w[1].text;
+  if (what == "class" && !s.is_bound(what)) {
+    if (w.size() != 3) return std::string("usage: dump class NAME");
+    Class cls = sim::class_named(w[2].text);
+    if (!cls) return "no class named '" + w[2].text + "' in this process";
+    context.emit(class_json(cls));
+    return kNoError;
+  }
   if (what == "file" && !s.is_bound(what)) {
     if (w.size() != 3) return std::string("usage: dump file PATH");
     context.emit(file_json(s, w[2].text));
