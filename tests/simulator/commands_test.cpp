@@ -65,7 +65,7 @@ TEST(ScriptCommands, MisuseGivesTheCommandsUsage) {
       {"zoom q=1\n", "t.cvs:1: usage: zoom [w=W h=H]\n"},
       {"send a\n", "t.cvs:1: usage: send TARGET SELECTOR [ARGS...]\n"},
       {"relaunch x\n", "t.cvs:1: usage: relaunch\n"},
-      {"dump\n", "t.cvs:1: usage: dump NAME | process | events | runtime | file PATH\n"},
+      {"dump\n", "t.cvs:1: usage: dump NAME | process | events | runtime | class NAME | file PATH\n"},
       {"dump file\n", "t.cvs:1: usage: dump file PATH\n"},
       {"dump a b\n", "t.cvs:1: usage: dump NAME\n"},
       {"expect a\n", "t.cvs:1: usage: expect NAME.FIELD[.FIELD...] VALUE\n"},
