@@ -1,7 +1,7 @@
 // The services the simulated host provides the library's platform seam
 // (src/platform/home_simulator.h) beyond the platform's own C names: a
-// constant string, an animation whose body is a block, and a timer that
-// holds its target weakly. On a device the seam builds these from the
+// constant string, an animation whose body is a block, and a block literal
+// taking one object. On a device the seam builds these from the
 // platform's own calls; here the host supplies them.
 //
 // This is their only declaration. The seam includes it, and so does every
@@ -24,8 +24,10 @@ id sim_constant_string(const char* utf8);
 // animateWithDuration:animations:, sent by message so that hooks on it run.
 void sim_animate(double duration, void (*body)(void*), void* context);
 
-// A repeating timer that sends `selector` to `target` every `interval`
-// seconds while the target lives, without keeping it alive: once the target
-// is gone the timer stops.
-void sim_schedule_weak_repeating_timer(double interval, id target, SEL selector);
+// A block taking one object (as a timer's block takes its timer), as the
+// compiler makes a block literal on a device: invoke(context, argument) runs
+// at each call, and dispose(context) (may be null) when the block is freed,
+// so that what it captured goes with it. Autoreleased.
+id sim_block_with_object(void (*invoke)(void* context, id argument), void* context,
+                         void (*dispose)(void* context));
 }

@@ -94,12 +94,19 @@ id scheduled_with_target(id, SEL, double interval, id target, SEL selector, id u
   return t;
 }
 
-// A block timer has no target or selector to name, so it records no event;
-// callers that know what the block does record it themselves.
+// A block timer has no target or selector to name: the event says a block
+// was given.
 id scheduled_with_block(id, SEL, double interval, BOOL repeats, id block) {
   if (!block) fatal("+[NSTimer scheduledTimerWithTimeInterval:repeats:block:]: block is nil");
   id t = schedule(interval, repeats);
   timer(t)->block = block;
+
+  Event e;
+  e.kind = "timer";
+  e.block = true;
+  e.interval = timer(t)->interval;
+  e.repeats = repeats;
+  record_event(std::move(e));
   return t;
 }
 
@@ -174,25 +181,6 @@ id next_due(double end) {
   return best;
 }
 
-// The weak-target timer's block state: the target, held by a zeroing weak
-// reference, and the selector to send it.
-struct WeakTarget {
-  Weak target;
-  SEL selector = nullptr;
-};
-
-void weak_target_tick(void* context, id t) {
-  auto* w = static_cast<WeakTarget*>(context);
-  Strong target = w->target.get();
-  if (!target) {
-    send<void>(t, sel("invalidate"));
-    return;
-  }
-  send<void>(target, w->selector);
-}
-
-void weak_target_dispose(void* context) { delete static_cast<WeakTarget*>(context); }
-
 }  // namespace
 
 double run_loop_now() { return g_loop.now; }
@@ -216,22 +204,3 @@ void run_loop_advance(double seconds) {
 }
 
 }  // namespace sim
-
-extern "C" void sim_schedule_weak_repeating_timer(double interval, id target, SEL selector) {
-  using namespace sim;
-  AutoreleasePool pool;
-  Event e;
-  e.kind = "timer";
-  e.object = ObjectRef::of(target);
-  e.selector = selector ? sel_getName(selector) : "";
-  e.interval = interval > 0 ? interval : kMinimumInterval;
-  e.repeats = true;
-  record_event(std::move(e));
-
-  auto* w = new WeakTarget();
-  w->target = target;
-  w->selector = selector;
-  id block = make_object_block(weak_target_tick, w, weak_target_dispose);
-  send<id>(reinterpret_cast<id>(ensure_class("NSTimer")),
-           sel("scheduledTimerWithTimeInterval:repeats:block:"), interval, true, block);
-}

@@ -29,6 +29,7 @@ struct Event {
   std::string class_name;  // hook-missing: the class the hook was aimed at
   double interval = 0;
   bool repeats = false;
+  bool block = false;  // timer: a block timer (no target or selector)
   // CoreFoundation centres: posts carry their userInfo and (distributed
   // centre) deliverImmediately; observers their suspension behaviour.
   bool cf = false;

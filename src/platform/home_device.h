@@ -55,23 +55,19 @@ inline void animate(double duration, void (*body)(void*), void* context) {
              (id)block);
 }
 
-// The block holds the target weakly, in a zeroing weak cell of its own; once
-// the target is gone the block invalidates its timer (which then never fires
-// again) and gives the cell back.
+}  // namespace corvane::platform
+
+#include "platform/weak_timer.h"
+
+namespace corvane::platform {
+
+// The block frees its cell once the target is gone and the timer is
+// invalidated: nothing calls it after that.
 inline void schedule_weak_repeating_timer(double interval, id target, SEL selector) {
-  id* cell = static_cast<id*>(calloc(1, sizeof(id)));
-  if (!cell) return;
-  objc_storeWeak(cell, target);
+  WeakTimerTarget* w = weak_timer_target(target, selector);
+  if (!w) return;
   void (^tick)(id) = ^(id timer) {
-    id strong = objc_loadWeakRetained(cell);
-    if (!strong) {
-      send<void>(timer, sel_registerName("invalidate"));
-      objc_destroyWeak(cell);
-      free(cell);
-      return;
-    }
-    send<void>(strong, selector);
-    objc_release(strong);
+    if (!weak_timer_tick(w, timer)) weak_timer_target_free(w);
   };
   send<id>((id)objc_getClass("NSTimer"), sel_registerName("scheduledTimerWithTimeInterval:repeats:block:"),
            interval, (BOOL) true, (id)tick);

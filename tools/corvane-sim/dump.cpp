@@ -166,7 +166,7 @@ Json events_json(const Session& s) {
     if (!r.serial) return Json();
     // A live object reached by a name prints that name; otherwise CLASS#N.
     if (auto name = s.name_for_serial(r.serial)) return Json(*name);
-    return Json(r.class_name + "#" + std::to_string(r.serial));
+    return Json(r.class_name + "#" + std::to_string(s.number_for(r.serial)));
   };
   Json list = Json::array();
   for (const sim::Event& e : sim::events()) {
@@ -183,6 +183,8 @@ Json events_json(const Session& s) {
       j.set("identifier", e.identifier).set("key", e.key).set("bundle", e.bundle).set("result", e.result);
     } else if (e.kind == "file-write") {
       j.set("path", e.path).set("atomic", e.atomic);
+    } else if (e.kind == "timer" && e.block) {
+      j.set("interval", e.interval).set("repeats", e.repeats).set("block", true);
     } else if (e.kind == "timer") {
       j.set("target", ref(e.object))
           .set("selector", e.selector)

@@ -60,6 +60,12 @@ class Session {
   // The name that reaches an object: a bound name, NAME.part for a private
   // part of a named object, or CLASS#N.
   std::string name_of(id object) const;
+  // The number N of an unnamed object's CLASS#N: 1, 2, 3 in the order the
+  // script first sees objects, never reused. Allocation serials would do,
+  // but they count every host object made, and the phone's library under
+  // emulation makes host objects (its strings, its blocks) at other times
+  // than the native module: the names would differ between the two routes.
+  uint64_t number_for(uint64_t serial) const;
   // The name of a live object by its serial number, if a name reaches it.
   std::optional<std::string> name_for_serial(uint64_t serial) const;
   // Names are worked out once per command; objects change between commands.
@@ -75,6 +81,7 @@ class Session {
   std::unique_ptr<sim::Process> process_;
   std::map<std::string, sim::Strong> bindings_;
   mutable std::map<uint64_t, std::string> names_;  // serial -> name, made on demand
+  mutable std::map<uint64_t, uint64_t> numbers_;   // serial -> N of CLASS#N, never reset
   mutable bool names_valid_ = false;
 };
 
