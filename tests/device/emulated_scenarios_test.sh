@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every scenario script and the default preview twice, with the native
+# Runs every scenario script, the script fuzzer's seeds and regression
+# inputs, and the default preview twice, with the native
 # library and with the phone's dylib under emulation, and requires the same
 # output, the same exit status and the same picture, byte for byte. Needs
 # build/corvane-sim and the output of ./scripts/package.
@@ -41,7 +42,9 @@ same() {
   fi
 }
 
-for script in tests/scenarios/*.cvs; do
+# The scenarios, and the fuzzer's seed and regression scripts: scripts that
+# end in errors and crashes must end the same way too.
+for script in tests/scenarios/*.cvs fuzz/corpus/script/*.cvs fuzz/regressions/script/*.cvs; do
   timed native "$sim" run "$script"
   timed emulated "$sim" run "$script" --library "$dylib"
   same "$script"
