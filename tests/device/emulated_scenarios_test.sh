@@ -6,8 +6,8 @@
 # build/corvane-sim and the output of ./scripts/package.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-sim=build/corvane-sim
-dylib=build-device/Corvane13.dylib
+sim=$PWD/build/corvane-sim
+dylib=$PWD/build-device/Corvane13.dylib
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -44,9 +44,15 @@ same() {
 
 # The scenarios, and the fuzzer's seed and regression scripts: scripts that
 # end in errors and crashes must end the same way too.
+# They run in a scratch folder that sees the repository's files, so what a
+# script writes (render out.png) stays out of the repository.
+mkdir "$scratch/cwd"
+ln -s "$PWD/tests" "$PWD/assets" "$PWD/fuzz" "$scratch/cwd/"
 for script in tests/scenarios/*.cvs fuzz/corpus/script/*.cvs fuzz/regressions/script/*.cvs; do
+  cd "$scratch/cwd"
   timed native "$sim" run "$script"
   timed emulated "$sim" run "$script" --library "$dylib"
+  cd - >/dev/null
   same "$script"
 done
 scenario_native=$native_seconds
