@@ -55,26 +55,29 @@ TEST(OptimisedPng, DecodesTheProjectIconsLikeTheirOrdinaryFiles) {
 
 TEST(OptimisedPng, ByteOrderPremultiplicationAndFilters) {
   const Picture mixed = mixed_picture();
+  // Each case decodes to the same premultiplied R, G, B, A bytes. A filter
+  // of -1 keeps the default (each of the five by turns). The cases hold no
+  // vectors: GCC 12 at -O3 warns falsely about an array of them.
   struct Case {
     const char* what;
-    OptimisedOptions options;
-    std::vector<uint8_t> want;  // premultiplied R, G, B, A
+    int filter;
+    size_t idat_pieces;
   };
   std::vector<uint8_t> opaque = mixed.rgba;
   for (size_t i = 0; i < opaque.size(); i += 4) opaque[i + 3] = 255;
   Picture opaque_picture{mixed.width, mixed.height, opaque};
   const Case cases[] = {
-      {"each filter by turns", {}, mixed.rgba},
-      {"no filter", {.filters = {0}}, mixed.rgba},
-      {"Paeth only", {.filters = {4}}, mixed.rgba},
-      {"one IDAT", {.idat_pieces = 1}, mixed.rgba},
-      {"an IDAT per few bytes", {.idat_pieces = 40}, mixed.rgba},
+      {"each filter by turns", -1, 2}, {"no filter", 0, 2},          {"Paeth only", 4, 2},
+      {"one IDAT", -1, 1},             {"an IDAT per few bytes", -1, 40},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Image image = decode(optimised_png(mixed, c.options));
+    OptimisedOptions options;
+    if (c.filter >= 0) options.filters.assign(1, static_cast<uint8_t>(c.filter));
+    options.idat_pieces = c.idat_pieces;
+    Image image = decode(optimised_png(mixed, options));
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(picture_of(image.get()).rgba, c.want);
+    EXPECT_EQ(picture_of(image.get()).rgba, mixed.rgba);
   }
   // Kept premultiplied: a half-transparent pixel is not divided back.
   Image half = decode(optimised_png(uniform_picture(1, 1, {60, 30, 90, 128})));

@@ -194,8 +194,8 @@ inline std::string ordinary_png(const Picture& p, int colour_type = PNG_COLOR_TY
 
 // A picture of one colour (premultiplied bytes).
 inline Picture uniform_picture(uint32_t w, uint32_t h, std::array<uint8_t, 4> rgba) {
-  Picture p{w, h, {}};
-  for (size_t i = 0; i < size_t(w) * h; ++i) p.rgba.insert(p.rgba.end(), rgba.begin(), rgba.end());
+  Picture p{w, h, std::vector<uint8_t>(size_t(w) * h * 4)};
+  for (size_t i = 0; i < p.rgba.size(); ++i) p.rgba[i] = rgba[i % 4];
   return p;
 }
 
