@@ -78,7 +78,7 @@ TEST(CliArgs, HelpGoesToStandardOutputWithStatusZero) {
       {{"run", "--help"}, run_help()},
       {{"run", "a.cvs", "--bogus", "-h"}, run_help()},
       {{"preview", "--help"}, preview_help()},
-      {{"--version"}, "corvane-sim " CORVANE_VERSION "\n"},
+      {{"--version"}, "corvane-sim " CORVANE_VERSION "\nCorvane13 library " CORVANE_VERSION "\n"},
   };
   for (const auto& c : cases) {
     CliCommand r = parse(c.args);
@@ -114,6 +114,12 @@ TEST(CliArgs, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"preview", "--ios", "14.4.2.1"},
        "invalid iOS version '14.4.2.1'",
        "Try 'corvane-sim preview --help'"},
+      {{"preview", "-o", "a.jpg"}, "the output is a PNG picture: -o takes FILE.png, not 'a.jpg'", ""},
+      {{"preview", "--output=shots/a.PNG.tiff"}, "-o takes FILE.png, not 'shots/a.PNG.tiff'", ""},
+      {{"preview", "--ios", "13.8"}, "--ios takes a version that iOS 13 or 14 had", ""},
+      {{"preview", "--ios", "14.8.2"}, "(13.0 to 13.7, 14.0 to 14.8.1), not '14.8.2'", ""},
+      {{"preview", "--ios", "15.0"}, "--ios takes a version", ""},
+      {{"preview", "--ios", "12.4"}, "--ios takes a version", ""},
       {{"preview", "--scale", "0"},
        "--scale takes a number from 0.5 to 4, not '0'",
        "Usage: corvane-sim preview"},

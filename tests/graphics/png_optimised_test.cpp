@@ -67,8 +67,8 @@ TEST(OptimisedPng, ByteOrderPremultiplicationAndFilters) {
   for (size_t i = 0; i < opaque.size(); i += 4) opaque[i + 3] = 255;
   Picture opaque_picture{mixed.width, mixed.height, opaque};
   const Case cases[] = {
-      {"each filter by turns", -1, 2}, {"no filter", 0, 2},          {"Paeth only", 4, 2},
-      {"one IDAT", -1, 1},             {"an IDAT per few bytes", -1, 40},
+      {"each filter by turns", -1, 2},   {"no filter", 0, 2}, {"Paeth only", 4, 2}, {"one IDAT", -1, 1},
+      {"an IDAT per few bytes", -1, 40},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

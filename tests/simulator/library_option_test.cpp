@@ -2,6 +2,8 @@
 // broken one is reported.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "simulator/run_util.h"
 
 using run_test::run_script;
@@ -9,11 +11,17 @@ using run_test::run_script;
 namespace {
 
 TEST(LibraryOption, AFileThatIsNoLibraryIsAUsageError) {
+  // The package itself, as a user might pass it: an ar archive that starts
+  // with debian-binary.
+  const std::string deb = ::testing::TempDir() + "corvane13.deb";
+  std::ofstream(deb, std::ios::binary)
+      << "!<arch>\ndebian-binary   0           0     0     100644  4         `\n2.0\n";
   const struct {
     std::string path;
     std::string message;
   } cases[] = {
-      {"/no/such/library.dylib", "cannot use library cannot open /no/such/library.dylib"},
+      {"/no/such/library.dylib", "cannot use library /no/such/library.dylib: no such file"},
+      {deb, "this is the package; pass the dylib inside it (Library/MobileSubstrate/DynamicLibraries/"},
       {CORVANE_SOURCE_DIR "/README.md", "neither the phone's arm64 dylib nor a native module"},
       {CORVANE_SOURCE_DIR "/device", "is a directory"},
   };

@@ -33,6 +33,30 @@ CliCommand usage_error(std::string_view command, const std::string& message) {
 
 bool is_help(std::string_view a) { return a == "-h" || a == "--help"; }
 
+// Whether the output's name says another format: an extension that is not
+// .png (in any case). A name without one (/dev/null) is taken as it is.
+bool names_another_format(std::string_view path) {
+  std::string_view name = path.substr(path.rfind('/') + 1);
+  size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  std::string_view ext = name.substr(dot + 1);
+  auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; };
+  return !(ext.size() == 3 && lower(ext[0]) == 'p' && lower(ext[1]) == 'n' && lower(ext[2]) == 'g');
+}
+
+// The versions Apple released of iOS 13 and 14.
+bool is_released_ios_version(const IosVersion& v) {
+  static constexpr IosVersion kReleased[] = {
+      {13, 0, 0}, {13, 1, 0}, {13, 1, 1}, {13, 1, 2}, {13, 1, 3}, {13, 2, 0}, {13, 2, 2},
+      {13, 2, 3}, {13, 3, 0}, {13, 3, 1}, {13, 4, 0}, {13, 4, 1}, {13, 5, 0}, {13, 5, 1},
+      {13, 6, 0}, {13, 6, 1}, {13, 7, 0}, {14, 0, 0}, {14, 0, 1}, {14, 1, 0}, {14, 2, 0},
+      {14, 2, 1}, {14, 3, 0}, {14, 4, 0}, {14, 4, 1}, {14, 4, 2}, {14, 5, 0}, {14, 5, 1},
+      {14, 6, 0}, {14, 7, 0}, {14, 7, 1}, {14, 8, 0}, {14, 8, 1}};
+  for (const IosVersion& r : kReleased)
+    if (r.major == v.major && r.minor == v.minor && r.patch == v.patch) return true;
+  return false;
+}
+
 // Walks the arguments of one command: options with values (`--opt VALUE`,
 // `--opt=VALUE`, and for one-letter options `-oVALUE`) and positionals; `--`
 // makes every later argument positional and a lone `-` is a positional.
@@ -149,6 +173,9 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
     if (item.positional)
       return usage_error("preview", "unexpected argument '" + std::string(item.value) + "'");
     if (item.name == "-o" || item.name == "--output") {
+      if (names_another_format(item.value))
+        return usage_error("preview", "the output is a PNG picture: -o takes FILE.png, not '" +
+                                          std::string(item.value) + "'");
       c.preview.output = std::string(item.value);
     } else if (item.name == "--settings") {
       c.preview.settings = std::string(item.value);
@@ -169,6 +196,11 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
     } else {
       auto version = parse_ios_version(item.value);
       if (!version) return usage_error("preview", version.error);
+      if (!is_released_ios_version(*version))
+        return usage_error("preview",
+                           "--ios takes a version that iOS 13 or 14 had (13.0 to 13.7, 14.0 to "
+                           "14.8.1), not '" +
+                               std::string(item.value) + "'");
       c.preview.ios = *version;
     }
   }
@@ -189,7 +221,9 @@ CliCommand parse_cli(std::span<const std::string_view> args) {
     if (auto text = command_help(rest[0])) return show(*text);
     return usage_error("", "no help for unknown command '" + std::string(rest[0]) + "'");
   }
-  if (first == "--version") return show("corvane-sim " CORVANE_VERSION "\n");
+  if (first == "--version")
+    // The simulator and the library it loads are built from one VERSION.
+    return show("corvane-sim " CORVANE_VERSION "\nCorvane13 library " CORVANE_VERSION "\n");
   if (first == "run") return parse_run(rest);
   if (first == "preview") return parse_preview(rest);
   if (first.starts_with("-")) return usage_error("", "unknown option '" + std::string(first) + "'");

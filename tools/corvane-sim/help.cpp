@@ -65,8 +65,8 @@ Options:
                            into a banner; give up to four to compare them,
                            one banner each, stacked. The widget and the menu
                            show the first. Not together with --icon.
-  --ios VERSION            system version, 13.0 to 14.x: 13.7 (default),
-                           14.0, 14.4.2
+  --ios VERSION            a version iOS 13 or 14 had, 13.0 to 13.7 and
+                           14.0 to 14.8.1: 13.7 (default), 14.0, 14.4.2
   --scale N                pixels per point, 0.5 to 4 (default 2)
   --library PATH           the library to load: the native module (default)
                            or the phone's arm64 dylib, run under emulation
@@ -80,8 +80,9 @@ CFBundleDisplayName, else CFBundleName.
 
 Exit status: 0 on success; 2 for a usage error or bad input (an unreadable
 or invalid --settings, --icon or --app file, an app without an icon, an .ipa
-without exactly one app, --ios outside 13.0 to 14.x, an -o file that cannot
-be written). No partial picture is left behind.
+without exactly one app, an --ios version iOS 13 and 14 did not have, an -o
+file named for another format than PNG or that cannot be written). No
+partial picture is left behind.
 )";
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "tools/corvane-sim/library_option.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "sim/emulation/macho.h"
 #include "sim/io/whole_file.h"
 
@@ -11,8 +15,16 @@ constexpr std::size_t kMaxLibraryBytes = 64u << 20;
 
 std::optional<std::string> check_library_option(const std::string& path) {
   if (path.empty()) return std::nullopt;
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 && errno == ENOENT)
+    return "cannot use library " + path + ": no such file";
   std::string bytes, error;
   if (!sim::io::read_whole_file(path, kMaxLibraryBytes, &bytes, &error)) return "cannot use library " + error;
+  // A Debian package is an ar archive whose first member is debian-binary.
+  if (bytes.compare(0, 8, "!<arch>\n") == 0 && bytes.compare(8, 13, "debian-binary") == 0)
+    return "cannot use library " + path +
+           ": this is the package; pass the dylib inside it "
+           "(Library/MobileSubstrate/DynamicLibraries/Corvane13.dylib, also build-device/Corvane13.dylib)";
   if (sim::emulation::looks_like_arm64_macho(bytes)) {
     if (!sim::emulation::read_macho(bytes, error)) return "cannot use library " + path + ": " + error;
     return std::nullopt;
