@@ -142,8 +142,8 @@ void Session::rebuild_names() const {
     names_[obj->serial] = name;
     for (Class c = obj->isa; c; c = c->superclass) {
       for (const sim::Ivar& iv : c->ivars) {
-        if (iv.type != "@" || iv.name == "_layer" || iv.name == "_backgroundColor") continue;
-        id part = *reinterpret_cast<id*>(reinterpret_cast<char*>(obj) + iv.offset);
+        if (!iv.is_object() || iv.name == "_layer") continue;
+        id part = iv.object_in(obj);
         if (!part || names_.count(part->serial)) continue;
         std::string short_name = iv.name[0] == '_' ? iv.name.substr(1) : iv.name;
         queue.emplace_back(part, name + "." + short_name);
