@@ -15,15 +15,18 @@ struct NSStringObj : objc_object {
   std::string utf8;
 };
 
-struct NSNumberObj : objc_object {
-  enum Kind { Bool, Int, Real } kind = Int;
-  int64_t i = 0;
-  double d = 0;
-};
-
 struct NSValueObj : objc_object {
   std::string type;
   std::vector<unsigned char> bytes;
+};
+
+// NSNumber is an NSValue: a number also holds its value as typed bytes
+// ("c" for a boolean, "q" for an integer, "d" for a real), which NSValue's
+// objCType and getValue: answer.
+struct NSNumberObj : NSValueObj {
+  enum Kind { Bool, Int, Real } kind = Int;
+  int64_t i = 0;
+  double d = 0;
 };
 
 struct NSArrayObj : objc_object {

@@ -1,4 +1,5 @@
-// NSNumber (booleans, integers, reals) and NSValue (bytes of a typed value).
+// NSNumber : NSValue : NSObject (booleans, integers, reals) and NSValue
+// (bytes of a typed value).
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -39,7 +40,7 @@ NSInteger integer_value(id self, SEL) {
 int int_value(id self, SEL s) { return static_cast<int>(integer_value(self, s)); }
 
 Class install_number() {
-  Class c = define_class<NSNumberObj>("NSNumber", ensure_class("NSObject"));
+  Class c = define_class<NSNumberObj>("NSNumber", ensure_class("NSValue"));
   def_class(c, "numberWithBool:", with_bool);
   def_class(c, "numberWithInt:", with_int);
   def_class(c, "numberWithInteger:", with_integer);
@@ -88,6 +89,15 @@ id make_number(NSNumberObj::Kind kind, int64_t i, double d) {
   n->kind = kind;
   n->i = i;
   n->d = d;
+  const auto* bytes = kind == NSNumberObj::Real ? reinterpret_cast<const unsigned char*>(&n->d)
+                                                : reinterpret_cast<const unsigned char*>(&n->i);
+  if (kind == NSNumberObj::Bool) {
+    n->type = "c";
+    n->bytes.assign(bytes, bytes + 1);
+  } else {
+    n->type = kind == NSNumberObj::Real ? "d" : "q";
+    n->bytes.assign(bytes, bytes + 8);
+  }
   return objc_autorelease(o);
 }
 

@@ -15,17 +15,22 @@ struct Rule {
   Look look;
 };
 
+// MTMaterialView's recipe for a widget's header strip (the home screen's
+// kMaterialRecipePlatterHeader, a floor the renderer does not include).
+constexpr long long kHeaderStripRecipe = 2;
+
 constexpr Look material(Material m, double radius = 0) { return Look{m, Content::None, false, radius}; }
 constexpr Look content(Content c) { return Look{Material::None, c, false, 0}; }
 
 // First match wins, so the more particular rules come first.
 constexpr Rule kRules[] = {
     // --- materials ---------------------------------------------------------------
-    // The home screen's material views carry their own tint for the style
-    // they draw in: banners' and widgets' backdrops and widget header strips.
+    // The home screen's material views are tinted by their recipe for the
+    // style they draw in: banners' and widgets' backdrops and widget header
+    // strips.
     {"MTMaterialView", nullptr, nullptr, material(Material::Host)},
     // The same parts held by views of other classes still draw a material.
-    {nullptr, "NCNotificationShortLookView", "_backgroundView", material(Material::Platter)},
+    {nullptr, "PLPlatterView", "_backgroundView", material(Material::Platter)},
     {nullptr, "WGWidgetPlatterView", "_backgroundView", material(Material::Platter)},
     {nullptr, "WGWidgetPlatterView", "_headerBackgroundView", material(Material::PlatterHeader)},
     // The dock's background view is the dock's material, a rounded platter.
@@ -44,8 +49,8 @@ constexpr Rule kRules[] = {
     // --- content -----------------------------------------------------------------
     {"UIStatusBar", nullptr, nullptr, content(Content::StatusBar)},
     {"UIStatusBar_Modern", nullptr, nullptr, content(Content::StatusBar)},
-    {"MTPlatterHeaderContentView", nullptr, nullptr, content(Content::HeaderRow)},
-    {nullptr, "NCNotificationShortLookView", "_customContentView", content(Content::BannerText)},
+    {"PLPlatterHeaderContentView", nullptr, nullptr, content(Content::HeaderRow)},
+    {nullptr, "PLPlatterView", "_customContentView", content(Content::BannerText)},
     {nullptr, "WGWidgetPlatterView", "_contentView", content(Content::WidgetText)},
     {nullptr, "_UIContextMenuCell", "_titleView", content(Content::MenuTitle)},
     {"_UIContextMenuCell", nullptr, nullptr, content(Content::MenuRow)},
@@ -53,9 +58,14 @@ constexpr Rule kRules[] = {
     {"SBIconImageView", nullptr, nullptr, content(Content::IconImage)},
 };
 
-bool answers_image(id view) {
-  const char* types = sim_class_method_types(view->isa, sel("image"));
-  return types && types[0] == '@';
+// The selector a view answers its image to: contentsImage (an icon's image
+// view), else image; nullptr when it answers neither with an object.
+SEL image_selector(id view) {
+  for (const char* name : {"contentsImage", "image"}) {
+    const char* types = sim_class_method_types(view->isa, sel(name));
+    if (types && types[0] == '@') return sel(name);
+  }
+  return nullptr;
 }
 
 bool is_light(id view) { return effective_style(view) == 1; }
@@ -86,7 +96,7 @@ Look look_for(id view) {
     }
     return r.look;
   }
-  return answers_image(view) ? content(Content::Image) : Look{};
+  return image_selector(view) ? content(Content::Image) : Look{};
 }
 
 std::array<double, 4> material_tint(id view, Material m) {
@@ -95,11 +105,11 @@ std::array<double, 4> material_tint(id view, Material m) {
     case Material::None:
     case Material::MenuBlur: return {0, 0, 0, 0};
     case Material::Host: {
-      if (class_respondsToSelector(view->isa, sel("materialTintColor"))) {
-        id colour = send<id>(view, sel("materialTintColor"));
-        if (auto c = colour_components(colour)) return *c;
-      }
-      return material_tint(view, Material::Platter);
+      // A header strip's recipe is a touch more opaque than the platter
+      // body's, so the strip reads as a band.
+      bool header = class_respondsToSelector(view->isa, sel("recipe")) &&
+                    send<long long>(view, sel("recipe")) == kHeaderStripRecipe;
+      return material_tint(view, header ? Material::PlatterHeader : Material::Platter);
     }
     case Material::Platter:
       return light ? std::array{0.97, 0.97, 0.97, 0.72} : std::array{0.12, 0.12, 0.12, 0.70};
@@ -175,6 +185,11 @@ const BodyLine* body_lines(Content c, size_t* count) {
   }
   *count = 0;
   return nullptr;
+}
+
+id shown_image(id view) {
+  SEL selector = view ? image_selector(view) : nullptr;
+  return selector ? send<id>(view, selector) : nullptr;
 }
 
 std::string menu_title(size_t index) {

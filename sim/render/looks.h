@@ -17,7 +17,7 @@ namespace sim::render {
 // tint that depends on the style the view draws in.
 enum class Material {
   None,
-  Host,              // the view names its own tint (MTMaterialView's materialTintColor)
+  Host,              // an MTMaterialView: Platter or PlatterHeader by its recipe
   Platter,           // the body of a banner or widget
   PlatterHeader,     // a widget's header strip
   Dock,              // the dock's backdrop
@@ -29,7 +29,7 @@ enum class Material {
 // What the view shows on top of its material and background colour.
 enum class Content {
   None,
-  Image,       // the UIImage the view answers to `image`, stretched over its bounds
+  Image,       // the view's image (shown_image), stretched over its bounds
   IconImage,   // the same, masked to an icon's rounded square
   HeaderRow,   // a platter header: the first of `icons`, the application's name, the time
   BannerText,  // a notification's title and message
@@ -50,15 +50,19 @@ struct Look {
 };
 
 // The look of `view`, by the first rule of the table that matches it; a view
-// no rule names draws the image it answers to `image`, if any.
+// no rule names draws its image (shown_image), if any.
 Look look_for(id view);
+
+// The image a view shows: what it answers to contentsImage (an icon's image
+// view) or, failing that, to image; nil when it answers neither.
+id shown_image(id view);
 
 // The instance variable of `owner` that holds `view`, or "".
 std::string role_in(id owner, id view);
 
 // The material's tint as straight RGBA, for the style `view` draws in
 // (sim::effective_style): light for 1, dark otherwise. Material::Host asks
-// the view for its materialTintColor.
+// the view for its recipe.
 std::array<double, 4> material_tint(id view, Material material);
 
 // How far the material blurs its backdrop, in points (0: no blur).

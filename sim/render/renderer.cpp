@@ -260,9 +260,7 @@ void Painter::paint_content(id view, const Look& look, const Box& box) {
   switch (look.content) {
     case Content::None: return;
     case Content::Image:
-    case Content::IconImage:
-      paint_image(send<id>(view, sel("image")), box, look.content == Content::IconImage);
-      return;
+    case Content::IconImage: paint_image(shown_image(view), box, look.content == Content::IconImage); return;
     case Content::HeaderRow: paint_header(view, box); return;
     case Content::BannerText:
     case Content::WidgetText: paint_lines(view, look.content, box); return;

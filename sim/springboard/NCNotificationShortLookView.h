@@ -1,22 +1,18 @@
 // NCNotificationShortLookView as the host builds it.
 #pragma once
 
-#include "sim/uikit/UIView.h"
+#include "sim/springboard/PLTitledPlatterView.h"
 
 namespace sim {
 
-// A banner's own views, back to front: the platter material, the header
-// (the application's icon) and, for a notification with custom content,
-// the custom content view below the header.
-struct NCNotificationShortLookViewObj : UIViewObj {
-  Strong background_view;      // _backgroundView, an MTMaterialView
-  Strong header_content_view;  // _headerContentView, an MTPlatterHeaderContentView
-  Strong custom_content_view;  // _customContentView, a UIView, or nil
-};
+// A banner holds nothing of its own: its backdrop and custom content view
+// are PLPlatterView's, its header PLTitledPlatterView's.
+using NCNotificationShortLookViewObj = PLTitledPlatterViewObj;
 
-// The host builds a banner with its private views in place: the background
-// view, the header content view (icons: `icon`, or an empty list when nil)
-// and, with `with_content`, a custom content view.
+// The host builds a banner with its private views in place, back to front:
+// the background view (an MTMaterialView), the header content view (a
+// PLPlatterHeaderContentView; icons: `icon`, or an empty list when nil)
+// and, with `with_content`, a custom content view below the header.
 id make_banner(id icon, CGRect frame, bool with_content);
 
 }  // namespace sim

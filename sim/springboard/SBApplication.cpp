@@ -13,7 +13,6 @@ id bundle_identifier(id self, SEL) { return as<SBApplicationObj>(self)->bundle_i
 Class install() {
   Class c = define_class<SBApplicationObj>("SBApplication", ensure_class("NSObject"));
   def(c, "bundleIdentifier", bundle_identifier);
-  add_ivar(c, "_bundleIdentifier", offsetof(SBApplicationObj, bundle_identifier));
   return c;
 }
 

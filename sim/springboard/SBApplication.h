@@ -8,7 +8,9 @@
 namespace sim {
 
 struct SBApplicationObj : objc_object {
-  Strong bundle_identifier;  // an NSString, or nil
+  // The readonly bundleIdentifier property's value (an NSString, or nil),
+  // kept by the host, not as a named instance variable.
+  Strong bundle_identifier;
 };
 
 // A new application record (autoreleased) answering `bundle_id` to

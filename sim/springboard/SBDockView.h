@@ -1,6 +1,7 @@
-// SBDockView as the host builds it: the dock with its private background
-// view (instance variable "_backgroundView"), which draws the dock's
-// material and fills the dock's bounds.
+// SBDockView as the host builds it: the dock with its background view
+// (the retained backgroundView property, instance variable
+// "_backgroundView"), which draws the dock's material and fills the dock's
+// bounds.
 #pragma once
 
 #include "sim/runtime/runtime.h"

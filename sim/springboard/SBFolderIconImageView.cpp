@@ -1,9 +1,10 @@
-// SBFolderIconImageView: the image view of a closed folder's icon. Its own
-// layout pass is a plain view's.
+// SBFolderIconImageView : SBIconImageView: the image view of a closed
+// folder's icon. Its own layout pass is its superclass's; it shows no
+// contents image of its own (the renderer draws the miniature grid).
 #include "sim/springboard/SBFolderIconImageView.h"
 
 #include "sim/runtime/host_classes.h"
-#include "sim/uikit/UIView.h"
+#include "sim/springboard/SBIconImageView.h"
 
 namespace sim {
 namespace {
@@ -11,7 +12,7 @@ namespace {
 void layout_subviews(id self, SEL cmd) { send_super<void>(class_named("SBFolderIconImageView"), self, cmd); }
 
 Class install() {
-  Class c = define_class<UIViewObj>("SBFolderIconImageView", ensure_class("UIView"));
+  Class c = define_class<SBIconImageViewObj>("SBFolderIconImageView", ensure_class("SBIconImageView"));
   def(c, "layoutSubviews", layout_subviews);
   return c;
 }

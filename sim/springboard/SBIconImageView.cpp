@@ -5,12 +5,11 @@
 namespace sim {
 namespace {
 
-id image(id self, SEL) { return as<SBIconImageViewObj>(self)->image; }
+id contents_image(id self, SEL) { return as<SBIconImageViewObj>(self)->image; }
 
 Class install() {
   Class c = define_class<SBIconImageViewObj>("SBIconImageView", ensure_class("UIView"));
-  def(c, "image", image);
-  def(c, "contentsImage", image);
+  def(c, "contentsImage", contents_image);
   return c;
 }
 

@@ -1,5 +1,5 @@
-// SBIconImageView: the image part of a home-screen icon. It answers image
-// and contentsImage with the icon's image.
+// SBIconImageView: the image part of a home-screen icon. It answers
+// contentsImage with the icon's image (it has no `image` method).
 #pragma once
 
 #include "sim/uikit/UIView.h"
@@ -7,7 +7,7 @@
 namespace sim {
 
 struct SBIconImageViewObj : UIViewObj {
-  Strong image;
+  Strong image;  // what contentsImage answers
 };
 
 // A new (autoreleased) icon image view showing `image`, sized to it.

@@ -22,7 +22,7 @@ Class install() {
   Class c = define_class<SBIconViewObj>("SBIconView", ensure_class("UIView"));
   def(c, "iconImageSnapshot", icon_image_snapshot);
   def(c, "layoutSubviews", layout_subviews);
-  add_ivar(c, "_iconImageView", offsetof(SBIconViewObj, icon_image_view));
+  add_ivar(c, "_iconImageView", offsetof(SBIconViewObj, icon_image_view), "SBIconImageView");
   return c;
 }
 

@@ -1,31 +1,32 @@
-// SpringBoard: the home-screen application. It answers the lock state,
-// whether the home screen is showing and which application is in front.
+// SpringBoard : UISystemShellApplication : UIApplication: the home-screen
+// application. It answers the lock state, whether the home screen is showing
+// and which application is in front. +sharedApplication is UIApplication's:
+// SpringBoard registers itself as the process's principal class, so the
+// application object UIApplication makes is a SpringBoard.
 #include "sim/springboard/SpringBoard.h"
 
 #include "sim/runtime/host_classes.h"
 #include "sim/springboard/SBApplication.h"
+#include "sim/uikit/UISystemShellApplication.h"
 
 namespace sim {
 namespace {
 
-SharedInstance g_shared;
-
 SpringBoardObj* app(id self) { return as<SpringBoardObj>(self); }
 
-id shared_application(id self, SEL) {
-  return g_shared.get([self] {
-    id made = send<id>(send<id>(self, sel("alloc")), sel("init"));
-    app(made)->front_application = make_application(kDefaultFrontApplication);
-    return made;
-  });
+id make_springboard() {
+  id made = send<id>(send<id>(reinterpret_cast<id>(ensure_class("SpringBoard")), sel("alloc")), sel("init"));
+  app(made)->front_application = make_application(kDefaultFrontApplication);
+  return made;
 }
+
 BOOL is_locked(id self, SEL) { return app(self)->locked; }
 BOOL is_showing_homescreen(id self, SEL) { return app(self)->showing_homescreen; }
 id front_most_application(id self, SEL) { return app(self)->front_application; }
 
 Class install() {
-  Class c = define_class<SpringBoardObj>("SpringBoard", ensure_class("NSObject"));
-  def_class(c, "sharedApplication", shared_application);
+  Class c = define_class<SpringBoardObj>("SpringBoard", ensure_class("UISystemShellApplication"));
+  set_application_maker(make_springboard);
   def(c, "isLocked", is_locked);
   def(c, "isShowingHomescreen", is_showing_homescreen);
   def(c, "_accessibilityFrontMostApplication", front_most_application);

@@ -1,4 +1,8 @@
-// WGWidgetPlatterView: a widget on the Today view.
+// WGWidgetPlatterView : UIView: a widget on the Today view.
+//
+// The class is built for the running system: iOS 14 dropped the header's
+// material strip, so from 14 on there is no _headerBackgroundView and the
+// header sits directly on the platter material.
 //
 // initWithFrame: makes every part in its place. A layout pass is the
 // widget's own sequence of configuration and layout steps, each sent by
@@ -21,12 +25,14 @@
 #include "sim/foundation/foundation.h"
 #include "sim/runtime/host_classes.h"
 #include "sim/springboard/MTMaterialView.h"
-#include "sim/springboard/MTPlatterHeaderContentView.h"
+#include "sim/springboard/WGPlatterHeaderContentView.h"
+#include "sim/system/system.h"
 
 namespace sim {
 namespace {
 
-Class g_class = nullptr;  // this process's class, set when it is installed
+Class g_class = nullptr;      // this process's class, set when it is installed
+bool g_header_strip = false;  // whether that class has _headerBackgroundView (below iOS 14)
 RuntimeStopHook g_reset([] { g_class = nullptr; });
 
 WGWidgetPlatterViewObj* widget(id self) { return as<WGWidgetPlatterViewObj>(self); }
@@ -50,13 +56,17 @@ void make_background_if_missing(id self) {
 void make_header_if_missing(id self) {
   CGRect header = header_frame(size_of(self));
   NSInteger at = widget(self)->background_view ? 1 : 0;
-  if (!widget(self)->header_background_view) {
-    widget(self)->header_background_view = make_material_view(header, kMaterialRecipePlatterHeader);
-    send<void>(self, sel("insertSubview:atIndex:"), widget(self)->header_background_view.get(), at);
+  if (g_header_strip) {
+    if (!widget(self)->header_background_view) {
+      widget(self)->header_background_view = make_material_view(header, kMaterialRecipePlatterHeader);
+      send<void>(self, sel("insertSubview:atIndex:"), widget(self)->header_background_view.get(), at);
+    }
+    ++at;
   }
   if (!widget(self)->header_content_view) {
-    widget(self)->header_content_view = make_header_content_view(nullptr, header);
-    send<void>(self, sel("insertSubview:atIndex:"), widget(self)->header_content_view.get(), at + 1);
+    widget(self)->header_content_view =
+        make_header_content_view("WGPlatterHeaderContentView", nullptr, header);
+    send<void>(self, sel("insertSubview:atIndex:"), widget(self)->header_content_view.get(), at);
   }
 }
 
@@ -72,12 +82,13 @@ id init_with_frame(id self, SEL cmd, CGRect frame) {
 
 void configure_background_material(id self, SEL) {
   make_background_if_missing(self);
-  send<void>(widget(self)->background_view, sel("setRecipe:"), NSInteger{kMaterialRecipePlatter});
+  send<void>(widget(self)->background_view, sel("setRecipe:"),
+             static_cast<long long>(kMaterialRecipePlatter));
 }
 void configure_header_views(id self, SEL) {
   make_header_if_missing(self);
   send<void>(widget(self)->header_background_view, sel("setRecipe:"),
-             NSInteger{kMaterialRecipePlatterHeader});
+             static_cast<long long>(kMaterialRecipePlatterHeader));
 }
 // On a device this styles the header's title and date for the material
 // behind them; the simulator draws no text, so there is nothing to restyle.
@@ -93,6 +104,16 @@ void layout_content_view(id self, SEL) {
   send<void>(widget(self)->content_view, sel("setFrame:"), content_frame(size));
 }
 
+id content_view(id self, SEL) { return widget(self)->content_view; }
+// The host's own setter: the old content leaves, the new one goes in front.
+void set_content_view(id self, SEL, id v) {
+  id old = widget(self)->content_view;
+  if (old == v) return;
+  send<void>(old, sel("removeFromSuperview"));
+  widget(self)->content_view = v;
+  send<void>(self, sel("addSubview:"), v);
+}
+
 void layout_subviews(id self, SEL cmd) {
   send_super<void>(g_class, self, cmd);
   send<void>(self, sel("_configureBackgroundMaterialViewIfNecessary"));
@@ -105,6 +126,7 @@ void layout_subviews(id self, SEL cmd) {
 Class install() {
   Class c = define_class<WGWidgetPlatterViewObj>("WGWidgetPlatterView", ensure_class("UIView"));
   g_class = c;
+  g_header_strip = !sim_os_at_least(14, 0, 0);
   def(c, "initWithFrame:", init_with_frame);
   def(c, "layoutSubviews", layout_subviews);
   def(c, "_configureHeaderViewsIfNecessary", configure_header_views);
@@ -112,10 +134,15 @@ Class install() {
   def(c, "_updateHeaderContentViewVisualStyling", update_header_content_visual_styling);
   def(c, "_layoutHeaderViews", layout_header_views);
   def(c, "_layoutContentView", layout_content_view);
-  add_ivar(c, "_backgroundView", offsetof(WGWidgetPlatterViewObj, background_view));
-  add_ivar(c, "_headerBackgroundView", offsetof(WGWidgetPlatterViewObj, header_background_view));
-  add_ivar(c, "_headerContentView", offsetof(WGWidgetPlatterViewObj, header_content_view));
-  add_ivar(c, "_contentView", offsetof(WGWidgetPlatterViewObj, content_view));
+  def(c, "contentView", content_view);
+  def(c, "_setContentView:", set_content_view);
+  add_ivar(c, "_backgroundView", offsetof(WGWidgetPlatterViewObj, background_view), "MTMaterialView");
+  if (g_header_strip)
+    add_ivar(c, "_headerBackgroundView", offsetof(WGWidgetPlatterViewObj, header_background_view),
+             "MTMaterialView");
+  add_ivar(c, "_headerContentView", offsetof(WGWidgetPlatterViewObj, header_content_view),
+           "WGPlatterHeaderContentView");
+  add_ivar(c, "_contentView", offsetof(WGWidgetPlatterViewObj, content_view), "UIView");
   return c;
 }
 

@@ -1,25 +1,30 @@
 // UIUserInterfaceStyleArbiter: the shared object that decides the system's
 // interface style.
 //
-// The arbiter keeps two values: the mode (the system's style setting, which
-// the settings side changes) and the style it last computed from the mode
-// (`currentStyle`). The style starts light (1) with the mode light.
+// The arbiter owns the system's style setting as a UISUserInterfaceStyleMode
+// object (_styleMode, which the settings side changes) and keeps the style it
+// last computed from it (`currentStyle`, _currentStyle). The style starts
+// light (1) with the mode light.
 //
 // - `_updateCurrentStyleAndNotify:forReason:` recomputes the style from the
 //   mode: the style becomes the mode (0 unspecified, 1 light, 2 dark). With
 //   notify YES and a style or mode that differs from the last computation,
 //   it then logs the change by sending itself
-//   `_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:`. Called
-//   directly, without a change of mode first, it changes nothing.
-// - `userInterfaceStyleModeDidChange:` (the argument is the object whose mode
-//   changed; the host passes the arbiter) sends itself
-//   `_updateCurrentStyleAndNotify:YES forReason:kReasonModeChanged`.
-// - `_logChangeEventWithNewMode:...` records the change in the system's log,
-//   which the simulator does not keep: it has no effect of its own.
+//   `_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:` with the
+//   same integer reason. Called directly, without a change of mode first, it
+//   changes nothing.
+// - `userInterfaceStyleModeDidChange:` is the arbiter's callback as the mode
+//   object's delegate. The platform types its argument only as id; the host
+//   passes the mode object that changed, the arbiter's own _styleMode. The
+//   method sends itself `_updateCurrentStyleAndNotify:YES
+//   forReason:kReasonModeChanged`.
+// - `_logChangeEventWithNewMode:...` (five long longs: new and old mode, new
+//   and old style, reason) records the change in the system's log, which the
+//   simulator does not keep: it has no effect of its own.
 //
 // A change of the system style (change_system_style, the `style` command)
-// sets the mode, then sends `userInterfaceStyleModeDidChange:` to the
-// arbiter. Every step is a message, so the calls nest:
+// sets the mode object's value, then sends `userInterfaceStyleModeDidChange:`
+// to the arbiter. Every step is a message, so the calls nest:
 //
 //   userInterfaceStyleModeDidChange:
 //     _updateCurrentStyleAndNotify:YES forReason:1    (currentStyle changes here)
@@ -31,9 +36,9 @@
 // the first two only.
 #include "sim/uikit/UIUserInterfaceStyleArbiter.h"
 
-#include "sim/foundation/foundation.h"
 #include "sim/runtime/host_classes.h"
 #include "sim/system/system.h"
+#include "sim/uikit/UISUserInterfaceStyleMode.h"
 #include "sim/uikit/style.h"
 
 namespace sim {
@@ -42,12 +47,16 @@ namespace {
 constexpr NSInteger kReasonModeChanged = 1;
 
 struct ArbiterObj : objc_object {
-  NSInteger mode = 1;          // the system's style setting
-  NSInteger style = 1;         // currentStyle, computed from the mode
+  Strong style_mode;           // _styleMode: the system's style setting
+  NSInteger style = 1;         // _currentStyle, computed from the mode
   NSInteger applied_mode = 1;  // the mode the style was last computed from
 };
 
 ArbiterObj* arbiter(id self) { return as<ArbiterObj>(self); }
+
+NSInteger& mode_of(id self) {
+  return as<UISUserInterfaceStyleModeObj>(arbiter(self)->style_mode.get())->mode_value;
+}
 
 SharedInstance g_shared;
 
@@ -56,32 +65,33 @@ SharedInstance g_shared;
 id shared_instance(id self, SEL) {
   return g_shared.get([self] {
     id made = alloc_instance(static_cast<Class>(self));
-    if (const System* system = System::current()) {
-      ArbiterObj* a = arbiter(made);
-      a->mode = a->style = a->applied_mode = system->system_style();
-    }
+    ArbiterObj* a = arbiter(made);
+    if (const System* system = System::current()) a->style = a->applied_mode = system->system_style();
+    id mode = make_style_mode(a->style);
+    a->style_mode = mode;
+    objc_release(mode);
     return made;
   });
 }
 
 NSInteger current_style(id self, SEL) { return arbiter(self)->style; }
 
-void update_current_style(id self, SEL, BOOL notify, NSInteger) {
+void update_current_style(id self, SEL, BOOL notify, long long reason) {
   ArbiterObj* a = arbiter(self);
   const NSInteger old_style = a->style, old_mode = a->applied_mode;
-  a->style = a->mode;
-  a->applied_mode = a->mode;
+  a->style = mode_of(self);
+  a->applied_mode = mode_of(self);
   if (!notify || (a->style == old_style && a->applied_mode == old_mode)) return;
-  AutoreleasePool pool;
-  send<void>(self, sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"), a->applied_mode,
-             old_mode, a->style, old_style, make_string("mode change"));
+  send<void>(self, sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"),
+             static_cast<long long>(a->applied_mode), static_cast<long long>(old_mode),
+             static_cast<long long>(a->style), static_cast<long long>(old_style), reason);
 }
 
-void mode_did_change(id self, SEL, id) {
+void mode_did_change(id self, SEL, id /*mode*/) {
   send<void>(self, sel("_updateCurrentStyleAndNotify:forReason:"), true, kReasonModeChanged);
 }
 
-void log_change_event(id, SEL, NSInteger, NSInteger, NSInteger, NSInteger, id) {}
+void log_change_event(id, SEL, long long, long long, long long, long long, long long) {}
 
 Class install() {
   Class c = define_class<ArbiterObj>("UIUserInterfaceStyleArbiter", ensure_class("NSObject"));
@@ -90,6 +100,8 @@ Class install() {
   def(c, "_updateCurrentStyleAndNotify:forReason:", update_current_style);
   def(c, "userInterfaceStyleModeDidChange:", mode_did_change);
   def(c, "_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:", log_change_event);
+  add_scalar_ivar(c, "_currentStyle", offsetof(ArbiterObj, style), "q");
+  add_ivar(c, "_styleMode", offsetof(ArbiterObj, style_mode), "UISUserInterfaceStyleMode");
   return c;
 }
 
@@ -106,8 +118,8 @@ void change_system_style(NSInteger style) {
   if (!a) return;
   Strong keep = a;
   if (System* system = System::current()) system->set_system_style(style);
-  arbiter(a)->mode = style;
-  send<void>(a, sel("userInterfaceStyleModeDidChange:"), a);
+  mode_of(a) = style;
+  send<void>(a, sel("userInterfaceStyleModeDidChange:"), arbiter(a)->style_mode.get());
 }
 
 }  // namespace sim

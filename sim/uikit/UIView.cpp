@@ -132,7 +132,7 @@ void animate(id, SEL, double duration, id block) {
 }
 
 Class install() {
-  Class c = define_class<UIViewObj>("UIView", ensure_class("NSObject"));
+  Class c = define_class<UIViewObj>("UIView", ensure_class("UIResponder"));
   def(c, "initWithFrame:", init_with_frame);
   def(c, "init", init);
   def(c, "frame", frame);
@@ -159,8 +159,7 @@ Class install() {
   def(c, "layoutSubviews", layout_subviews);
   def(c, "layoutIfNeeded", layout_if_needed);
   def_class(c, "animateWithDuration:animations:", animate, "v32@0:8d16@?24");
-  add_ivar(c, "_layer", offsetof(UIViewObj, layer));
-  add_ivar(c, "_backgroundColor", offsetof(UIViewObj, background_color));
+  add_ivar(c, "_layer", offsetof(UIViewObj, layer), "CALayer");
   return c;
 }
 

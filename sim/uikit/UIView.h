@@ -1,6 +1,7 @@
-// UIView: frames, ordered subviews, background colours, hidden flags and
-// alpha, a layer with corner radius and clipping, an override style and the
-// effective style, and animation blocks that record what they changed.
+// UIView (a UIResponder): frames, ordered subviews, background colours,
+// hidden flags and alpha, a layer with corner radius and clipping, an
+// override style and the effective style, and animation blocks that record
+// what they changed.
 #pragma once
 
 #include <string>
@@ -19,10 +20,13 @@ struct AnimationRecord {
 
 struct UIViewObj : objc_object {
   CGRect frame{};
+  // Kept by the view but not as a named instance variable: on a device the
+  // colour lives in the view's private state and its layer, so it is read
+  // by message (backgroundColor), never by key.
   Strong background_color;
   bool hidden = false;
   double alpha = 1;
-  Strong layer;
+  Strong layer;  // _layer
   Weak superview;
   std::vector<Strong> subviews;  // back to front
   NSInteger override_style = 0;

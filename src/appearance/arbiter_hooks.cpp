@@ -53,13 +53,16 @@ void update_hook(id self, SEL cmd, BOOL notify, NSInteger reason) {
   report_current_style(self);
 }
 
-void mode_hook(id self, SEL cmd, id sender) {
-  call_saved<void>(g_saved_mode, self, cmd, sender);
+// The argument is the arbiter's own style-mode object, typed only as id.
+void mode_hook(id self, SEL cmd, id mode) {
+  call_saved<void>(g_saved_mode, self, cmd, mode);
   report_current_style(self);
 }
 
+// All five arguments are long long on iOS 13 and 14, the reason too: it is
+// an integer code, never an object, so it is passed on as one.
 void log_hook(id self, SEL cmd, NSInteger new_mode, NSInteger old_mode, NSInteger new_style,
-              NSInteger old_style, id reason) {
+              NSInteger old_style, NSInteger reason) {
   call_saved<void>(g_saved_log, self, cmd, new_mode, old_mode, new_style, old_style, reason);
   msg<void>(self, CV_SEL("darkModeChanged:"), (BOOL)(new_style == kDarkStyle));
 }

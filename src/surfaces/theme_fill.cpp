@@ -1,9 +1,20 @@
 #include "surfaces/theme_fill.h"
 
+#include "core/private_parts.h"
+
 namespace corvane {
+namespace {
+
+// A banner's header is PLTitledPlatterView's, a widget's WGWidgetPlatterView's.
+id header_content_view(id owner) {
+  if (id header = private_part(owner, "PLTitledPlatterView", CV_STR("_headerContentView"))) return header;
+  return private_part(owner, "WGWidgetPlatterView", CV_STR("_headerContentView"));
+}
+
+}  // namespace
 
 id first_header_icon(id owner) {
-  id header = msg<id>(owner, CV_SEL("valueForKey:"), CV_STR("_headerContentView"));
+  id header = header_content_view(owner);
   id icons = msg<id>(header, CV_SEL("icons"));
   if (msg<NSUInteger>(icons, CV_SEL("count")) == 0) return nullptr;
   return msg<id>(icons, CV_SEL("objectAtIndex:"), NSUInteger{0});

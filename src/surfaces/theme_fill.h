@@ -30,7 +30,9 @@ constexpr bool takes_light_branch(NSInteger style, bool force_light) {
 }
 
 // The first image of the owner's header (element 0 of the icons of its
-// "_headerContentView"), or nil when the header shows no icon. The empty
+// "_headerContentView", PLTitledPlatterView's in a banner and
+// WGWidgetPlatterView's in a widget), or nil when the owner is neither or
+// the header shows no icon. The empty
 // list is checked first: index 0 of an empty array raises on the platform.
 id first_header_icon(id owner);
 

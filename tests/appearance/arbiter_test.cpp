@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <array>
 #include <filesystem>
 
 #include "sim/foundation/run_loop.h"
@@ -62,10 +63,14 @@ class ArbiterTest : public ::testing::Test {
   id arbiter() { return shared_style_arbiter(); }
   NSInteger current_style() { return send<NSInteger>(arbiter(), sel("currentStyle")); }
   void update() { send<void>(arbiter(), sel("_updateCurrentStyleAndNotify:forReason:"), true, 0L); }
-  void mode_did_change() { send<void>(arbiter(), sel("userInterfaceStyleModeDidChange:"), arbiter()); }
+  // The host passes the arbiter's own style-mode object.
+  void mode_did_change() {
+    id mode = send<id>(arbiter(), sel("valueForKey:"), make_string("_styleMode"));
+    send<void>(arbiter(), sel("userInterfaceStyleModeDidChange:"), mode);
+  }
   void log_change(NSInteger new_style, NSInteger old_style) {
     send<void>(arbiter(), sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"), new_style,
-               old_style, new_style, old_style, make_string("test"));
+               old_style, new_style, old_style, 7L);
   }
   void dark_mode_changed(bool dark) { send<void>(arbiter(), sel("darkModeChanged:"), dark); }
 
@@ -183,6 +188,31 @@ TEST_F(ArbiterTest, TheHostsStyleChangeRunsEveryHookItCalls) {
     EXPECT_FALSE(p.dark_mode_active());
     EXPECT_EQ(enabled(), false);
   }
+}
+
+// What reaches the host's log method through the library's hook: five
+// integers, the reason the update was given (1 for a change of mode) last.
+std::vector<std::array<long long, 5>> g_logged;
+IMP g_host_log = nullptr;
+void spy_log(id self, SEL cmd, long long new_mode, long long old_mode, long long new_style,
+             long long old_style, long long reason) {
+  g_logged.push_back({new_mode, old_mode, new_style, old_style, reason});
+  reinterpret_cast<void (*)(id, SEL, long long, long long, long long, long long, long long)>(g_host_log)(
+      self, cmd, new_mode, old_mode, new_style, old_style, reason);
+}
+
+TEST_F(ArbiterTest, TheLogReceivesTheHostsIntegerReason) {
+  g_logged.clear();
+  MSHookMessageEx(class_named("UIUserInterfaceStyleArbiter"),
+                  sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"),
+                  reinterpret_cast<IMP>(&spy_log), &g_host_log);
+  load();
+  change_system_style(2);
+  send<void>(arbiter(), sel("_updateCurrentStyleAndNotify:forReason:"), true, 5L);  // nothing changed
+  change_system_style(1);
+  log_change(2, 1);
+  using Row = std::array<long long, 5>;
+  EXPECT_EQ(g_logged, (std::vector<Row>{{2, 1, 2, 1, 1}, {1, 2, 1, 2, 1}, {2, 1, 2, 1, 7}}));
 }
 
 TEST_F(ArbiterTest, ALogEventFollowsItsNewStyleAndPostsNoRetheme) {

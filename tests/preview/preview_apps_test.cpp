@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "preview/preview_test_util.h"
-#include "sim/springboard/MTPlatterHeaderContentView.h"
+#include "sim/springboard/PLPlatterHeaderContentView.h"
 #include "sim/uikit/UIColor.h"
 #include "support/app_fixtures.h"
 #include "tools/corvane-sim/preview_scene.h"

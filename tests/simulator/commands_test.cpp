@@ -93,6 +93,22 @@ TEST(ScriptCommands, NamesThatReachNoObjectAreErrors) {
   expect_script_errors(std::begin(cases), std::end(cases));
 }
 
+// Arguments are read by the method's type encoding: the arbiter's log takes
+// five long longs, so a quoted reason is a script error, not an object.
+TEST(ScriptCommands, ArbiterArgumentsFollowTheMethodsTypes) {
+  const ErrorCase cases[] = {
+      {"load\narbiter _logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason: 2 1 2 1 \"test\"\n",
+       "t.cvs:2: argument 5 of _logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:: an integer is "
+       "expected, not \"test\"\n"},
+      {"load\narbiter userInterfaceStyleModeDidChange: 1\n",
+       "t.cvs:2: argument 1 of userInterfaceStyleModeDidChange:: an object is expected, not 1\n"},
+  };
+  expect_script_errors(std::begin(cases), std::end(cases));
+  EXPECT_EQ(
+      run("load\narbiter _logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason: 2 1 2 1 7\n").status,
+      0);
+}
+
 // A name reaches a bound object or a private part; as a message's target or
 // argument, a class name gives the class and a name bound to nil gives nil.
 TEST(ScriptCommands, NamesReachObjectsPartsClassesAndNil) {

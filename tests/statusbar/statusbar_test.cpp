@@ -220,6 +220,37 @@ TEST_F(StatusBarTest, EachClassCallsItsOwnSavedImplementations) {
   EXPECT_EQ(g_sets.size(), 3u);  // two refreshes, one set from elsewhere
 }
 
+// The foreground colour is UIStatusBar_Base's alone: each class's hook is a
+// method of its own whose saved implementation is the base's one IMP (here a
+// spy put in the base's place before the library loads).
+std::vector<id> g_base_receivers;
+IMP g_base_set = nullptr;
+void spy_base_set(id self, SEL cmd, id colour) {
+  g_base_receivers.push_back(self);
+  reinterpret_cast<void (*)(id, SEL, id)>(g_base_set)(self, cmd, colour);
+}
+
+TEST(StatusBarHooks, BothClassesWrapTheBaseImplementation) {
+  SimProcess p;
+  Class base = sim::class_named("UIStatusBar_Base");
+  MSHookMessageEx(base, sel("setForegroundColor:"), reinterpret_cast<IMP>(&spy_base_set), &g_base_set);
+  ASSERT_TRUE(g_base_set);
+  p.load();
+  sim::AutoreleasePool pool;
+  sim::set_device_state(false, false, std::string(kApp));
+  for (bool modern : {false, true}) {
+    SCOPED_TRACE(modern ? "UIStatusBar_Modern" : "UIStatusBar");
+    g_base_receivers.clear();
+    id bar = sim::make_status_bar(modern, 1);
+    EXPECT_NE(sim::own_method(bar->isa, sel("setForegroundColor:")), nullptr);
+    EXPECT_NE(class_getMethodImplementation(bar->isa, sel("setForegroundColor:")),
+              reinterpret_cast<IMP>(&spy_base_set));
+    send<void>(bar, sel("setForegroundColor:"), sim::make_rgba(1, 0, 0, 1));
+    EXPECT_EQ(g_base_receivers, std::vector<id>{bar});
+    EXPECT_EQ(foreground(bar), kWhite);  // the library's choice for style 1 reached the base
+  }
+}
+
 // --- with the style arbiter reporting a dark system ---------------------------
 
 TEST_F(StatusBarTest, RefreshInTheDarkSystem) {

@@ -70,7 +70,9 @@ std::vector<Command> make_commands() {
        run_style},
       {"arbiter",
        S::Events,
-       {{"arbiter SELECTOR [ARGS...]", "the host calls one arbiter method directly"}},
+       {{"arbiter SELECTOR [ARGS...]",
+         "the host calls one arbiter method directly;\nARGS as for send: every argument of\n"
+         "_logChangeEventWithNewMode:oldMode:newStyle:\noldStyle:reason: is an integer, the reason too"}},
        run_arbiter},
       {"post", S::Events, {{"post NAME [OBJECT]", "post on the default notification centre"}}, run_post},
       {"darwin-post",

@@ -4,6 +4,7 @@
 
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
+#include "sim/render/looks.h"
 #include "sim/runtime/object.h"
 #include "sim/system/event_log.h"
 #include "sim/uikit/UIColor.h"
@@ -26,8 +27,7 @@ std::string role_of(id parent, id child) {
   if (!parent) return {};
   for (Class c = parent->isa; c; c = c->superclass)
     for (const sim::Ivar& iv : c->ivars)
-      if (iv.type == "@" && *reinterpret_cast<id*>(reinterpret_cast<char*>(parent) + iv.offset) == child)
-        return iv.name;
+      if (iv.is_object() && iv.object_in(parent) == child) return iv.name;
   return {};
 }
 
@@ -105,10 +105,7 @@ Json dump_view(const Session& s, id view, id parent) {
   }
   if (responds(view, "foregroundColor"))
     j.set("foregroundColor", colour_json(send<id>(view, sel("foregroundColor"))));
-  if (responds(view, "image")) {
-    if (const char* types = sim_class_method_types(view->isa, sel("image")); types && types[0] == '@')
-      j.set("image", image_json(send<id>(view, sel("image"))));
-  }
+  if (id image = sim::render::shown_image(view)) j.set("image", image_json(image));
   Json subs = Json::array();
   for (const auto& sub : sim::as<sim::UIViewObj>(view)->subviews) subs.push(dump_view(s, sub, view));
   j.set("subviews", subs);

@@ -142,7 +142,7 @@ void Session::rebuild_names() const {
     names_[obj->serial] = name;
     for (Class c = obj->isa; c; c = c->superclass) {
       for (const sim::Ivar& iv : c->ivars) {
-        if (!iv.is_object() || iv.name == "_layer" || iv.name == "_backgroundColor") continue;
+        if (!iv.is_object() || iv.name == "_layer") continue;
         id part = iv.object_in(obj);
         if (!part || names_.count(part->serial)) continue;
         std::string short_name = iv.name[0] == '_' ? iv.name.substr(1) : iv.name;

@@ -1,6 +1,7 @@
 #include "surfaces/banners/banner_theme.h"
 
 #include "core/names.h"
+#include "core/private_parts.h"
 #include "core/properties.h"
 #include "core/settings.h"
 #include "core/signals.h"
@@ -17,7 +18,7 @@ id header_tint_view_made_once(id banner) {
   msg<void>(banner, CV_SEL("addSubview:"), view);
   msg<void>(banner, CV_SEL("sendSubviewToBack:"), view);
   msg<void>(banner, CV_SEL("sendSubviewToBack:"),
-            msg<id>(banner, CV_SEL("valueForKey:"), CV_STR("_backgroundView")));
+            private_part(banner, "PLPlatterView", CV_STR("_backgroundView")));
   msg<void>(view, CV_SEL("release"));  // the property and the banner hold it now
   return view;
 }

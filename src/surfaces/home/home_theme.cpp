@@ -1,13 +1,14 @@
 #include "surfaces/home/home_theme.h"
 
 #include "core/host_style.h"
+#include "core/private_parts.h"
 #include "core/settings.h"
 
 namespace corvane::home {
 
 void pin_dock_background(id dock) {
   if (!settings.forceLightDock) return;
-  force_light_style(msg<id>(dock, CV_SEL("valueForKey:"), CV_STR("_backgroundView")));
+  force_light_style(private_part(dock, "SBDockView", CV_STR("_backgroundView")));
 }
 
 void pin_folder_view(id folder_view) {

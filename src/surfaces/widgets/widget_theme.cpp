@@ -1,6 +1,7 @@
 #include "surfaces/widgets/widget_theme.h"
 
 #include "core/names.h"
+#include "core/private_parts.h"
 #include "core/properties.h"
 #include "core/settings.h"
 #include "core/signals.h"
@@ -12,7 +13,7 @@ namespace {
 // own subviews and framed across the header at every pass. Nothing colours
 // it: it is there so that a widget carries the same parts as a banner.
 void lay_out_header_tint_view(id widget) {
-  id header = msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_headerContentView"));
+  id header = private_part(widget, "WGWidgetPlatterView", CV_STR("_headerContentView"));
   id tint = header_tint_view(widget);
   if (!tint) {
     tint = msg<id>(msg<id>(cls("UIView"), CV_SEL("alloc")), CV_SEL("init"));
@@ -41,8 +42,12 @@ void theme_widget(id widget) {
   if (system_is_ios14_or_later()) return;
   bool light = takes_light_branch(current_system_style(), settings.forceLightWidget);
   WidgetFills fills = widget_fills(light, settings);
-  apply_fill(widget, msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_backgroundView")), fills.background);
-  apply_fill(widget, msg<id>(widget, CV_SEL("valueForKey:"), CV_STR("_headerBackgroundView")), fills.header);
+  apply_fill(widget, private_part(widget, "WGWidgetPlatterView", CV_STR("_backgroundView")),
+             fills.background);
+  // Only iOS 13's widgets have a header strip; the early return above keeps
+  // this key from being asked on iOS 14, where it does not exist.
+  apply_fill(widget, private_part(widget, "WGWidgetPlatterView", CV_STR("_headerBackgroundView")),
+             fills.header);
 }
 
 }  // namespace corvane::widgets
