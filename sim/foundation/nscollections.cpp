@@ -115,6 +115,9 @@ Class install_dictionary() {
 
 Class install_mutable_dictionary() {
   Class c = define_class<NSDictionaryObj>("NSMutableDictionary", ensure_class("NSDictionary"));
+  // Declared again here, as Foundation does, for a mutable result; the
+  // host's dictionaries share one representation.
+  def(c, "initWithContentsOfFile:", init_with_contents_of_file);
   def(c, "setObject:forKey:", set_object_for_key);
   def(c, "setValue:forKey:", set_value_for_key);
   def(c, "removeObjectForKey:", remove_object_for_key);
