@@ -336,7 +336,8 @@ Method* find_method(Class cls, SEL sel) {
   return nullptr;
 }
 
-void add_ivar(Class cls, const std::string& name, size_t offset, const char* class_name, Ownership ownership) {
+void add_ivar(Class cls, const std::string& name, size_t offset, const char* class_name,
+              Ownership ownership) {
   if (ownership == Ownership::Assign) fatal("object ivar " + name + " held by assignment");
   std::string type = class_name ? std::string("@\"") + class_name + "\"" : std::string("@");
   cls->ivars.push_back(Ivar{name, offset, type, ownership});
