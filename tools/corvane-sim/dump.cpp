@@ -24,8 +24,7 @@ std::string role_of(id parent, id child) {
   if (!parent) return {};
   for (Class c = parent->isa; c; c = c->superclass)
     for (const sim::Ivar& iv : c->ivars)
-      if (iv.type == "@" && *reinterpret_cast<id*>(reinterpret_cast<char*>(parent) + iv.offset) == child)
-        return iv.name;
+      if (iv.is_object() && iv.object_in(parent) == child) return iv.name;
   return {};
 }
 
@@ -103,6 +102,10 @@ Json dump_view(const Session& s, id view, id parent) {
   }
   if (responds(view, "foregroundColor"))
     j.set("foregroundColor", colour_json(send<id>(view, sel("foregroundColor"))));
+  if (responds(view, "textColor")) {
+    j.set("text", sim::string_value(send<id>(view, sel("text"))));
+    j.set("textColor", colour_json(send<id>(view, sel("textColor"))));
+  }
   if (responds(view, "image")) {
     if (const char* types = sim_class_method_types(view->isa, sel("image")); types && types[0] == '@')
       j.set("image", image_json(send<id>(view, sel("image"))));

@@ -28,6 +28,7 @@ Session::Session(std::optional<std::string> root, std::string library) {
 
 Session::~Session() {
   bindings_.clear();
+  keepers_.clear();
   process_.reset();
   if (own_root_) {
     std::error_code ec;
@@ -49,12 +50,14 @@ std::optional<std::string> Session::reconfigure(const sim::ProcessOptions& optio
 
 void Session::relaunch() {
   bindings_.clear();
+  keepers_.clear();
   names_valid_ = false;
   process_->relaunch();
 }
 
 void Session::end() {
   bindings_.clear();
+  keepers_.clear();
   names_.clear();
   names_valid_ = false;
   process_.reset();
@@ -79,13 +82,16 @@ bool Session::relaunch_if_requested() {
   return true;
 }
 
-void Session::bind(const std::string& name, id object) {
+void Session::bind(const std::string& name, id object, id keeper) {
   bindings_[name] = object;
+  if (keeper) keepers_[name] = keeper;
+  else keepers_.erase(name);
   names_valid_ = false;
 }
 
 void Session::unbind(const std::string& name) {
   bindings_.erase(name);
+  keepers_.erase(name);
   names_valid_ = false;
 }
 
@@ -142,8 +148,8 @@ void Session::rebuild_names() const {
     names_[obj->serial] = name;
     for (Class c = obj->isa; c; c = c->superclass) {
       for (const sim::Ivar& iv : c->ivars) {
-        if (iv.type != "@" || iv.name == "_layer" || iv.name == "_backgroundColor") continue;
-        id part = *reinterpret_cast<id*>(reinterpret_cast<char*>(obj) + iv.offset);
+        if (!iv.is_object() || iv.name == "_layer" || iv.name == "_backgroundColor") continue;
+        id part = iv.object_in(obj);
         if (!part || names_.count(part->serial)) continue;
         std::string short_name = iv.name[0] == '_' ? iv.name.substr(1) : iv.name;
         queue.emplace_back(part, name + "." + short_name);
