@@ -39,11 +39,8 @@ constexpr Rule kRules[] = {
     {"SBFolderIconImageView", nullptr, nullptr, Look{Material::FolderIcon, Content::FolderGrid, true, 0}},
     // An open folder's backing.
     {"SBFolderBackgroundView", nullptr, nullptr, material(Material::FolderBackground)},
-    // A force-touch menu's blur. Below iOS 14 the background blurs what
-    // lies behind the menu and the effect view inside it (or the background
-    // itself, without one) holds the tint as its backgroundColor; from iOS
-    // 14 the blur's backdrop view blurs and its overlays hold the tint.
-    {nullptr, "_UIContextMenuActionsGroupView", "_backgroundView", material(Material::MenuBlur)},
+    // An effect view (a force-touch menu's blur): its backdrop view blurs
+    // what lies behind, its overlays hold the tint as their backgroundColor.
     {"_UIVisualEffectBackdropView", nullptr, nullptr, material(Material::MenuBlur)},
 
     // --- content -----------------------------------------------------------------
@@ -52,8 +49,13 @@ constexpr Rule kRules[] = {
     {"PLPlatterHeaderContentView", nullptr, nullptr, content(Content::HeaderRow)},
     {nullptr, "PLPlatterView", "_customContentView", content(Content::BannerText)},
     {nullptr, "WGWidgetPlatterView", "_contentView", content(Content::WidgetText)},
-    {nullptr, "_UIContextMenuCell", "_titleView", content(Content::MenuTitle)},
-    {"_UIContextMenuCell", nullptr, nullptr, content(Content::MenuRow)},
+    {"UILabel", nullptr, nullptr, content(Content::Label)},
+    // A force-touch menu's rows: below iOS 14 the views of the action
+    // group's sequence view, from iOS 14 the list's cells.
+    {nullptr, "_UIInterfaceActionRepresentationsSequenceView", nullptr, content(Content::MenuRow)},
+    {"_UIContextMenuActionsListCell", nullptr, nullptr, content(Content::MenuRow)},
+    // A portal shows its source view, which lies elsewhere.
+    {"_UIPortalView", nullptr, nullptr, content(Content::Portal)},
     // Home-screen icons are masked to the icon shape.
     {"SBIconImageView", nullptr, nullptr, content(Content::IconImage)},
 };
@@ -190,12 +192,6 @@ const BodyLine* body_lines(Content c, size_t* count) {
 id shown_image(id view) {
   SEL selector = view ? image_selector(view) : nullptr;
   return selector ? send<id>(view, selector) : nullptr;
-}
-
-std::string menu_title(size_t index) {
-  static constexpr const char* kTitles[] = {"Edit Home Screen", "Share App", "Remove App"};
-  if (index < sizeof kTitles / sizeof kTitles[0]) return kTitles[index];
-  return "Action " + std::to_string(index + 1);
 }
 
 }  // namespace sim::render

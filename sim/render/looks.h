@@ -23,7 +23,7 @@ enum class Material {
   Dock,              // the dock's backdrop
   FolderIcon,        // a closed folder's icon
   FolderBackground,  // an open folder's backing
-  MenuBlur,          // a force-touch menu's blur; its tint is the effect view's backgroundColor
+  MenuBlur,          // an effect view's backdrop; the tint is its overlay's backgroundColor
 };
 
 // What the view shows on top of its material and background colour.
@@ -34,8 +34,9 @@ enum class Content {
   HeaderRow,   // a platter header: the first of `icons`, the application's name, the time
   BannerText,  // a notification's title and message
   WidgetText,  // a widget's lines of content
-  MenuTitle,   // a menu row's title, in the colour the host keeps as the view's backgroundColor
-  MenuRow,     // a menu row's separator and symbol
+  Label,       // a label's text, in its textColor
+  MenuRow,     // a menu row's separator and symbol, in its title label's textColor
+  Portal,      // what a portal's source view shows, drawn at the portal
   StatusBar,   // time, signal, Wi-Fi and battery in the bar's foreground colour
   FolderGrid,  // the miniature icons of a closed folder
 };
@@ -85,7 +86,5 @@ struct BodyLine {
 };
 // The lines of a banner's message or a widget's content, `count` set to how many.
 const BodyLine* body_lines(Content content, size_t* count);
-// The title of menu row `index` (counted from 0, top to bottom).
-std::string menu_title(size_t index);
 
 }  // namespace sim::render

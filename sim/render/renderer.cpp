@@ -32,13 +32,6 @@ bool finite_rect(const CGRect& r) {
 
 bool responds(id o, const char* selector) { return o && class_respondsToSelector(o->isa, sel(selector)); }
 
-// An object instance variable of a host object, or nil.
-id ivar_object(id owner, const char* name) {
-  if (!owner) return nullptr;
-  const Ivar* iv = find_ivar(owner->isa, name);
-  return iv && iv->is_object() ? iv->object_in(owner) : nullptr;
-}
-
 std::vector<id> subviews_of(id view) {
   std::vector<id> out;
   id list = send<id>(view, sel("subviews"));
@@ -88,8 +81,9 @@ class Painter {
   void paint_content(id view, const Look& look, const Box& box);
   void paint_header(id view, const Box& box);
   void paint_lines(id view, Content content, const Box& box);
-  void paint_menu_title(id view, const Box& box);
+  void paint_label(id view, const Box& box);
   void paint_menu_row(id view, const Box& box);
+  void draw_portal_source(id portal, int depth);
   void paint_status_bar(id view, const Box& box);
 
   void shape(const Box& b) { rounded_rect_path(cr_, 0, 0, b.w, b.h, b.radius); }
@@ -219,21 +213,30 @@ void Painter::paint_lines(id view, Content content, const Box& box) {
   }
 }
 
-// The host keeps the title's text colour as the title view's backgroundColor.
-void Painter::paint_menu_title(id view, const Box& box) {
-  auto ink = colour_of(send<id>(view, sel("backgroundColor")));
-  if (!ink) return;
-  id cell = send<id>(view, sel("superview"));
-  CGRect frame = send<CGRect>(view, sel("frame"));
-  double room = cell ? send<CGRect>(cell, sel("frame")).size.width - frame.origin.x - 44 : box.w;
-  draw_text(cr_, menu_title(index_among(cell, "_UIContextMenuCell")), 0, box.h / 2 + 5.5,
-            TextStyle{16, false, *ink, Align::Left}, room);
+// The label's text on one line, centred in its height, in its text colour.
+void Painter::paint_label(id view, const Box& box) {
+  auto ink = colour_of(send<id>(view, sel("textColor")));
+  std::string text = string_value(send<id>(view, sel("text")));
+  if (!ink || text.empty()) return;
+  draw_text(cr_, text, 0, box.h / 2 + 5.5, TextStyle{16, false, *ink, Align::Left}, box.w);
 }
 
+// The first label in the view's subtree, breadth first, or nil.
+id first_label(id view) {
+  std::vector<id> queue{view};
+  for (size_t i = 0; i < queue.size() && i < 64; ++i) {
+    if (i > 0 && is_kind_of(queue[i], "UILabel")) return queue[i];
+    for (id sub : subviews_of(queue[i])) queue.push_back(sub);
+  }
+  return nullptr;
+}
+
+// A separator above every row but the first, and the action's symbol, in the
+// colour of the row's title.
 void Painter::paint_menu_row(id view, const Box& box) {
-  auto ink = colour_of(send<id>(ivar_object(view, "_titleView"), sel("backgroundColor")));
+  auto ink = colour_of(send<id>(first_label(view), sel("textColor")));
   if (!ink) return;
-  size_t index = index_among(view, "_UIContextMenuCell");
+  size_t index = index_among(view, view->isa->name.c_str());
   if (index > 0) {
     Rgba line = *ink;
     line[3] *= 0.22;
@@ -242,6 +245,21 @@ void Painter::paint_menu_row(id view, const Box& box) {
     cairo_fill(cr_);
   }
   draw_menu_symbol(cr_, index, box.w - 26, box.h / 2, *ink);
+}
+
+// The source lies elsewhere (it is not the portal's subview); it is drawn
+// with its origin at the portal's.
+void Painter::draw_portal_source(id portal, int depth) {
+  id source = send<id>(portal, sel("sourceView"));
+  if (!source || !is_kind_of(source, "UIView")) return;
+  const CGRect f = send<CGRect>(source, sel("frame"));
+  if (!finite_rect(f)) return;
+  cairo_save(cr_);
+  cairo_translate(cr_, -f.origin.x, -f.origin.y);
+  path_.push_back(portal);
+  draw(source, depth + 1);
+  path_.pop_back();
+  cairo_restore(cr_);
 }
 
 // Drawn in the bar's foreground colour; a bar given none draws in the colour
@@ -264,8 +282,9 @@ void Painter::paint_content(id view, const Look& look, const Box& box) {
     case Content::HeaderRow: paint_header(view, box); return;
     case Content::BannerText:
     case Content::WidgetText: paint_lines(view, look.content, box); return;
-    case Content::MenuTitle: paint_menu_title(view, box); return;
+    case Content::Label: paint_label(view, box); return;
     case Content::MenuRow: paint_menu_row(view, box); return;
+    case Content::Portal: return;  // drawn with the subviews, by draw_portal_source
     case Content::StatusBar: paint_status_bar(view, box); return;
     case Content::FolderGrid: draw_folder_grid(cr_, box.w, box.h); return;
   }
@@ -295,7 +314,7 @@ void Painter::draw(id view, int depth) {
 
   if (look.material != Material::None) paint_material(view, look.material, box);
   id background = send<id>(view, sel("backgroundColor"));
-  if (look.content != Content::MenuTitle && box.w > 0 && box.h > 0) {
+  if (box.w > 0 && box.h > 0) {
     if (auto c = colour_of(background)) {
       set_colour(cr_, *c);
       shape(box);
@@ -314,6 +333,7 @@ void Painter::draw(id view, int depth) {
   path_.push_back(view);
   for (id sub : subviews_of(view)) draw(sub, depth + 1);
   path_.pop_back();
+  if (look.content == Content::Portal) draw_portal_source(view, depth);
 
   if (group) {
     cairo_pop_group_to_source(cr_);

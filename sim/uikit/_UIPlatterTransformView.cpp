@@ -8,12 +8,14 @@ namespace {
 UIPlatterTransformViewObj* transform(id self) { return as<UIPlatterTransformViewObj>(self); }
 
 id source_view(id self, SEL) { return transform(self)->source_view; }
+id portal_view(id self, SEL) { return transform(self)->portal_view; }
 
 Class install() {
   Class c = define_class<UIPlatterTransformViewObj>("_UIPlatterTransformView", ensure_class("UIView"));
   def(c, "sourceView", source_view);
-  add_ivar(c, "_sourceView", offsetof(UIPlatterTransformViewObj, source_view));
-  add_ivar(c, "_portalView", offsetof(UIPlatterTransformViewObj, portal_view));
+  def(c, "portalView", portal_view);
+  add_ivar(c, "_sourceView", offsetof(UIPlatterTransformViewObj, source_view), "UIView");
+  add_ivar(c, "_portalView", offsetof(UIPlatterTransformViewObj, portal_view), "_UIPortalView");
   return c;
 }
 

@@ -1,6 +1,10 @@
-// _UIPlatterTransformView: the platter's collapsed transform view. Below
-// iOS 14 it holds the view the preview was raised from (sourceView); from
-// iOS 14 a portal view that shows it (_portalView).
+// _UIPlatterTransformView: the platter's collapsed transform view. It has
+// both a source view (_sourceView, readonly sourceView, strong) and a portal
+// (_portalView, retained portalView) on iOS 13 and 14; the dumps do not say
+// which one the phone uses. The host fills the source view below iOS 14
+// (the view the preview was raised from, as its subview) and the portal from
+// iOS 14 (as its subview; the portal shows the source), leaving the other
+// nil.
 #pragma once
 
 #include "sim/uikit/UIView.h"

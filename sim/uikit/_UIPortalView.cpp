@@ -12,7 +12,7 @@ id source_view(id self, SEL) { return portal(self)->source_view; }
 Class install() {
   Class c = define_class<UIPortalViewObj>("_UIPortalView", ensure_class("UIView"));
   def(c, "sourceView", source_view);
-  add_ivar(c, "_sourceView", offsetof(UIPortalViewObj, source_view));
+  add_ivar(c, "_sourceView", offsetof(UIPortalViewObj, source_view), "UIView", Ownership::Weak);
   return c;
 }
 
@@ -23,7 +23,6 @@ SIM_HOST_CLASS("_UIPortalView", Layer::UIKit, install);
 id make_portal_view(id source) {
   id v = make_view("_UIPortalView", CGRect{});
   portal(v)->source_view = source;
-  add_subview(v, source);
   return v;
 }
 

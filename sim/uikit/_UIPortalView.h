@@ -1,6 +1,8 @@
-// _UIPortalView: shows another view's contents (its _sourceView). The
-// simulator keeps the source as the portal's one subview, so that dumps and
-// renderings show what the portal shows.
+// _UIPortalView: shows another view's contents, its _sourceView, which it
+// holds weakly: the source belongs to whoever shows it, and a source freed
+// elsewhere reads back nil. On the phone the portal draws through its layer
+// (a CAPortalLayer); here the source is not a subview of the portal, and a
+// renderer draws the source at the portal.
 #pragma once
 
 #include "sim/uikit/UIView.h"
@@ -8,7 +10,7 @@
 namespace sim {
 
 struct UIPortalViewObj : UIViewObj {
-  Strong source_view;  // _sourceView
+  Weak source_view;  // _sourceView
 };
 
 // A new (autoreleased) portal showing `source`.

@@ -5,7 +5,9 @@
 namespace sim {
 namespace {
 
-Class install() { return define_class<UIViewObj>("_UIVisualEffectBackdropView", ensure_class("UIView")); }
+Class install() {
+  return define_class<UIViewObj>("_UIVisualEffectBackdropView", ensure_class("_UIVisualEffectSubview"));
+}
 
 SIM_HOST_CLASS("_UIVisualEffectBackdropView", Layer::UIKit, install);
 

@@ -1,5 +1,6 @@
-// _UIVisualEffectBackdropView: the part of an effect view that blurs what
-// lies behind it. It draws no colour of its own; a renderer paints it as
+// _UIVisualEffectBackdropView : _UIVisualEffectSubview: the part of an
+// effect view that blurs what lies behind it (on the phone through its
+// CABackdropLayer). It draws no colour of its own; a renderer paints it as
 // the blur.
 #pragma once
 

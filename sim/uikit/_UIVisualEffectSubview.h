@@ -1,6 +1,7 @@
-// _UIVisualEffectSubview: an overlay of an effect view, laid over its
-// backdrop; the host gives it the effect's translucent tint for the style
-// it draws in as its backgroundColor.
+// _UIVisualEffectSubview: one of the views an effect view stacks over what
+// lies behind it. Used as it is, it is an overlay: the host gives it the
+// effect's translucent tint for the style it draws in as its
+// backgroundColor. The backdrop and the content view are its subclasses.
 #pragma once
 
 #include "sim/uikit/UIView.h"

@@ -41,7 +41,7 @@ TEST(PlatterSignal, EveryPostRestylesEverySubscribedControllerOnce) {
   PlatterProcess p(kIOS13, Dictionary{});
   sim::clear_events();
   std::vector<id> controllers;
-  for (int i = 0; i < 3; ++i) controllers.push_back(sim::make_platter_controller(red_icon(), 2, true));
+  for (int i = 0; i < 3; ++i) controllers.push_back(make_platter(red_icon(), 2, true));
   count_configure_runs();
 
   auto expect_runs = [&](int want) {
@@ -69,29 +69,42 @@ TEST(PlatterSignal, EveryPostRestylesEverySubscribedControllerOnce) {
   layout_platter_view(controllers[2]);
   expect_runs(3);
 
-  // The controller's own layout restyles it alone and posts nothing.
+  // The menu appearing restyles through its platter view's post alone: the
+  // pan controller has no layout pass of its own to hook.
   layout(controllers[1]);
-  EXPECT_EQ(g_runs[controllers[1]], 4);
-  EXPECT_EQ(g_runs[controllers[0]], 3);
-  EXPECT_EQ(events_of("post").size(), 3u);
+  expect_runs(4);
+  EXPECT_EQ(events_of("post").size(), 4u);
 }
 
-TEST(PlatterSignal, ForceTouchOffNeitherSubscribesNorPostsButStillStyles) {
+// With forceTouch off nothing reaches configureTintEffect: no controller
+// subscribes, no platter view posts, and the hook on the controller's
+// viewDidLayoutSubviews wraps nothing. The menu keeps the host's look.
+TEST(PlatterSignal, ForceTouchOffLeavesTheMenuUntouched) {
   for (sim::OSVersion ios : {kIOS13, kIOS14}) {
     SCOPED_TRACE("iOS " + std::to_string(ios.major));
-    PlatterProcess p(ios, Dictionary{{"forceTouch", false}});
+    PlatterProcess p(ios, Dictionary{{"forceTouch", false}, {"darkColorTint", true}});
     sim::clear_events();
-    id c = sim::make_platter_controller(red_icon(), 2, true);
+    id c = make_platter(red_icon(), 2, true);
     count_configure_runs();
+    std::vector<Colour> host;
+    for (id child : background_children(c)) host.push_back(background_colour(child));
+    for (NSInteger style : {2, 1}) {
+      layout(c);
+      p.set_style(style);
+      layout(c);
+    }
     EXPECT_FALSE(listening(c));
-    layout_platter_view(c);
-    EXPECT_TRUE(events_of("post").empty());
     EXPECT_TRUE(events_of("observer").empty());
+    EXPECT_EQ(events_of("post").size(), 4u) << "the arbiter's posts only";
     EXPECT_EQ(g_runs[c], 0);
-    layout(c);
-    EXPECT_EQ(g_runs[c], 1);
-    EXPECT_TRUE(same_colour(background_colour(menu_group(c)),
-                            ios.major >= 14 ? grey(0.8) : expected_tint(c, red_icon(), kLighter)));
+    EXPECT_FALSE(background_colour(menu_group(c)));
+    EXPECT_EQ(sim::send<double>(sim::send<id>(menu_group(c), sim::sel("layer")), sim::sel("cornerRadius")),
+              0.0);
+    EXPECT_FALSE(sim::send<BOOL>(menu_background(c), sim::sel("isHidden")));
+    std::vector<id> children = background_children(c);
+    ASSERT_EQ(children.size(), host.size());
+    for (size_t i = 0; i < children.size(); ++i)
+      EXPECT_TRUE(same_colour(background_colour(children[i]), host[i]));
   }
 }
 
@@ -111,20 +124,20 @@ TEST(PlatterSignal, ANilInitialiserResultSubscribesNothing) {
   proc.load();
   sim::AutoreleasePool pool;
   sim::clear_events();
-  EXPECT_EQ(sim::make_platter_controller(red_icon(), 2, true), nullptr);
+  EXPECT_EQ(make_platter(red_icon(), 2, true), nullptr) << "the presentation holds no controller";
   EXPECT_TRUE(events_of("observer").empty());
 }
 
 TEST(PlatterSignal, ARethemeAfterAStyleChangeSwapsTheTint) {
   PlatterProcess p(kIOS13, Dictionary{{"darkColorTint", true}});
   id icon = red_icon();
-  id c = sim::make_platter_controller(icon, 2, true);
+  id c = make_platter(icon, 2, true);
   layout(c);
   EXPECT_TRUE(same_colour(background_colour(menu_group(c)), expected_tint(c, icon, kLighter)));
 
   // Another platter's layout pass restyles this controller for the new style.
   p.set_style(2);
-  id other = sim::make_platter_controller(nullptr, 1, true);
+  id other = make_platter(nullptr, 1, true);
   layout_platter_view(other);
   EXPECT_TRUE(same_colour(background_colour(menu_group(c)), expected_tint(c, icon, kDarker)));
 

@@ -1,5 +1,5 @@
 // configureTintEffect in both host layouts: the grey backing, the corners and
-// the icon tint, as a controller's layout pass leaves them.
+// the icon tint, as the menu's appearance (its layout passes) leaves them.
 #include "platter_test_util.h"
 
 using namespace platter_test;
@@ -19,7 +19,7 @@ TEST(PlatterBacking, GreyByStyleAndCornersWhateverTheSettings) {
         SCOPED_TRACE("iOS " + std::to_string(ios.major) + ", style " + std::to_string(style) +
                      (blurry ? ", blurry" : ", not blurry"));
         PlatterProcess p(ios, Dictionary{{"blurryForceTouch", blurry}, {"lightColorTint", false}}, style);
-        id c = sim::make_platter_controller(red_icon(), 3, true);
+        id c = make_platter(red_icon(), 3, true);
         std::vector<Colour> host_colours;
         for (id child : background_children(c)) host_colours.push_back(background_colour(child));
         layout(c);
@@ -72,7 +72,7 @@ TEST(PlatterTint, ActionGroupLayoutTintsTheGroupOnlyInTheMatchingStyle) {
     SCOPED_TRACE(describe(t));
     PlatterProcess p(kIOS13, tint_settings(t), t.style);
     id icon = red_icon();
-    id c = sim::make_platter_controller(icon, 3, true);
+    id c = make_platter(icon, 3, true);
     layout(c);
     Colour want = t.want == Want::Lighter  ? expected_tint(c, icon, kLighter)
                   : t.want == Want::Darker ? expected_tint(c, icon, kDarker)
@@ -88,7 +88,7 @@ TEST(PlatterTint, ActionGroupLayoutLeavesAPlatterNotRaisedFromAnIconUntinted) {
     for (bool blurry : {true, false}) {
       SCOPED_TRACE("style " + std::to_string(style) + (blurry ? " blurry" : ""));
       PlatterProcess p(kIOS13, Dictionary{{"darkColorTint", true}, {"blurryForceTouch", blurry}}, style);
-      id c = sim::make_platter_controller(nullptr, 3, true);
+      id c = make_platter(nullptr, 3, true);
       layout(c);
       EXPECT_TRUE(
           same_colour(background_colour(menu_group(c)), blurry ? grey(backing_white(style)) : Colour()));
@@ -114,19 +114,24 @@ TEST(PlatterTint, ListLayoutTintsEveryChildOfTheBackgroundAndKeepsTheBacking) {
       SCOPED_TRACE(describe(t) + (effect ? " effect view" : " plain background"));
       PlatterProcess p(kIOS14, tint_settings(t), t.style);
       id icon = red_icon();
-      id c = sim::make_platter_controller(icon, 3, effect);
+      id c = make_platter(icon, 3, effect);
       id blur = effect ? part(menu_background(c), "_visualEffectView") : menu_background(c);
       Colour blur_before = background_colour(blur);
       std::vector<id> children = background_children(c);
-      // The blur's backdrop and its overlay, which carries the host's tint.
-      ASSERT_EQ(children.size(), 2u);
-      EXPECT_TRUE(sim::is_kind_of(children[0], "_UIVisualEffectBackdropView"));
-      EXPECT_TRUE(sim::is_kind_of(children[1], "_UIVisualEffectSubview"));
-      const Colour host[2] = {background_colour(children[0]), background_colour(children[1])};
-      EXPECT_FALSE(host[0]);
-      EXPECT_TRUE(host[1]);
+      // The blur's backdrop, its overlay (which carries the host's tint) and
+      // its content view; a plain background holds the effect view itself.
+      const std::vector<const char*> kinds =
+          effect ? std::vector<const char*>{"_UIVisualEffectBackdropView", "_UIVisualEffectSubview",
+                                            "_UIVisualEffectContentView"}
+                 : std::vector<const char*>{"UIVisualEffectView"};
+      ASSERT_EQ(children.size(), kinds.size());
+      std::vector<Colour> host;
+      for (size_t i = 0; i < children.size(); ++i) {
+        EXPECT_EQ(sim::class_name_of(children[i]), kinds[i]);
+        host.push_back(background_colour(children[i]));
+      }
       layout(c);
-      for (size_t i = 0; i < 2; ++i) {
+      for (size_t i = 0; i < children.size(); ++i) {
         Colour want = t.want == Want::Lighter  ? expected_tint(c, icon, kLighter)
                       : t.want == Want::Darker ? expected_tint(c, icon, kDarker)
                                                : host[i];
@@ -145,7 +150,7 @@ TEST(PlatterTint, ListLayoutTintsEveryChildOfTheBackgroundAndKeepsTheBacking) {
 
 TEST(PlatterTint, ListLayoutNotRaisedFromAnIconTintsWithTheNilImage) {
   PlatterProcess p(kIOS14, Dictionary{}, 1);
-  id c = sim::make_platter_controller(nullptr, 2, true);
+  id c = make_platter(nullptr, 2, true);
   id source =
       part(part(part(part(c, "_platterView"), "_collapsedTransformView"), "_portalView"), "_sourceView");
   ASSERT_TRUE(source);
@@ -159,13 +164,15 @@ TEST(PlatterTint, AnEmptyMenuIsStyledWithNothingToTint) {
   for (sim::OSVersion ios : {kIOS13, kIOS14}) {
     SCOPED_TRACE("iOS " + std::to_string(ios.major));
     PlatterProcess p(ios, Dictionary{{"darkColorTint", true}}, 2);
-    id c = sim::make_platter_controller(red_icon(), 0, true);
+    id c = make_platter(red_icon(), 0, true);
     layout(c);
     // No rows; from iOS 14 the blur's layers are tinted all the same.
     EXPECT_TRUE(group_rows(c).empty());
-    for (id child : background_children(c))
-      EXPECT_TRUE(same_colour(background_colour(child), expected_tint(c, red_icon(), kDarker)));
-    EXPECT_EQ(background_children(c).size(), ios.major >= 14 ? 2u : 0u);
+    if (ios.major >= 14) {
+      EXPECT_EQ(background_children(c).size(), 3u);
+      for (id child : background_children(c))
+        EXPECT_TRUE(same_colour(background_colour(child), expected_tint(c, red_icon(), kDarker)));
+    }
     id group = menu_group(c);
     EXPECT_TRUE(same_colour(background_colour(group),
                             ios.major >= 14 ? grey(0.2) : expected_tint(c, red_icon(), kDarker)));
@@ -183,7 +190,7 @@ TEST(PlatterHost, SourceViewsAnswerByVersionAndIconPresence) {
     SCOPED_TRACE("iOS " + std::to_string(t.ios.major) + (t.from_icon ? " icon" : " content"));
     PlatterProcess p(t.ios, Dictionary{});
     id icon = red_icon();
-    id c = sim::make_platter_controller(t.from_icon ? icon : nullptr, 2, false);
+    id c = make_platter(t.from_icon ? icon : nullptr, 2, false);
     id collapsed = part(part(c, "_platterView"), "_collapsedTransformView");
     if (t.ios.major >= 14) {
       id source = part(part(collapsed, "_portalView"), "_sourceView");
@@ -206,6 +213,56 @@ TEST(PlatterHost, SourceViewsAnswerByVersionAndIconPresence) {
   }
 }
 
+// The pan controller and the portal refer to their views weakly: once the
+// presentation that owns the views (and keeps the preview's source) is gone,
+// they read back nil, by valueForKey: and by message alike.
+TEST(PlatterHost, ViewsFreedElsewhereReadBackNil) {
+  for (sim::OSVersion ios : {kIOS13, kIOS14}) {
+    SCOPED_TRACE("iOS " + std::to_string(ios.major));
+    PlatterProcess p(ios, Dictionary{});
+    sim::Strong controller, portal;
+    {
+      sim::AutoreleasePool pool;
+      controller = make_platter(red_icon(), 2, true);
+      portal = part(part(part(controller, "_platterView"), "_collapsedTransformView"), "_portalView");
+      EXPECT_TRUE(part(controller, "_actionsView"));
+      EXPECT_EQ(ios.major >= 14, part(portal, "_sourceView") != nullptr);
+    }
+    for (const char* key : {"_containerView", "_platterView", "_actionsView"})
+      EXPECT_FALSE(part(controller, key));
+    EXPECT_FALSE(sim::send<id>(controller.get(), sim::sel("platterView")));
+    if (ios.major >= 14) {
+      EXPECT_FALSE(part(portal, "_sourceView"));
+    }
+    // configureTintEffect then finds no menu and styles nothing.
+    sim::send<void>(controller.get(), sim::sel("configureTintEffect"));
+  }
+}
+
+// Handed a plain UIView as its platter view, the library reads no key the
+// view lacks: no source, so no icon tint (from iOS 14, the tint of no image),
+// while the menu gets its backing and corners when a re-theme reaches it.
+TEST(PlatterHost, APlainPlatterViewIsSurvived) {
+  for (sim::OSVersion ios : {kIOS13, kIOS14}) {
+    SCOPED_TRACE("iOS " + std::to_string(ios.major));
+    PlatterProcess p(ios, Dictionary{{"darkColorTint", true}});
+    id c = make_platter(red_icon(), 2, true, true);
+    EXPECT_EQ(sim::class_name_of(part(c, "_platterView")), "UIView");
+    layout(c);
+    EXPECT_FALSE(background_colour(menu_group(c))) << "a plain view posts nothing";
+    std::vector<id> children = background_children(c);
+    std::vector<Colour> host;
+    for (id child : children) host.push_back(background_colour(child));
+    p.set_style(2);
+    EXPECT_EQ(sim::send<double>(sim::send<id>(menu_group(c), sim::sel("layer")), sim::sel("cornerRadius")),
+              14.0);
+    EXPECT_TRUE(same_colour(background_colour(menu_group(c)), grey(0.2)));
+    for (size_t i = 0; i < children.size(); ++i)
+      EXPECT_TRUE(same_colour(background_colour(children[i]),
+                              ios.major >= 14 ? expected_tint(c, nullptr, kDarker) : host[i]));
+  }
+}
+
 // Figures worked out by hand for the default icon (255, 59, 48) and the
 // default settings (offsets 0.3 at single precision, platter alpha 0.6).
 TEST(PlatterTintValues, DefaultIconGivesTheWorkedOutTints) {
@@ -213,13 +270,13 @@ TEST(PlatterTintValues, DefaultIconGivesTheWorkedOutTints) {
   const double g = static_cast<double>(59.0f / 255.0f), b = static_cast<double>(48.0f / 255.0f);
   {
     PlatterProcess p(kIOS13, Dictionary{}, 1);
-    id c = sim::make_platter_controller(red_icon(), 3, true);
+    id c = make_platter(red_icon(), 3, true);
     layout(c);
     EXPECT_TRUE(same_colour(background_colour(menu_group(c)), Rgba{1.0, g + offset, b + offset, 0.6}));
   }
   {
     PlatterProcess p(kIOS14, Dictionary{{"darkColorTint", true}}, 2);
-    id c = sim::make_platter_controller(red_icon(), 3, true);
+    id c = make_platter(red_icon(), 3, true);
     layout(c);
     for (id child : background_children(c))
       EXPECT_TRUE(same_colour(background_colour(child), Rgba{1.0 - offset, 0.0, 0.0, 0.6}));
@@ -227,7 +284,7 @@ TEST(PlatterTintValues, DefaultIconGivesTheWorkedOutTints) {
   {
     // No image: opaque black sampled, lifted by the offset.
     PlatterProcess p(kIOS14, Dictionary{}, 1);
-    id c = sim::make_platter_controller(nullptr, 1, true);
+    id c = make_platter(nullptr, 1, true);
     layout(c);
     for (id child : background_children(c))
       EXPECT_TRUE(same_colour(background_colour(child), Rgba{offset, offset, offset, 0.6}));

@@ -14,7 +14,7 @@
 #include "sim/foundation/foundation.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIImage.h"
-#include "sim/uikit/_UIPreviewPlatterPanController.h"
+#include "sim/uikit/_UIPreviewPlatterPresentationController.h"
 #include "sim/uikit/style.h"
 #include "support/sim_fixture.h"
 
@@ -59,6 +59,18 @@ class PlatterProcess {
 // The icon the platters are raised from: the default red of the scripts.
 inline id red_icon() { return sim::make_solid_image(255, 59, 48, 255, CGSize{40, 40}, 1); }
 
+// The host raises a platter: its pan controller, which the (autoreleased)
+// presentation controller keeps alive until the test's pool drains. nil when
+// the initialiser gave nil. `effect` false: a plain menu background.
+inline id make_platter(id icon, int items, bool effect = true, bool plain_platter_view = false) {
+  sim::PlatterPresentationOptions options;
+  options.items = items;
+  options.background = effect ? sim::MenuBackground::Standard : sim::MenuBackground::Plain;
+  options.plain_platter_view = plain_platter_view;
+  id presentation = sim::make_platter_presentation(icon, options);
+  return sim::send<id>(presentation, sim::sel("platterPanController"));
+}
+
 inline id part(id owner, const char* key) {
   return sim::send<id>(owner, sim::sel("valueForKey:"), sim::make_string(key));
 }
@@ -81,18 +93,21 @@ inline std::vector<id> subviews_of(id view) {
 }
 
 // The views the list layout tints: the children of the background's effect
-// view, or of the background itself (the blur's backdrop and overlay).
+// view (the blur's backdrop, overlay and content view), or of the background
+// itself (a plain background: the effect view it holds).
 inline std::vector<id> background_children(id controller) {
   id background = menu_background(controller);
   return subviews_of(answers(background, "visualEffectView") ? part(background, "_visualEffectView")
                                                              : background);
 }
 
-// The menu rows: the group view's cells, stacked over the background.
+// The menu rows: from iOS 14 the collection view's cells, in front of the
+// background; below, the views of the group's action sequence.
 inline std::vector<id> group_rows(id controller) {
+  if (!sim_os_at_least(14, 0, 0)) return subviews_of(part(menu_group(controller), "_actionSequenceView"));
   std::vector<id> rows;
   for (id v : subviews_of(menu_group(controller)))
-    if (sim::is_kind_of(v, "_UIContextMenuCell")) rows.push_back(v);
+    if (sim::is_kind_of(v, "_UIContextMenuActionsListCell")) rows.push_back(v);
   return rows;
 }
 
@@ -126,7 +141,9 @@ inline ::testing::AssertionResult same_colour(const Colour& got, const Colour& w
   return ::testing::AssertionFailure() << "got " << describe(got) << ", want " << describe(want);
 }
 
-inline void layout(id controller) { sim::send<void>(controller, sim::sel("viewDidLayoutSubviews")); }
+// What the host does when the menu appears: the actions view's layout pass,
+// then the platter view's.
+inline void layout(id controller) { sim::lay_out_presented_menu(controller); }
 inline void layout_platter_view(id controller) {
   sim::send<void>(part(controller, "_platterView"), sim::sel("layoutSubviews"));
 }

@@ -1,6 +1,7 @@
-// The force-touch menu in the preview: from iOS 14 its rows are cells of the
-// list view in front of its background, so they show whether or not the
-// library hides that background.
+// The force-touch menu in the preview: its rows lie in front of its
+// background (from iOS 14 the collection view's cells, below it the views of
+// the action group's sequence view), so they show whether or not the library
+// hides that background.
 #include <gtest/gtest.h>
 
 #include "preview/preview_test_util.h"
@@ -22,13 +23,15 @@ id part(id owner, const char* key) { return send<id>(owner, sel("valueForKey:"),
 int pixels_the_rows_draw(PreviewScene& scene) {
   sim::AutoreleasePool pool;
   id actions = part(scene.platter_controller(), "_actionsView");
-  id group = part(actions, sim_os_at_least(14, 0, 0) ? "_currentCollectionView" : "_currentActionGroupView");
+  const bool ios14 = sim_os_at_least(14, 0, 0);
+  id group = part(actions, ios14 ? "_currentCollectionView" : "_currentActionGroupView");
   const CGRect menu = sim::render::frame_in_root(actions);
   const double k = kPreviewScale;
   const sim::render::Surface with = scene.render(k);
   std::vector<id> rows;
-  for (id v : sim::as<sim::UIViewObj>(group)->subviews)
-    if (sim::is_kind_of(v, "_UIContextMenuCell")) rows.push_back(v);
+  for (id v : sim::as<sim::UIViewObj>(ios14 ? group : part(group, "_actionSequenceView"))->subviews)
+    if (!ios14 || sim::is_kind_of(v, "_UIContextMenuActionsListCell")) rows.push_back(v);
+  EXPECT_EQ(rows.size(), 3u);
   for (id row : rows) send<void>(row, sel("setHidden:"), true);
   const sim::render::Surface without = scene.render(k);
   for (id row : rows) send<void>(row, sel("setHidden:"), false);

@@ -182,20 +182,21 @@ TEST(ScriptCommands, SetUpComesBeforeLoadAndObjects) {
 // Each kind of `new` takes its own keys and no other; springboard kinds
 // exist only in the springboard, UIKit kinds not in a daemon.
 TEST(ScriptCommands, NewKindsTakeTheirKeys) {
-  const char* keys[] = {"icon=none", "frame=0,0,10,10", "content=NO", "effect=NO", "items=2", "style=1"};
+  const char* keys[] = {"icon=none", "frame=0,0,10,10", "content=NO",       "effect=NO",
+                        "items=2",   "style=1",         "background=plain", "platterView=plain"};
   struct Kind {
     const char* name;
     const char* takes;  // one letter per key above: y takes it
   } kinds[] = {
-      {"banner", "yyy---"},
-      {"widget", "yy----"},
-      {"platter", "y--yy-"},
-      {"statusbar", "-----y"},
-      {"statusbar-modern", "-----y"},
-      {"dock", "------"},
-      {"folder-icon", "------"},
-      {"folder-background", "------"},
-      {"view", "-y----"},
+      {"banner", "yyy-----"},
+      {"widget", "yy------"},
+      {"platter", "y--yy-yy"},
+      {"statusbar", "-----y--"},
+      {"statusbar-modern", "-----y--"},
+      {"dock", "--------"},
+      {"folder-icon", "--------"},
+      {"folder-background", "--------"},
+      {"view", "-y------"},
   };
   {  // one process at a time: this one ends before the scripts below run
     Session session(std::nullopt);
@@ -203,7 +204,7 @@ TEST(ScriptCommands, NewKindsTakeTheirKeys) {
     Interpreter interpreter(session, out, err);
     int n = 0;
     for (const Kind& kind : kinds) {
-      for (int k = 0; k < 6; ++k) {
+      for (int k = 0; k < 8; ++k) {
         const std::string line = "new o" + std::to_string(n++) + " " + kind.name + " " + keys[k];
         SCOPED_TRACE(line);
         LexResult lexed = lex_script(line);
@@ -222,6 +223,9 @@ TEST(ScriptCommands, NewKindsTakeTheirKeys) {
       {"new b thing\n", "t.cvs:1: unknown kind 'thing'\n"},
       {"new a.b view\n", "t.cvs:1: bad object name 'a.b'\n"},
       {"new p platter items=65\n", "t.cvs:1: items must be between 0 and 64, not 65\n"},
+      {"new p platter background=blur\n", "t.cvs:1: background must be elastic or plain, not blur\n"},
+      {"new p platter effect=NO background=elastic\n", "t.cvs:1: effect=NO needs background=plain\n"},
+      {"new p platter platterView=none\n", "t.cvs:1: platterView must be preview or plain, not none\n"},
       {"process app com.example\nnew d dock\n", "t.cvs:2: a dock exists only in the springboard process\n"},
       {"process daemon d\nnew v view\n", "t.cvs:2: a daemon has no view\n"},
   };

@@ -53,7 +53,17 @@ std::vector<Command> make_commands() {
        {{"new NAME KIND [key=value ...]", "create a host object with its private parts:"},
         {"banner", "icon=ICON frame=x,y,w,h content=YES|NO", 4},
         {"widget", "icon=ICON frame=x,y,w,h", 4},
-        {"platter", "icon=ICON|none items=N effect=YES|NO", 4},
+        {"platter",
+         "icon=ICON|none items=N effect=YES|NO\n"
+         "background=elastic|plain (iOS 14: an elastic\n"
+         "background view or a plain UIView holding\n"
+         "the blur; below: the blur or a plain UIView\n"
+         "holding it; effect=NO is background=plain)\n"
+         "platterView=preview|plain (plain: the pan\n"
+         "controller gets a plain UIView as platter)\n"
+         "binds the pan controller; the name keeps its\n"
+         "presentation controller alive",
+         4},
         {"statusbar, statusbar-modern", "style=N", 4},
         {"dock, folder-icon, folder-background, view (frame=x,y,w,h)", "", 4}},
        run_new},
@@ -63,7 +73,14 @@ std::vector<Command> make_commands() {
        run_let},
 
       // --- events ---
-      {"layout", S::Events, {{"layout NAME", "the host lays the object out"}}, run_layout},
+      {"layout",
+       S::Events,
+       {{"layout NAME",
+         "the host lays the object out; a platter\n"
+         "controller has no layout pass: the menu\n"
+         "appears (its actions view's layout pass,\n"
+         "then its platter view's)"}},
+       run_layout},
       {"style",
        S::Events,
        {{"style light|dark|unspecified", "the system style changes through the arbiter"}},

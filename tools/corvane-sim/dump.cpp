@@ -105,6 +105,10 @@ Json dump_view(const Session& s, id view, id parent) {
   }
   if (responds(view, "foregroundColor"))
     j.set("foregroundColor", colour_json(send<id>(view, sel("foregroundColor"))));
+  if (responds(view, "textColor")) {
+    j.set("text", sim::string_value(send<id>(view, sel("text"))));
+    j.set("textColor", colour_json(send<id>(view, sel("textColor"))));
+  }
   if (id image = sim::render::shown_image(view)) j.set("image", image_json(image));
   Json subs = Json::array();
   for (const auto& sub : sim::as<sim::UIViewObj>(view)->subviews) subs.push(dump_view(s, sub, view));

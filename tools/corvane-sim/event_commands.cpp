@@ -9,6 +9,7 @@
 #include "sim/runtime/object.h"
 #include "sim/springboard/SBUIController.h"
 #include "sim/springboard/SpringBoard.h"
+#include "sim/uikit/_UIPreviewPlatterPresentationController.h"
 #include "sim/uikit/style.h"
 #include "tools/corvane-sim/command_handlers.h"
 #include "tools/corvane-sim/literals.h"
@@ -20,8 +21,9 @@ CommandError run_layout(CommandContext& context, const Words& w) {
   if (w.size() != 2) return std::string("usage: layout NAME");
   id obj = nullptr;
   if (auto e = resolve_object(context.session, w[1].text, &obj)) return e;
-  if (class_respondsToSelector(obj->isa, sim::sel("viewDidLayoutSubviews")))
-    sim::send<void>(obj, sim::sel("viewDidLayoutSubviews"));
+  // A platter controller has no layout pass of its own: the host lays out
+  // its menu and its platter as when the menu appears.
+  if (sim::is_kind_of(obj, "_UIPreviewPlatterPanController")) sim::lay_out_presented_menu(obj);
   else if (class_respondsToSelector(obj->isa, sim::sel("layoutSubviews")))
     sim::send<void>(obj, sim::sel("layoutSubviews"));
   else return "'" + w[1].text + "' is not laid out";

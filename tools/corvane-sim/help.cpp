@@ -46,7 +46,9 @@ spaces; "..." quotes a word (\" and \\ inside) and makes it a string.
 constexpr std::string_view kRunBodyAfterCommands =
     "Predefined names: arbiter, and springboard in the home-screen process. Private\n"
     "parts are named after instance variables without the underscore, e.g.\n"
-    "b1.backgroundView, m.platterView.\n";
+    "b1.backgroundView, m.platterView, m.actionsView.currentActionGroupView (iOS\n"
+    "13), m.actionsView.currentCollectionView.backgroundView.visualEffectView\n"
+    "(iOS 14).\n";
 
 constexpr std::string_view kPreviewBody = R"(
 Renders the simulated screen in the light and the dark style side by side

@@ -21,7 +21,7 @@
 #include "sim/uikit/UIImage.h"
 #include "sim/uikit/UIStatusBar.h"
 #include "sim/uikit/UIView.h"
-#include "sim/uikit/_UIPreviewPlatterPanController.h"
+#include "sim/uikit/_UIPreviewPlatterPresentationController.h"
 #include "sim/uikit/style.h"
 #include "src/core/names.h"
 #include "tools/corvane-sim/app_icon_image.h"
@@ -236,7 +236,7 @@ std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, s
 
 PreviewScene::~PreviewScene() {
   // The objects go before the process that made them.
-  status_bar_ = widget_ = platter_ = dock_ = folder_icon_ = nullptr;
+  status_bar_ = widget_ = platter_presentation_ = dock_ = folder_icon_ = nullptr;
   banners_.clear();
   home_icons_.clear();
   session_.reset();
@@ -274,8 +274,8 @@ void PreviewScene::make_objects(const std::vector<AppLook>& banners, const AppLo
     set_frame(icon, CGRect{{kIconColumns[i], kSecondRowY}, {kIconPoints, kIconPoints}});
     home_icons_.emplace_back(icon);
   }
-  platter_ = sim::make_platter_controller(menu_icon, 3, true);
-  if (id container = private_part(platter_, "containerView")) {
+  platter_presentation_ = sim::make_platter_presentation(menu_icon, sim::PlatterPresentationOptions{});
+  if (id container = private_part(platter_controller(), "containerView")) {
     CGRect f = send<CGRect>(container, sel("frame"));
     f.origin = CGPoint{0, kMenuContainerY + shift};
     set_frame(container, f);
@@ -306,10 +306,9 @@ void PreviewScene::lay_out() {
   for (id icon : docked) lay_out_view(icon);
   lay_out_view(widget_);
   for (id banner : banners_) lay_out_view(banner);
-  if (platter_) {
-    send<void>(platter_, sel("viewDidLayoutSubviews"));
-    lay_out_view(private_part(platter_, "platterView"));
-  }
+  // The menu as when it appears: the actions view's layout pass, then the
+  // platter view's.
+  if (id controller = platter_controller()) sim::lay_out_presented_menu(controller);
 }
 
 void PreviewScene::switch_style(NSInteger style) {
@@ -333,7 +332,8 @@ sim::render::Surface PreviewScene::render(double scale) const {
   for (id icon : home_icons_) sim::render::draw_view(cr, icon);
   sim::render::draw_view(cr, dock_);
   sim::render::draw_view(cr, widget_);
-  if (platter_) sim::render::draw_view(cr, private_part(platter_, "containerView"));
+  if (id controller = platter_controller())
+    sim::render::draw_view(cr, private_part(controller, "containerView"));
   for (id banner : banners_) sim::render::draw_view(cr, banner);
   sim::render::draw_view(cr, status_bar_);
   cairo_destroy(cr);

@@ -60,7 +60,10 @@ class PreviewScene {
   id banner() const { return banners_.empty() ? nullptr : banners_.front().get(); }
   const std::vector<sim::Strong>& banners() const { return banners_; }
   id widget() const { return widget_; }
-  id platter_controller() const { return platter_; }
+  // The menu's pan controller, which its presentation controller owns.
+  id platter_controller() const {
+    return sim::send<id>(platter_presentation_.get(), sim::sel("platterPanController"));
+  }
   id dock() const { return dock_; }
   id folder_icon() const { return folder_icon_; }
 
@@ -83,7 +86,7 @@ class PreviewScene {
 
   std::unique_ptr<Session> session_;
   NSInteger style_ = 1;
-  sim::Strong status_bar_, widget_, platter_, dock_, folder_icon_;
+  sim::Strong status_bar_, widget_, platter_presentation_, dock_, folder_icon_;
   std::vector<sim::Strong> banners_;     // top to bottom
   std::vector<sim::Strong> home_icons_;  // icon views on the home screen, in front of the wallpaper
 };

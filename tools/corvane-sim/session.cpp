@@ -28,6 +28,7 @@ Session::Session(std::optional<std::string> root, std::string library) {
 
 Session::~Session() {
   bindings_.clear();
+  keepers_.clear();
   process_.reset();
   if (own_root_) {
     std::error_code ec;
@@ -49,12 +50,14 @@ std::optional<std::string> Session::reconfigure(const sim::ProcessOptions& optio
 
 void Session::relaunch() {
   bindings_.clear();
+  keepers_.clear();
   names_valid_ = false;
   process_->relaunch();
 }
 
 void Session::end() {
   bindings_.clear();
+  keepers_.clear();
   names_.clear();
   names_valid_ = false;
   process_.reset();
@@ -79,13 +82,16 @@ bool Session::relaunch_if_requested() {
   return true;
 }
 
-void Session::bind(const std::string& name, id object) {
+void Session::bind(const std::string& name, id object, id keeper) {
   bindings_[name] = object;
+  if (keeper) keepers_[name] = keeper;
+  else keepers_.erase(name);
   names_valid_ = false;
 }
 
 void Session::unbind(const std::string& name) {
   bindings_.erase(name);
+  keepers_.erase(name);
   names_valid_ = false;
 }
 

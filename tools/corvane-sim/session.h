@@ -47,7 +47,9 @@ class Session {
 
   // Names bound by `new`, `let` and `zoom`; the predefined `arbiter` and
   // (in the home screen) `springboard` are answered without a binding.
-  void bind(const std::string& name, id object);
+  // `keeper`, when given, is held with the name and let go with it: an
+  // object that owns the bound one (a platter controller's presentation).
+  void bind(const std::string& name, id object, id keeper = nullptr);
   void unbind(const std::string& name);
   id lookup(const std::string& name) const;  // nil when unknown
   bool is_bound(const std::string& name) const;
@@ -80,6 +82,7 @@ class Session {
   sim::ProcessOptions options_;
   std::unique_ptr<sim::Process> process_;
   std::map<std::string, sim::Strong> bindings_;
+  std::map<std::string, sim::Strong> keepers_;     // by bound name
   mutable std::map<uint64_t, std::string> names_;  // serial -> name, made on demand
   mutable std::map<uint64_t, uint64_t> numbers_;   // serial -> N of CLASS#N, never reset
   mutable bool names_valid_ = false;

@@ -2,6 +2,7 @@
 
 #include "core/host_style.h"
 #include "core/names.h"
+#include "core/private_parts.h"
 #include "core/settings.h"
 #include "core/signals.h"
 
@@ -13,13 +14,18 @@ constexpr double kBackingAlpha = 0.4;
 constexpr double kLightBackingWhite = 0.8;
 constexpr double kDarkBackingWhite = 0.2;
 
-// The host's private subview held in an instance variable, or nil.
-id part(id owner, id key) { return msg<id>(owner, CV_SEL("valueForKey:"), key); }
+// Each private key is read only from an object of the class that declares
+// it (nil otherwise): the host hands the controller views the dumps cannot
+// vouch for, and asking a view for a key it lacks raises.
+constexpr const char* kPanController = "_UIPreviewPlatterPanController";
 
 bool answers(id obj, SEL selector) { return msg<BOOL>(obj, CV_SEL("respondsToSelector:"), selector); }
 
+id actions_view(id controller) { return private_part(controller, kPanController, CV_STR("_actionsView")); }
+
 id collapsed_view(id controller) {
-  return part(part(controller, CV_STR("_platterView")), CV_STR("_collapsedTransformView"));
+  id platter = private_part(controller, kPanController, CV_STR("_platterView"));
+  return private_part(platter, "_UIPreviewPlatterView", CV_STR("_collapsedTransformView"));
 }
 
 // Action-group layout: the view the platter was raised from.
@@ -29,8 +35,8 @@ id source_view(id controller) { return msg<id>(collapsed_view(controller), CV_SE
 // source that cannot give its contents image (the platter was not raised
 // from an icon) yields nil rather than an unanswered message.
 id portal_source_image(id controller) {
-  id portal = part(collapsed_view(controller), CV_STR("_portalView"));
-  id source = part(portal, CV_STR("_sourceView"));
+  id portal = private_part(collapsed_view(controller), "_UIPlatterTransformView", CV_STR("_portalView"));
+  id source = private_part(portal, "_UIPortalView", CV_STR("_sourceView"));
   if (!answers(source, CV_SEL("contentsImage"))) return nullptr;
   return msg<id>(source, CV_SEL("contentsImage"));
 }
@@ -86,9 +92,10 @@ void tint_menu_background_children(id controller, id menu_background) {
   else if (settings.lightColorTint) derivation = CV_SEL("lighterColorForColor:");
   else return;
   id image = portal_source_image(controller);
-  id holder = answers(menu_background, CV_SEL("visualEffectView"))
-                  ? part(menu_background, CV_STR("_visualEffectView"))
-                  : menu_background;
+  id holder =
+      answers(menu_background, CV_SEL("visualEffectView"))
+          ? private_part(menu_background, "_UIElasticContextMenuBackgroundView", CV_STR("_visualEffectView"))
+          : menu_background;
   id children = msg<id>(holder, CV_SEL("subviews"));
   NSUInteger count = msg<NSUInteger>(children, CV_SEL("count"));
   for (NSUInteger i = 0; i < count; ++i) {
@@ -100,15 +107,17 @@ void tint_menu_background_children(id controller, id menu_background) {
 }
 
 void configure_tint_effect(id controller) {
-  MenuLayout layout = current_menu_layout();
-  id actions = part(controller, CV_STR("_actionsView"));
-  id menu_group = layout == MenuLayout::List ? part(actions, CV_STR("_currentCollectionView"))
-                                             : part(actions, CV_STR("_currentActionGroupView"));
+  const bool list = current_menu_layout() == MenuLayout::List;
+  constexpr const char* kActionsList = "_UIContextMenuActionsListView";
+  id actions = actions_view(controller);
+  id menu_group = list ? private_part(actions, kActionsList, CV_STR("_currentCollectionView"))
+                       : private_part(actions, kActionsList, CV_STR("_currentActionGroupView"));
   if (!menu_group) return;  // no menu, nothing to style
-  id menu_background = part(menu_group, CV_STR("_backgroundView"));
+  id menu_background = private_part(menu_group, list ? "UICollectionView" : "UIInterfaceActionGroupView",
+                                    CV_STR("_backgroundView"));
   if (settings.blurryForceTouch) lay_grey_backing(menu_group, menu_background);
   round_menu_corners(menu_group);
-  if (layout == MenuLayout::List) tint_menu_background_children(controller, menu_background);
+  if (list) tint_menu_background_children(controller, menu_background);
   else tint_menu_group(controller, menu_group);
 }
 
