@@ -16,7 +16,7 @@ id default_manager(id self, SEL) { return g_default_manager.get(static_cast<Clas
 BOOL file_exists_at_path(id, SEL, id path) {
   if (!path) return NO;
   std::string device_path = string_value(path);
-  if (device_path.empty()) return NO;
+  if (device_path.empty() || sandbox_denies(device_path)) return NO;
   std::string host = host_path_of(device_path);
   struct stat st {};
   return ::stat(host.c_str(), &st) == 0;

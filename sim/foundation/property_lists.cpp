@@ -76,12 +76,14 @@ std::optional<plist::Value> to_value(id o) {
 }  // namespace
 
 id dictionary_from_file(const std::string& device_path) {
+  if (sandbox_denies(device_path)) return nullptr;
   auto v = plist::read_file(host_path_of(device_path), nullptr);
   if (!v || !v->is_dictionary()) return nullptr;
   return to_object(*v);
 }
 
 bool write_plist_object(id object, const std::string& device_path, bool atomically) {
+  if (sandbox_denies(device_path)) return false;
   auto v = to_value(object);
   if (!v) return false;
   std::string path = host_path_of(device_path);

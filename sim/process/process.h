@@ -27,6 +27,9 @@ struct ProcessOptions {
   // The library to load: the native module (empty: the one this build made)
   // or the phone's arm64 dylib, which then runs under emulation.
   std::string library;
+  // An App Store app under the stock sandbox (apps only): its reads under
+  // /var/mobile/Library/Preferences/ fail.
+  bool sandboxed = false;
 };
 
 class Process final : public System {
@@ -64,6 +67,7 @@ class Process final : public System {
   // The system's interface style setting (1 light, 2 dark, 0 unspecified):
   // the system's, not the process's, so it outlives a relaunch.
   NSInteger system_style() const override { return system_style_; }
+  bool sandboxed() const override { return options_.sandboxed && options_.kind == ProcessKind::App; }
   void set_system_style(NSInteger style) override { system_style_ = style; }
 
   // Device paths ("/var/mobile/...") mapped below the root.

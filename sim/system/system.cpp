@@ -1,5 +1,7 @@
 #include "sim/system/system.h"
 
+#include <filesystem>
+
 namespace sim {
 namespace {
 System* g_system = nullptr;
@@ -11,6 +13,15 @@ void System::set_current(System* system) { g_system = system; }
 std::string host_path_of(const std::string& device_path) {
   const System* s = System::current();
   return s ? s->host_path(device_path) : device_path;
+}
+
+bool sandbox_denies(const std::string& device_path) {
+  const System* s = System::current();
+  if (!s || !s->sandboxed()) return false;
+  std::string path = std::filesystem::path(device_path).lexically_normal().string();
+  if (path.starts_with("/private/")) path.erase(0, 8);
+  const std::string folder = "/var/mobile/Library/Preferences";
+  return path == folder || path.starts_with(folder + "/");
 }
 
 }  // namespace sim

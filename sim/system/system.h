@@ -31,6 +31,8 @@ class System {
   virtual void set_system_style(NSInteger style) = 0;
   // The host was asked to exit and relaunch.
   virtual void request_relaunch() = 0;
+  // An App Store app under the stock iOS sandbox.
+  virtual bool sandboxed() const = 0;
 
  protected:
   System() = default;
@@ -42,6 +44,13 @@ class System {
 // A device path as the host's files are found: mapped below the running
 // system's root, or unchanged when no simulated process runs.
 std::string host_path_of(const std::string& device_path);
+
+// Whether the running process's sandbox denies it the file at a device
+// path. The stock sandbox of an App Store app denies reading, writing and
+// looking up anything under /var/mobile/Library/Preferences/ (the host
+// denies even the lookup, so the file reads as missing); the home screen,
+// the Settings app and jailbroken exceptions are not modelled as sandboxed.
+bool sandbox_denies(const std::string& device_path);
 
 }  // namespace sim
 

@@ -48,7 +48,8 @@ TEST(ScriptCommands, MisuseGivesTheCommandsUsage) {
       {"\"load\"\n", "t.cvs:1: a command cannot be a quoted string\n"},
       {"ios\n", "t.cvs:1: usage: ios VERSION\n"},
       {"process app\n",
-       "t.cvs:1: usage: process springboard | process app BUNDLE_ID | process daemon NAME\n"},
+       "t.cvs:1: usage: process springboard | process app BUNDLE_ID [sandboxed=YES|NO] | process daemon "
+       "NAME\n"},
       {"settings\n", "t.cvs:1: usage: settings KEY=VALUE ...\n"},
       {"settings-file\n", "t.cvs:1: usage: settings-file PATH\n"},
       {"settings-remove x\n", "t.cvs:1: usage: settings-remove\n"},

@@ -24,7 +24,9 @@ std::vector<Command> make_commands() {
       {"process",
        S::BeforeLoad,
        {{"process springboard", "the process to load into (default)"},
-        {"process app BUNDLE_ID", "an application (UIKit, no home-screen classes)"},
+        {"process app BUNDLE_ID [sandboxed=YES]",
+         "an application (UIKit, no home-screen classes);\nsandboxed: an App Store app, whose reads "
+         "under\n/var/mobile/Library/Preferences/ fail"},
         {"process daemon NAME", "a daemon (Foundation only)"}},
        run_process},
       {"settings",

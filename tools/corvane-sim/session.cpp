@@ -23,6 +23,7 @@ Session::Session(std::optional<std::string> root, std::string library) {
   }
   options_.root = root_;
   options_.library = std::move(library);
+  sim::clear_events();  // a session's log starts empty, whatever ran before it in this program
   boot();
 }
 

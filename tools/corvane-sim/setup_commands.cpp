@@ -55,14 +55,24 @@ CommandError run_process(CommandContext& context, const Words& w) {
   if (w.size() == 2 && w[1].text == "springboard") {
     o.kind = sim::ProcessKind::SpringBoard;
     o.bundle_id = "com.apple.springboard";
-  } else if (w.size() == 3 && w[1].text == "app") {
+  } else if ((w.size() == 3 || w.size() == 4) && w[1].text == "app") {
     o.kind = sim::ProcessKind::App;
     o.bundle_id = w[2].text;
+    o.sandboxed = false;
+    if (w.size() == 4) {
+      auto opt = parse_option(w[3]);
+      if (!opt || opt->key != "sandboxed")
+        return std::string("usage: process app BUNDLE_ID [sandboxed=YES|NO]");
+      auto yes = parse_yes_no(opt->value.text);
+      if (!yes) return yes.error;
+      o.sandboxed = *yes;
+    }
   } else if (w.size() == 3 && w[1].text == "daemon") {
     o.kind = sim::ProcessKind::Daemon;
     o.bundle_id = w[2].text;
   } else {
-    return std::string("usage: process springboard | process app BUNDLE_ID | process daemon NAME");
+    return std::string(
+        "usage: process springboard | process app BUNDLE_ID [sandboxed=YES|NO] | process daemon NAME");
   }
   return reconfigure(context, w, o);
 }
