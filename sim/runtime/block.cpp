@@ -1,7 +1,6 @@
 #include "sim/runtime/block.h"
 
 #include "sim/runtime/host_classes.h"
-#include "sim/seam_services.h"
 
 namespace sim {
 namespace {
@@ -36,7 +35,3 @@ void call_block_with_object(id block, id argument) {
 }
 
 }  // namespace sim
-
-extern "C" id sim_block_with_object(void (*invoke)(void*, id), void* context, void (*dispose)(void*)) {
-  return sim::make_object_block(invoke, context, dispose);
-}
