@@ -113,7 +113,7 @@ TEST(SimulatorRun, SettingsLandBelowTheRootAndAreReadAtLoad) {
 // in the order the library reads them.
 TEST(SimulatorRun, SettingsDumpAndHelpFollowTheLibrarysKeyList) {
   std::vector<std::string> keys;
-#define KEY(name, fallback) keys.push_back(#name);
+#define KEY(name, fallback, meaning) keys.push_back(#name);
   CORVANE_SETTINGS_KEYS(KEY, KEY)
 #undef KEY
   Result r = run_script("load\ndump settings\n");
