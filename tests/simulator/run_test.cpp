@@ -140,6 +140,20 @@ TEST(SimulatorRun, SettingsDumpAndHelpFollowTheLibrarysKeyList) {
   EXPECT_LT(longest, 80u);
 }
 
+// The README's table of settings keys is the one `help settings` prints
+// from the library's list, and the one `run --help` ends with.
+TEST(SimulatorRun, ReadmeAndRunHelpShowTheGeneratedSettingsTable) {
+  const std::string table = run_test::run_sim("help settings", "").out;
+  const std::string readme = read_bytes(std::string(CORVANE_SOURCE_DIR) + "/README.md");
+  const std::string marker = "<!-- corvane-sim help settings -->\n```text\n";
+  const size_t start = readme.find(marker);
+  ASSERT_NE(start, std::string::npos) << "README.md lacks " << marker;
+  const size_t from = start + marker.size();
+  EXPECT_EQ(readme.substr(from, readme.find("```\n", from) - from), table)
+      << "README.md's settings table differs from `corvane-sim help settings`: paste its output there";
+  EXPECT_TRUE(run_test::run_sim("run --help", "").out.ends_with(table));
+}
+
 TEST(SimulatorRun, HelpAndUsage) {
   std::string cmd = std::string(CORVANE_SIM_PATH) + " --help > /dev/null";
   EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0);
