@@ -50,6 +50,11 @@ struct NSDateObj : objc_object {
 // (A C++ cast of such a double is undefined.)
 float nearest_float(double d);
 
+// What NSString's boolValue and doubleValue answer for a string's UTF-8
+// text (floatValue is nearest_float of the latter).
+bool string_bool_value(const std::string& utf8);
+double string_double_value(const std::string& utf8);
+
 // New autoreleased objects.
 id make_string(std::string_view utf8);
 id make_bool(bool v);

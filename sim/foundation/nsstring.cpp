@@ -10,32 +10,33 @@
 #include "sim/seam_services.h"
 
 namespace sim {
-namespace {
-
-const std::string& text(id self) { return as<NSStringObj>(self)->utf8; }
 
 // The platform skips leading white space, then leading '+'/'-' and zeros,
 // and answers YES for 'Y', 'y', 'T', 't' or a digit 1-9.
-BOOL bool_value(id self, SEL) {
-  const std::string& s = text(self);
+bool string_bool_value(const std::string& s) {
   size_t i = 0;
   while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
   while (i < s.size() && (s[i] == '+' || s[i] == '-' || s[i] == '0')) ++i;
-  if (i >= s.size()) return NO;
+  if (i >= s.size()) return false;
   char c = s[i];
   return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
 }
 
 // The leading number, after white space; 0 when there is none.
-double leading_double(const std::string& s) {
+double string_double_value(const std::string& s) {
   const char* p = s.c_str();
   char* end = nullptr;
   double v = std::strtod(p, &end);
   return end == p ? 0.0 : v;
 }
 
-float float_value(id self, SEL) { return nearest_float(leading_double(text(self))); }
-double double_value(id self, SEL) { return leading_double(text(self)); }
+namespace {
+
+const std::string& text(id self) { return as<NSStringObj>(self)->utf8; }
+
+BOOL bool_value(id self, SEL) { return string_bool_value(text(self)); }
+float float_value(id self, SEL) { return nearest_float(string_double_value(text(self))); }
+double double_value(id self, SEL) { return string_double_value(text(self)); }
 int int_value(id self, SEL) { return static_cast<int>(std::strtol(text(self).c_str(), nullptr, 10)); }
 NSInteger integer_value(id self, SEL) { return std::strtol(text(self).c_str(), nullptr, 10); }
 const char* utf8(id self, SEL) { return text(self).c_str(); }

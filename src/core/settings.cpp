@@ -20,9 +20,10 @@ struct Key {
 };
 
 // Every key of core/settings_keys.h, in its order.
-#define CORVANE_SETTINGS_FLAG_KEY(name, fallback) \
+#define CORVANE_SETTINGS_FLAG_KEY(name, fallback, meaning) \
   {#name, Kind::Bool, (fallback) ? 1.0 : 0.0, &Settings::name, nullptr},
-#define CORVANE_SETTINGS_REAL_KEY(name, fallback) {#name, Kind::Real, fallback, nullptr, &Settings::name},
+#define CORVANE_SETTINGS_REAL_KEY(name, fallback, meaning) \
+  {#name, Kind::Real, fallback, nullptr, &Settings::name},
 constexpr Key kKeys[] = {CORVANE_SETTINGS_KEYS(CORVANE_SETTINGS_FLAG_KEY, CORVANE_SETTINGS_REAL_KEY)};
 #undef CORVANE_SETTINGS_FLAG_KEY
 #undef CORVANE_SETTINGS_REAL_KEY

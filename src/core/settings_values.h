@@ -8,8 +8,8 @@
 namespace corvane {
 
 struct Settings {
-#define CORVANE_SETTINGS_FLAG_FIELD(name, fallback) bool name;
-#define CORVANE_SETTINGS_REAL_FIELD(name, fallback) double name;
+#define CORVANE_SETTINGS_FLAG_FIELD(name, fallback, meaning) bool name;
+#define CORVANE_SETTINGS_REAL_FIELD(name, fallback, meaning) double name;
   CORVANE_SETTINGS_KEYS(CORVANE_SETTINGS_FLAG_FIELD, CORVANE_SETTINGS_REAL_FIELD)
 #undef CORVANE_SETTINGS_FLAG_FIELD
 #undef CORVANE_SETTINGS_REAL_FIELD

@@ -74,6 +74,7 @@ TEST(CliArgs, HelpGoesToStandardOutputWithStatusZero) {
       {{"-h"}, main_help()},
       {{"help"}, main_help()},
       {{"help", "run"}, run_help()},
+      {{"help", "settings"}, settings_help()},
       {{"--help", "preview"}, preview_help()},
       {{"run", "--help"}, run_help()},
       {{"run", "a.cvs", "--bogus", "-h"}, run_help()},

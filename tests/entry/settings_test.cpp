@@ -138,8 +138,8 @@ TEST(Settings, RelaunchReadsTheFileAfresh) {
 TEST(Settings, EveryListedKeyReachesItsField) {
   Dictionary file;
   int reals = 0;
-#define FLAG_ENTRY(name, fallback) file.set(#name, !(fallback));
-#define REAL_ENTRY(name, fallback) file.set(#name, 0.125 * ++reals);
+#define FLAG_ENTRY(name, fallback, meaning) file.set(#name, !(fallback));
+#define REAL_ENTRY(name, fallback, meaning) file.set(#name, 0.125 * ++reals);
   CORVANE_SETTINGS_KEYS(FLAG_ENTRY, REAL_ENTRY)
 #undef FLAG_ENTRY
 #undef REAL_ENTRY
@@ -148,8 +148,8 @@ TEST(Settings, EveryListedKeyReachesItsField) {
   p.load();
   const corvane::Settings& s = p.settings();
   reals = 0;
-#define FLAG_CHECK(name, fallback) EXPECT_EQ(s.name, !(fallback)) << #name;
-#define REAL_CHECK(name, fallback) EXPECT_EQ(s.name, 0.125 * ++reals) << #name;
+#define FLAG_CHECK(name, fallback, meaning) EXPECT_EQ(s.name, !(fallback)) << #name;
+#define REAL_CHECK(name, fallback, meaning) EXPECT_EQ(s.name, 0.125 * ++reals) << #name;
   CORVANE_SETTINGS_KEYS(FLAG_CHECK, REAL_CHECK)
 #undef FLAG_CHECK
 #undef REAL_CHECK

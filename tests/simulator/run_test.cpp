@@ -113,7 +113,7 @@ TEST(SimulatorRun, SettingsLandBelowTheRootAndAreReadAtLoad) {
 // in the order the library reads them.
 TEST(SimulatorRun, SettingsDumpAndHelpFollowTheLibrarysKeyList) {
   std::vector<std::string> keys;
-#define KEY(name, fallback) keys.push_back(#name);
+#define KEY(name, fallback, meaning) keys.push_back(#name);
   CORVANE_SETTINGS_KEYS(KEY, KEY)
 #undef KEY
   Result r = run_script("load\ndump settings\n");
@@ -138,6 +138,20 @@ TEST(SimulatorRun, SettingsDumpAndHelpFollowTheLibrarysKeyList) {
     longest = std::max(longest, end - at);
   }
   EXPECT_LT(longest, 80u);
+}
+
+// The README's table of settings keys is the one `help settings` prints
+// from the library's list, and the one `run --help` ends with.
+TEST(SimulatorRun, ReadmeAndRunHelpShowTheGeneratedSettingsTable) {
+  const std::string table = run_test::run_sim("help settings", "").out;
+  const std::string readme = read_bytes(std::string(CORVANE_SOURCE_DIR) + "/README.md");
+  const std::string marker = "<!-- corvane-sim help settings -->\n```text\n";
+  const size_t start = readme.find(marker);
+  ASSERT_NE(start, std::string::npos) << "README.md lacks " << marker;
+  const size_t from = start + marker.size();
+  EXPECT_EQ(readme.substr(from, readme.find("```\n", from) - from), table)
+      << "README.md's settings table differs from `corvane-sim help settings`: paste its output there";
+  EXPECT_TRUE(run_test::run_sim("run --help", "").out.ends_with(table));
 }
 
 TEST(SimulatorRun, HelpAndUsage) {

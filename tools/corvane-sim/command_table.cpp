@@ -1,20 +1,9 @@
 #include "tools/corvane-sim/command_table.h"
 
-#include "src/core/settings_keys.h"
 #include "tools/corvane-sim/command_handlers.h"
 
 namespace corvane::cli {
 namespace {
-
-// "keys: darkColorTint lightColorTint ...": the settings the library reads,
-// one long line that the help's layout wraps.
-std::string settings_keys_line() {
-  std::string line = "keys:";
-#define CORVANE_HELP_KEY(name, fallback) line += " " #name;
-  CORVANE_SETTINGS_KEYS(CORVANE_HELP_KEY, CORVANE_HELP_KEY)
-#undef CORVANE_HELP_KEY
-  return line;
-}
 
 std::vector<Command> make_commands() {
   using S = Section;
@@ -32,12 +21,14 @@ std::vector<Command> make_commands() {
       {"settings",
        S::BeforeLoad,
        {{"settings KEY=VALUE ...",
-         "merge keys into the settings file:\nYES NO true false, 1 -3, 0.5, \"text\"\n" +
-             settings_keys_line()}},
+         "merge keys into the settings file:\nYES NO true false, 1 -3, 0.5, \"text\"\n"
+         "keys: see Settings keys below"}},
        run_settings},
       {"settings-file",
        S::BeforeLoad,
-       {{"settings-file PATH", "copy a property-list file to the settings path"}},
+       {{"settings-file PATH",
+         "copy a property-list file to the settings\npath; warns of keys and values the library\nwill not "
+         "take as meant"}},
        run_settings_file},
       {"settings-remove",
        S::BeforeLoad,

@@ -274,7 +274,7 @@ Json settings_json(const Session& s) {
   if (!fn) return Json();
   const corvane::Settings& v = *fn();
   Json j = Json::object();
-#define CORVANE_DUMP_SETTING(name, fallback) j.set(#name, v.name);
+#define CORVANE_DUMP_SETTING(name, fallback, meaning) j.set(#name, v.name);
   CORVANE_SETTINGS_KEYS(CORVANE_DUMP_SETTING, CORVANE_DUMP_SETTING)
 #undef CORVANE_DUMP_SETTING
   return j;

@@ -1,6 +1,7 @@
 #include "tools/corvane-sim/help.h"
 
 #include "tools/corvane-sim/command_help.h"
+#include "tools/corvane-sim/settings_check.h"
 
 namespace corvane::cli {
 namespace {
@@ -58,7 +59,10 @@ and built-in icons.
 
 Options:
   -o, --output FILE.png    where to write (default corvane-preview.png)
-  --settings FILE.plist    a settings file (XML or binary property list)
+  --settings FILE.plist    a settings file (XML or binary property list);
+                           warns of unknown keys, values of the wrong kind
+                           and strengths or offsets outside 0 to 1 (see
+                           corvane-sim help settings)
   --icon FILE.png          an app icon for the banner, widget and menu
                            (any size up to 4096 pixels a side; ordinary or
                            the optimised PNG found in app bundles)
@@ -87,6 +91,21 @@ file named for another format than PNG or that cannot be written). No
 partial picture is left behind.
 )";
 
+// The settings table: a key, its kind and default in fixed columns, then
+// its meaning, wrapped.
+constexpr size_t kKindColumn = 27;
+constexpr size_t kDefaultColumn = 35;
+constexpr size_t kMeaningColumn = 44;
+constexpr std::string_view kSettingsHeading = "KEY                      KIND    DEFAULT";
+
+constexpr std::string_view kSettingsIntro =
+    "Settings keys, as the settings file holds them (settings KEY=VALUE,\n"
+    "settings-file, preview --settings). A switch is true or false (YES or NO, or\n"
+    "the integer 1 or 0); 0 to 1 is a real strength or offset. The library reads\n"
+    "these keys when it loads, takes the default for a key that is absent and\n"
+    "ignores any other key. It writes one more itself: enabled, whether the\n"
+    "system's style is dark.\n";
+
 }  // namespace
 
 std::string usage_text() {
@@ -111,6 +130,8 @@ Commands:
   run          run a scenario script; prints JSON Lines on standard output
   preview      render the screen in the light and dark style to a PNG
   help [CMD]   show this help, or the help of a command
+  help settings
+               the keys of the settings file: kind, default, meaning
 
 Options:
   -h, --help   show this help
@@ -124,9 +145,23 @@ the script language.
 )";
 }
 
+std::string settings_help() {
+  std::string out(kSettingsIntro);
+  out += help_row_text(HelpRow{kSettingsHeading, "MEANING", 2, kMeaningColumn});
+  for (const SettingsKey& key : settings_keys()) {
+    std::string columns(key.name);
+    columns.resize(kKindColumn - 2, ' ');
+    columns += key.is_switch ? "switch" : "0 to 1";
+    columns.resize(kDefaultColumn - 2, ' ');
+    columns += settings_default_text(key);
+    out += help_row_text(HelpRow{columns, std::string(key.meaning), 2, kMeaningColumn});
+  }
+  return out;
+}
+
 std::string run_help() {
   return *command_usage("run") + std::string(kRunBodyBeforeCommands) + script_commands_help() +
-         std::string(kRunBodyAfterCommands);
+         std::string(kRunBodyAfterCommands) + "\n" + settings_help();
 }
 
 std::string preview_help() { return *command_usage("preview") + std::string(kPreviewBody); }
@@ -134,6 +169,7 @@ std::string preview_help() { return *command_usage("preview") + std::string(kPre
 std::optional<std::string> command_help(std::string_view command) {
   if (command == "run") return run_help();
   if (command == "preview") return preview_help();
+  if (command == "settings") return settings_help();
   return std::nullopt;
 }
 

@@ -15,9 +15,13 @@ std::optional<std::string> command_usage(std::string_view command);
 std::string main_help();
 // corvane-sim run --help: options and a summary of the script language.
 std::string run_help();
+// corvane-sim help settings, and the end of run --help: the keys of the
+// settings file, one row each, with kind, default and meaning.
+std::string settings_help();
 // corvane-sim preview --help.
 std::string preview_help();
-// The help of a command by name ("run", "preview"), if there is such a command.
+// The help of a command by name ("run", "preview") or of the settings
+// ("settings"), if there is such a command.
 std::optional<std::string> command_help(std::string_view command);
 
 }  // namespace corvane::cli

@@ -16,11 +16,14 @@
 #include <ostream>
 #include <vector>
 
+#include "sim/foundation/plist_file.h"
+#include "sim/io/whole_file.h"
 #include "sim/render/renderer.h"
 #include "sim/render/surface.h"
 #include "sim/runtime/object.h"
 #include "sim/uikit/UIView.h"
 #include "tools/corvane-sim/preview_scene.h"
+#include "tools/corvane-sim/settings_check.h"
 
 namespace corvane::cli {
 namespace {
@@ -126,6 +129,12 @@ int run_preview(const PreviewOptions& options, std::ostream& out, std::ostream& 
   if (auto e = check_scene_options(scene_options)) {
     err << "corvane-sim: " << *e << "\n";
     return 2;
+  }
+  if (options.settings) {
+    // Readable: check_scene_options has read it.
+    std::string bytes, read_error;
+    if (sim::io::read_whole_file(*options.settings, sim::plist::kMaxFileBytes, &bytes, &read_error))
+      warn_settings_mistakes(err, "corvane-sim", *options.settings, bytes);
   }
   // The output's folder is checked before anything is drawn.
   sim::render::PendingFile file;

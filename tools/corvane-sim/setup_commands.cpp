@@ -9,6 +9,7 @@
 #include "src/core/names.h"
 #include "tools/corvane-sim/command_handlers.h"
 #include "tools/corvane-sim/literals.h"
+#include "tools/corvane-sim/settings_check.h"
 
 namespace corvane::cli {
 namespace {
@@ -99,7 +100,9 @@ CommandError run_settings_file(CommandContext& context, const Words& w) {
   if (w.size() != 2) return std::string("usage: settings-file PATH");
   std::string bytes, error;
   if (!sim::io::read_whole_file(w[1].text, sim::plist::kMaxFileBytes, &bytes, &error)) return error;
-  return write_settings_file(context, bytes);
+  if (auto e = write_settings_file(context, bytes)) return e;
+  warn_settings_mistakes(context.err, context.location, w[1].text, bytes);
+  return kNoError;
 }
 
 CommandError run_settings_remove(CommandContext& context, const Words& w) {
