@@ -29,8 +29,12 @@ enum class BuiltinIcon {
 id make_builtin_icon(BuiltinIcon icon, double points, double scale);
 
 // The wallpaper over (0, 0, width, height) in user space; in the dark style
-// the host dims it.
+// the host dims it. The same as the undimmed wallpaper with, in the dark
+// style, dim_wallpaper over it (the scene draws the first once for both
+// styles).
 void draw_wallpaper(cairo_t* cr, double width, double height, bool dark);
+void draw_undimmed_wallpaper(cairo_t* cr, double width, double height);
+void dim_wallpaper(cairo_t* cr, double width, double height);
 
 // The phone's body around a screen at (x, y, width, height): the bezel
 // behind it. The sensor housing goes over the screen with
