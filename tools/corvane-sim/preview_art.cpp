@@ -259,11 +259,6 @@ id make_builtin_icon(BuiltinIcon icon, double points, double scale) {
   return image;
 }
 
-void draw_wallpaper(cairo_t* cr, double width, double height, bool dark) {
-  draw_undimmed_wallpaper(cr, width, height);
-  if (dark) dim_wallpaper(cr, width, height);
-}
-
 void draw_undimmed_wallpaper(cairo_t* cr, double width, double height) {
   cairo_save(cr);
   cairo_rectangle(cr, 0, 0, width, height);

@@ -28,11 +28,8 @@ enum class BuiltinIcon {
 // `points` wide at `scale`, as a new autoreleased UIImage of the host.
 id make_builtin_icon(BuiltinIcon icon, double points, double scale);
 
-// The wallpaper over (0, 0, width, height) in user space; in the dark style
-// the host dims it. The same as the undimmed wallpaper with, in the dark
-// style, dim_wallpaper over it (the scene draws the first once for both
-// styles).
-void draw_wallpaper(cairo_t* cr, double width, double height, bool dark);
+// The wallpaper over (0, 0, width, height) in user space, as the light style
+// shows it; the dark style dims it with dim_wallpaper over it.
 void draw_undimmed_wallpaper(cairo_t* cr, double width, double height);
 void dim_wallpaper(cairo_t* cr, double width, double height);
 
