@@ -50,8 +50,8 @@ void BM_BoxBlurBanner(benchmark::State& state) {
   std::vector<uint32_t> source(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      source[static_cast<size_t>(y) * width + x] =
-          0xff000000u | uint32_t(x * 255 / width) << 16 | uint32_t(y * 255 / height) << 8 | uint32_t((x ^ y) & 0xff);
+      source[static_cast<size_t>(y) * width + x] = 0xff000000u | uint32_t(x * 255 / width) << 16 |
+                                                   uint32_t(y * 255 / height) << 8 | uint32_t((x ^ y) & 0xff);
   std::vector<uint32_t> pixels;
   for (auto _ : state) {
     pixels = source;

@@ -51,12 +51,13 @@ TEST(BoxBlur, EqualsTheDirectBoxPasses) {
     bool white;  // every byte 255: the largest sums
   };
   const Case cases[] = {
-      {1, 1, 1, 1, false}, {7, 5, 9, 2, false},    {3, 40, 3, 10, false},
+      {1, 1, 1, 1, false},     {7, 5, 9, 2, false},   {3, 40, 3, 10, false},
       {64, 48, 64, 14, false}, {33, 17, 40, 5, true}, {20, 20, 20, 37, false},
   };
   std::mt19937 random(7);
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " stride " << c.stride << " box " << c.box);
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " stride " << c.stride << " box "
+                                    << c.box);
     std::vector<uint32_t> pixels(static_cast<size_t>(c.stride) * c.height);
     for (uint32_t& p : pixels) p = c.white ? 0xffffffffu : random();
     const std::vector<uint32_t> want = direct_blur(pixels, c.width, c.height, c.stride, c.box);
@@ -84,8 +85,8 @@ std::vector<uint32_t> decoded(const std::string& png) {
   if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
     const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
     for (int y = 0; y < h; ++y) {
-      const auto* row =
-          reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s));
+      const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) +
+                                                          y * cairo_image_surface_get_stride(s));
       out.insert(out.end(), row, row + w);
     }
   }
