@@ -1,5 +1,6 @@
 #include "tools/corvane-sim/preview_art.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -283,15 +284,18 @@ void draw_undimmed_wallpaper(cairo_t* cr, double width, double height) {
   };
   // Beyond its radius a disc is fully transparent: each is painted only
   // over the whole rows of device pixels it reaches, and one more above and
-  // below, so that the band's edges never cut through any colour and cairo
-  // composites every row it paints as over the whole screen.
+  // below, so that the band's edges never cut through any colour. (Cairo
+  // places a gradient relative to the area it paints, so at some scales a
+  // few pixels come out one level apart from a paint of the whole screen; at
+  // the preview's scales 1 and 2 none do.)
   for (const Disc& d : discs) {
     const double cx = d.x * width, cy = d.y * height, r = d.r * width;
     double unused = 0, top = cy - r, bottom = cy + r;
     cairo_user_to_device(cr, &unused, &top);
     cairo_user_to_device(cr, &unused, &bottom);
-    top = std::floor(std::min(top, bottom)) - 1;
+    const double first_row = std::floor(std::min(top, bottom)) - 1;
     bottom = std::ceil(std::max(top, bottom)) + 1;
+    top = first_row;
     cairo_device_to_user(cr, &unused, &top);
     cairo_device_to_user(cr, &unused, &bottom);
     cairo_save(cr);
