@@ -12,7 +12,10 @@ namespace sim::render {
 // Blurs, in place, a premultiplied ARGB32 picture of width × height pixels
 // (rows `stride` pixels apart) with three passes of a box `box` pixels to
 // each side, horizontally and vertically: close to a Gaussian. Edges repeat
-// their outermost pixels.
+// their outermost pixels. Each pass rounds every channel's mean to the
+// nearest whole value (halves up). Boxes wider than kMaxBlurBox count as
+// kMaxBlurBox, far more than any material's blur at any scale.
+inline constexpr int kMaxBlurBox = 8000;
 void box_blur(std::vector<uint32_t>& pixels, int width, int height, int stride, int box);
 
 // Paints over the user-space rectangle (x, y, w, h) of `cr`, within its

@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -44,6 +45,17 @@ double luminance(const std::array<uint8_t, 4>& rgba);
 // Mean luminance over a rectangle of pixels (clipped to the picture); 0 for
 // an empty rectangle.
 double mean_luminance(const Surface& s, int x, int y, int width, int height);
+
+// Receives a PNG file's bytes in order as they are encoded; false stops the
+// encoding as failed.
+using PngSink = bool (*)(void* closure, const unsigned char* data, size_t length);
+
+// Encodes `picture` as an 8-bit PNG, RGB when every pixel is opaque and RGBA
+// otherwise, with the same straight-alpha values cairo's own writer gives.
+// The compression favours speed over size (about a quarter larger than
+// zlib's default level). False when the picture is not drawn, the sink
+// fails or libpng reports an error.
+bool encode_png(const Surface& picture, PngSink sink, void* closure);
 
 // A file that is written under a temporary name beside its destination and
 // renamed over it once complete. Until commit() succeeds nothing exists at

@@ -180,6 +180,36 @@ TEST(Preview, PictureHoldsTheScreensAsRendered) {
   }
 }
 
+// The README's pictures are what the preview draws today, at scale 1, with
+// the settings file each caption names (as given, relative to the
+// repository). Pixels are compared, not the files' bytes.
+TEST(Preview, ReadmePicturesAreCurrent) {
+  struct Row {
+    const char* picture;
+    const char* settings;  // nullptr: the defaults
+  };
+  for (const Row& r :
+       {Row{"docs/preview.png", nullptr}, Row{"docs/preview-dark-tint.png", "docs/dark-tint.plist"}}) {
+    SCOPED_TRACE(r.picture);
+    SceneOptions o;
+    if (r.settings) o.settings = std::string(CORVANE_SOURCE_DIR) + "/" + r.settings;
+    std::string error;
+    auto scene = PreviewScene::build(o, &error);
+    ASSERT_TRUE(scene) << error;
+    const PreviewPicture drawn =
+        compose_preview(*scene, r.settings ? r.settings : "defaults", IosVersion{}, 1);
+    const sim::render::Surface committed = read_png(std::string(CORVANE_SOURCE_DIR) + "/" + r.picture);
+    ASSERT_TRUE(committed.ok());
+    ASSERT_EQ(committed.width(), drawn.geometry.width);
+    ASSERT_EQ(committed.height(), drawn.geometry.height);
+    size_t differing = 0;
+    for (int y = 0; y < committed.height(); ++y)
+      for (int x = 0; x < committed.width(); ++x)
+        differing += committed.pixel(x, y) != drawn.image.pixel(x, y);
+    EXPECT_EQ(differing, 0u) << "out of date: run the command under the picture in README.md again";
+  }
+}
+
 // With forceLightDock the dock stays light on the dark screen, about as
 // light as on the light one; without it the dark screen's dock is dark.
 TEST(Preview, ForceLightDockKeepsTheDockLight) {

@@ -1,5 +1,6 @@
 #include "tools/corvane-sim/preview_art.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -259,7 +260,7 @@ id make_builtin_icon(BuiltinIcon icon, double points, double scale) {
   return image;
 }
 
-void draw_wallpaper(cairo_t* cr, double width, double height, bool dark) {
+void draw_undimmed_wallpaper(cairo_t* cr, double width, double height) {
   cairo_save(cr);
   cairo_rectangle(cr, 0, 0, width, height);
   cairo_clip(cr);
@@ -281,20 +282,43 @@ void draw_wallpaper(cairo_t* cr, double width, double height, bool dark) {
       {0.25, 0.95, 0.70, hex(0xA58BFF, 0.50)},
       {0.80, 0.05, 0.45, hex(0xFFE08A, 0.45)},
   };
+  // Beyond its radius a disc is fully transparent: each is painted only
+  // over the whole rows of device pixels it reaches, and one more above and
+  // below, so that the band's edges never cut through any colour. (Cairo
+  // places a gradient relative to the area it paints, so at some scales a
+  // few pixels come out one level apart from a paint of the whole screen; at
+  // the preview's scales 1 and 2 none do.)
   for (const Disc& d : discs) {
-    cairo_pattern_t* p =
-        cairo_pattern_create_radial(d.x * width, d.y * height, 0, d.x * width, d.y * height, d.r * width);
+    const double cx = d.x * width, cy = d.y * height, r = d.r * width;
+    double unused = 0, top = cy - r, bottom = cy + r;
+    cairo_user_to_device(cr, &unused, &top);
+    cairo_user_to_device(cr, &unused, &bottom);
+    const double first_row = std::floor(std::min(top, bottom)) - 1;
+    bottom = std::ceil(std::max(top, bottom)) + 1;
+    top = first_row;
+    cairo_device_to_user(cr, &unused, &top);
+    cairo_device_to_user(cr, &unused, &bottom);
+    cairo_save(cr);
+    cairo_rectangle(cr, 0, top, width, bottom - top);
+    cairo_clip(cr);
+    cairo_pattern_t* p = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r);
     cairo_pattern_add_color_stop_rgba(p, 0, d.colour[0], d.colour[1], d.colour[2], d.colour[3]);
     cairo_pattern_add_color_stop_rgba(p, 1, d.colour[0], d.colour[1], d.colour[2], 0);
     cairo_set_source(cr, p);
     cairo_paint(cr);
     cairo_pattern_destroy(p);
+    cairo_restore(cr);
   }
-  if (dark) {
-    // The dark style dims the wallpaper and cools it a little.
-    cairo_set_source_rgba(cr, 0.02, 0.02, 0.08, 0.5);
-    cairo_paint(cr);
-  }
+  cairo_restore(cr);
+}
+
+void dim_wallpaper(cairo_t* cr, double width, double height) {
+  // The dark style dims the wallpaper and cools it a little.
+  cairo_save(cr);
+  cairo_rectangle(cr, 0, 0, width, height);
+  cairo_clip(cr);
+  cairo_set_source_rgba(cr, 0.02, 0.02, 0.08, 0.5);
+  cairo_paint(cr);
   cairo_restore(cr);
 }
 

@@ -28,9 +28,10 @@ enum class BuiltinIcon {
 // `points` wide at `scale`, as a new autoreleased UIImage of the host.
 id make_builtin_icon(BuiltinIcon icon, double points, double scale);
 
-// The wallpaper over (0, 0, width, height) in user space; in the dark style
-// the host dims it.
-void draw_wallpaper(cairo_t* cr, double width, double height, bool dark);
+// The wallpaper over (0, 0, width, height) in user space, as the light style
+// shows it; the dark style dims it with dim_wallpaper over it.
+void draw_undimmed_wallpaper(cairo_t* cr, double width, double height);
+void dim_wallpaper(cairo_t* cr, double width, double height);
 
 // The phone's body around a screen at (x, y, width, height): the bezel
 // behind it. The sensor housing goes over the screen with

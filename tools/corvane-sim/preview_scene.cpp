@@ -323,10 +323,25 @@ sim::render::Surface PreviewScene::render(double scale) const {
   sim::render::Surface surface(static_cast<int>(std::lround(kScreenWidth * scale)),
                                static_cast<int>(std::lround(kScreenHeight * scale)));
   if (!surface.ok()) return surface;
+  // The wallpaper is the same in both styles but for the dark style's dimming
+  // (and the most costly part of the screen): drawn once per scale.
+  if (!wallpaper_.ok() || wallpaper_scale_ != scale) {
+    wallpaper_ = sim::render::Surface(surface.width(), surface.height());
+    if (!wallpaper_.ok()) return sim::render::Surface();
+    cairo_t* cr = cairo_create(wallpaper_.get());
+    cairo_scale(cr, scale, scale);
+    draw_undimmed_wallpaper(cr, kScreenWidth, kScreenHeight);
+    cairo_destroy(cr);
+    wallpaper_scale_ = scale;
+  }
   cairo_t* cr = cairo_create(surface.get());
+  cairo_set_source_surface(cr, wallpaper_.get(), 0, 0);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
   cairo_scale(cr, scale, scale);
   const bool dark = sim::system_style() == 2;
-  draw_wallpaper(cr, kScreenWidth, kScreenHeight, dark);
+  if (dark) dim_wallpaper(cr, kScreenWidth, kScreenHeight);
   // Stacked banners move the menu down over where the page dots lie.
   if (banners_.size() <= 1) draw_page_dots(cr, kScreenWidth / 2, kPageDotsY, 3, dark);
   for (id icon : home_icons_) sim::render::draw_view(cr, icon);

@@ -87,8 +87,10 @@ class PreviewScene {
   std::unique_ptr<Session> session_;
   NSInteger style_ = 1;
   sim::Strong status_bar_, widget_, platter_presentation_, dock_, folder_icon_;
-  std::vector<sim::Strong> banners_;     // top to bottom
-  std::vector<sim::Strong> home_icons_;  // icon views on the home screen, in front of the wallpaper
+  std::vector<sim::Strong> banners_;        // top to bottom
+  std::vector<sim::Strong> home_icons_;     // icon views on the home screen, in front of the wallpaper
+  mutable sim::render::Surface wallpaper_;  // undimmed, at wallpaper_scale_ pixels per point
+  mutable double wallpaper_scale_ = 0;
 };
 
 // Where things lie in the preview picture, in pixels.
