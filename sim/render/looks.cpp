@@ -17,7 +17,7 @@ struct Rule {
 
 // MTMaterialView's recipe for a widget's header strip (the home screen's
 // kMaterialRecipePlatterHeader, a floor the renderer does not include).
-constexpr long long kHeaderStripRecipe = 2;
+constexpr NSInteger kHeaderStripRecipe = 2;
 
 constexpr Look material(Material m, double radius = 0) { return Look{m, Content::None, false, radius}; }
 constexpr Look content(Content c) { return Look{Material::None, c, false, 0}; }
@@ -110,7 +110,7 @@ std::array<double, 4> material_tint(id view, Material m) {
       // A header strip's recipe is a touch more opaque than the platter
       // body's, so the strip reads as a band.
       bool header = class_respondsToSelector(view->isa, sel("recipe")) &&
-                    send<long long>(view, sel("recipe")) == kHeaderStripRecipe;
+                    send<NSInteger>(view, sel("recipe")) == kHeaderStripRecipe;
       return material_tint(view, header ? Material::PlatterHeader : Material::Platter);
     }
     case Material::Platter:

@@ -7,8 +7,8 @@ namespace {
 
 MTMaterialViewObj* material(id self) { return as<MTMaterialViewObj>(self); }
 
-long long recipe(id self, SEL) { return material(self)->recipe; }
-void set_recipe(id self, SEL, long long r) { material(self)->recipe = r; }
+NSInteger recipe(id self, SEL) { return material(self)->recipe; }
+void set_recipe(id self, SEL, NSInteger r) { material(self)->recipe = r; }
 
 Class install() {
   Class c = define_class<MTMaterialViewObj>("MTMaterialView", ensure_class("UIView"));
@@ -23,7 +23,7 @@ SIM_HOST_CLASS("MTMaterialView", Layer::SpringBoard, install);
 
 id make_material_view(CGRect frame, NSInteger r) {
   id v = make_view("MTMaterialView", frame);
-  send<void>(v, sel("setRecipe:"), static_cast<long long>(r));
+  send<void>(v, sel("setRecipe:"), static_cast<NSInteger>(r));
   return v;
 }
 

@@ -83,12 +83,12 @@ id init_with_frame(id self, SEL cmd, CGRect frame) {
 void configure_background_material(id self, SEL) {
   make_background_if_missing(self);
   send<void>(widget(self)->background_view, sel("setRecipe:"),
-             static_cast<long long>(kMaterialRecipePlatter));
+             static_cast<NSInteger>(kMaterialRecipePlatter));
 }
 void configure_header_views(id self, SEL) {
   make_header_if_missing(self);
   send<void>(widget(self)->header_background_view, sel("setRecipe:"),
-             static_cast<long long>(kMaterialRecipePlatterHeader));
+             static_cast<NSInteger>(kMaterialRecipePlatterHeader));
 }
 // On a device this styles the header's title and date for the material
 // behind them; the simulator draws no text, so there is nothing to restyle.

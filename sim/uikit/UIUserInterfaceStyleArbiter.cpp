@@ -76,22 +76,21 @@ id shared_instance(id self, SEL) {
 
 NSInteger current_style(id self, SEL) { return arbiter(self)->style; }
 
-void update_current_style(id self, SEL, BOOL notify, long long reason) {
+void update_current_style(id self, SEL, BOOL notify, NSInteger reason) {
   ArbiterObj* a = arbiter(self);
   const NSInteger old_style = a->style, old_mode = a->applied_mode;
   a->style = mode_of(self);
   a->applied_mode = mode_of(self);
   if (!notify || (a->style == old_style && a->applied_mode == old_mode)) return;
-  send<void>(self, sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"),
-             static_cast<long long>(a->applied_mode), static_cast<long long>(old_mode),
-             static_cast<long long>(a->style), static_cast<long long>(old_style), reason);
+  send<void>(self, sel("_logChangeEventWithNewMode:oldMode:newStyle:oldStyle:reason:"), a->applied_mode,
+             old_mode, a->style, old_style, reason);
 }
 
 void mode_did_change(id self, SEL, id /*mode*/) {
   send<void>(self, sel("_updateCurrentStyleAndNotify:forReason:"), true, kReasonModeChanged);
 }
 
-void log_change_event(id, SEL, long long, long long, long long, long long, long long) {}
+void log_change_event(id, SEL, NSInteger, NSInteger, NSInteger, NSInteger, NSInteger) {}
 
 Class install() {
   Class c = define_class<ArbiterObj>("UIUserInterfaceStyleArbiter", ensure_class("NSObject"));

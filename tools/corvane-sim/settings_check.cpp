@@ -146,8 +146,9 @@ std::vector<std::string> settings_mistakes(const sim::plist::Dictionary& setting
   std::vector<std::string> mistakes;
   for (const auto& [name, value] : settings) {
     if (name == corvane::names::kEnabledKey) continue;  // the library's own record of the dark style
+    const std::string& key_name = name;                 // clang 14 cannot capture a structured binding
     const auto known = std::find_if(std::begin(kKeys), std::end(kKeys),
-                                    [&](const SettingsKey& key) { return key.name == name; });
+                                    [&](const SettingsKey& key) { return key.name == key_name; });
     if (known == std::end(kKeys)) mistakes.push_back(unknown_key(name));
     else if (auto m = value_mistake(*known, value)) mistakes.push_back(*m);
   }
