@@ -1,6 +1,8 @@
 #include "sim/bundles/app_icon.h"
 
 #include <cstring>
+#include <set>
+#include <string_view>
 
 #include "sim/foundation/plist_file.h"
 
@@ -78,11 +80,26 @@ std::vector<std::string> icon_file_candidates(const std::string& name) {
   return files;
 }
 
+std::string fitted_app_name(const std::string& name) {
+  static constexpr std::string_view kEllipsis = "\u2026";
+  size_t characters = 0, cut = 0;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if ((static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) continue;  // inside a sequence
+    if (++characters == kMaxAppNameCharacters) cut = i;
+    if (characters > kMaxAppNameCharacters) return name.substr(0, cut) + std::string(kEllipsis);
+  }
+  return name;
+}
+
 std::optional<AppIcon> find_app_icon(const std::string& path, std::string* error) {
   std::unique_ptr<BundleFiles> bundle = open_bundle(path, error);
   if (!bundle) return std::nullopt;
+  return find_app_icon(*bundle, path, error);
+}
+
+std::optional<AppIcon> find_app_icon(const BundleFiles& bundle, const std::string& path, std::string* error) {
   std::vector<unsigned char> bytes;
-  if (!bundle->read("Info.plist", &bytes, error)) return std::nullopt;
+  if (!bundle.read("Info.plist", &bytes, error)) return std::nullopt;
   auto info = sim::plist::parse(bytes.data(), bytes.size());
   if (!info || !info->is_dictionary()) {
     *error = "app " + path + ": its Info.plist is not a property-list dictionary";
@@ -93,9 +110,10 @@ std::optional<AppIcon> find_app_icon(const std::string& path, std::string* error
   app.app_name = string_key(*info, "CFBundleDisplayName");
   if (app.app_name.empty()) app.app_name = string_key(*info, "CFBundleName");
   if (app.app_name.empty()) {
-    app.app_name = bundle->bundle_name();
+    app.app_name = bundle.bundle_name();
     if (app.app_name.ends_with(".app")) app.app_name.resize(app.app_name.size() - 4);
   }
+  app.app_name = fitted_app_name(app.app_name);
 
   const std::vector<std::string> names = icon_names(std::string(bytes.begin(), bytes.end()));
   if (names.empty()) {
@@ -104,14 +122,18 @@ std::optional<AppIcon> find_app_icon(const std::string& path, std::string* error
              "CFBundleIconFiles, CFBundleIconFiles or CFBundleIconFile)";
     return std::nullopt;
   }
+  // A name may be listed many times over, or with and without ".png": each
+  // file is looked at once (an archive inflates it on every read).
   uint64_t best = 0;
   std::string looked_for;
+  std::set<std::string> seen;
   for (const std::string& name : names) {
     for (const std::string& file : icon_file_candidates(name)) {
+      if (!seen.insert(file).second) continue;
       if (looked_for.size() < 400) looked_for += (looked_for.empty() ? "" : ", ") + file;
-      if (!bundle->has(file)) continue;
+      if (!bundle.has(file)) continue;
       std::vector<unsigned char> png;
-      if (!bundle->read(file, &png, error)) return std::nullopt;
+      if (!bundle.read(file, &png, error)) return std::nullopt;
       const uint64_t pixels = pixel_count(png);
       if (app.file.empty() || pixels > best) {
         best = pixels;

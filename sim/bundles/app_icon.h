@@ -32,9 +32,20 @@ std::vector<std::string> icon_names(const std::string& info_plist_bytes);
 // The files that may hold icon `name`, best scale first.
 std::vector<std::string> icon_file_candidates(const std::string& name);
 
+// Longest app name kept, in characters: more than any place the name is
+// shown can hold. A longer one is cut to this many, the last an ellipsis,
+// before anything measures its text.
+inline constexpr size_t kMaxAppNameCharacters = 32;
+
+// `name` cut to kMaxAppNameCharacters characters (UTF-8 sequences kept
+// whole), ending in an ellipsis when anything was cut.
+std::string fitted_app_name(const std::string& name);
+
 // The app at `path` (an `.app` folder or `.ipa` archive), its name and
 // icon. nullopt, with a message naming the file and what is missing, for a
 // bundle that cannot be read, has no usable Info.plist or no icon file.
+// Each icon file is read once, however often Info.plist names it.
 std::optional<AppIcon> find_app_icon(const std::string& path, std::string* error);
+std::optional<AppIcon> find_app_icon(const BundleFiles& bundle, const std::string& path, std::string* error);
 
 }  // namespace sim::bundles

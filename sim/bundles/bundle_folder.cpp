@@ -22,15 +22,21 @@ class FolderFiles : public BundleFiles {
     return p.filename().string();
   }
 
+  // A symbolic link counts as present, so that reading it reports it: a
+  // link may lead anywhere outside the bundle, and none is followed.
   bool has(const std::string& relative) const override {
     struct stat st;
-    return ::stat(full(relative).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::lstat(full(relative).c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode));
   }
 
   bool read(const std::string& relative, std::vector<unsigned char>* bytes,
             std::string* error) const override {
     const std::string path = full(relative);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0 && errno == ELOOP) {
+      *error = "cannot read " + path + ": a symbolic link (links inside a bundle are not followed)";
+      return false;
+    }
     if (fd < 0) {
       *error = "cannot read " + path + ": " + std::strerror(errno);
       return false;

@@ -142,8 +142,10 @@ CGImageRef sim_CGImageCreateWithBytes(size_t width, size_t height, size_t bytes_
 // The optimised variant of iOS app bundles (a CgBI chunk before the header,
 // raw deflate data, premultiplied B, G, R, A pixels) is read too: device RGB,
 // PremultipliedFirst (NoneSkipFirst without alpha) in 32-bit little-endian
-// order. Sides above 16384 pixels are refused before any pixel memory is
-// taken. On failure returns NULL and, when error is not NULL, writes a
+// order. Sides above 4096 pixels, and image data that cannot fill the
+// header's size, are refused before any pixel memory is taken; all decoded
+// images of the process together hold at most 256 MiB of pixels (a decode
+// past that is refused with a message). On failure returns NULL and, when error is not NULL, writes a
 // NUL-terminated message of at most error_size bytes.
 CGImageRef sim_CGImageCreateWithPNGFile(const char* path, char* error, size_t error_size);
 CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* error, size_t error_size);

@@ -47,6 +47,13 @@ bool pixel_model_of(CGColorSpaceRef space, PixelModel* out);
 CGImageRef new_image_with_rgba(size_t width, size_t height, CGColorSpaceRef space, uint32_t bitmap_info,
                                std::vector<uint8_t>&& rgba);
 
+// Counts pixel memory against a process-wide cap: false, taking nothing,
+// when `bytes` more would pass `cap`. An image holding counted memory gives
+// it back through its `counted_bytes` when it is released.
+bool take_image_memory(size_t bytes, size_t cap);
+void give_back_image_memory(size_t bytes);
+size_t image_memory_in_use();
+
 // A new image copied from pixel bytes in the given layout, or NULL when the
 // layout or geometry is refused.
 CGImageRef new_image_from_bytes(size_t width, size_t height, size_t bytes_per_row, CGColorSpaceRef space,
@@ -70,6 +77,7 @@ struct CGImage {
   // The picture as premultiplied R, G, B, A bytes, rows packed (width x 4
   // bytes), row 0 at the top. Drawing reads only this.
   std::vector<uint8_t> rgba;
+  size_t counted_bytes = 0;  // given back by the last release (take_image_memory)
 };
 
 struct CGContext {

@@ -1,12 +1,29 @@
 // CGImage: immutable pixels with the geometry and layout they were made
 // with. Whatever that layout, the pixels are kept as premultiplied RGBA, the
 // form that drawing reads.
+#include <atomic>
 #include <cstring>
 #include <new>
 
 #include "sim/graphics/cg_objects.h"
 
 namespace sim::graphics {
+
+namespace {
+std::atomic<size_t> image_memory{0};
+}  // namespace
+
+bool take_image_memory(size_t bytes, size_t cap) {
+  size_t held = image_memory.load(std::memory_order_relaxed);
+  do {
+    if (bytes > cap || held > cap - bytes) return false;
+  } while (!image_memory.compare_exchange_weak(held, held + bytes, std::memory_order_relaxed));
+  return true;
+}
+
+void give_back_image_memory(size_t bytes) { image_memory.fetch_sub(bytes, std::memory_order_relaxed); }
+
+size_t image_memory_in_use() { return image_memory.load(std::memory_order_relaxed); }
 
 bool pixel_model_of(CGColorSpaceRef space, PixelModel* out) {
   if (!space) {
@@ -89,6 +106,7 @@ CGImageRef CGImageRetain(CGImageRef image) {
 void CGImageRelease(CGImageRef image) {
   if (image && image->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
     CGColorSpaceRelease(image->space);
+    give_back_image_memory(image->counted_bytes);
     delete image;
   }
 }

@@ -140,17 +140,44 @@ CGImageRef make_image(Decode& decode) {
   return image;
 }
 
+CGImageRef decode_ordinary_png(const uint8_t* data, size_t size, const char* what, char* error,
+                               size_t error_size);
+
+// Either form, once its header's size is checked and its pixel memory
+// counted against kMaxDecodedImageBytes.
 CGImageRef decode_png(const uint8_t* data, size_t size, const char* what, char* error, size_t error_size) {
   if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
     report(error, error_size, "%s is not a PNG image", what);
     return nullptr;
   }
-  if (is_optimised_png(data, size)) {
-    std::string message;
-    CGImageRef image = decode_optimised_png(data, size, &message);
-    if (!image) report(error, error_size, "%s: bad PNG image: %s", what, message.c_str());
-    return image;
+  const bool optimised = is_optimised_png(data, size);
+  PngSize png_size;
+  std::string message;
+  if (!check_png_size(data, size, optimised, &png_size, &message)) {
+    report(error, error_size, "%s: bad PNG image: %s", what, message.c_str());
+    return nullptr;
   }
+  const size_t bytes = size_t(png_size.width) * png_size.height * 4;
+  if (!take_image_memory(bytes, kMaxDecodedImageBytes)) {
+    report(error, error_size,
+           "%s: cannot hold the image: its %zu MiB of pixels and the %zu MiB that images already hold would "
+           "pass the %zu MiB all images may hold",
+           what, (bytes + (1u << 20) - 1) >> 20, image_memory_in_use() >> 20, kMaxDecodedImageBytes >> 20);
+    return nullptr;
+  }
+  CGImageRef image = optimised ? decode_optimised_png(data, size, &message)
+                               : decode_ordinary_png(data, size, what, error, error_size);
+  if (!image) {
+    give_back_image_memory(bytes);
+    if (optimised) report(error, error_size, "%s: bad PNG image: %s", what, message.c_str());
+    return nullptr;
+  }
+  image->counted_bytes = bytes;
+  return image;
+}
+
+CGImageRef decode_ordinary_png(const uint8_t* data, size_t size, const char* what, char* error,
+                               size_t error_size) {
   Decode decode;
   decode.data = data;
   decode.size = size;

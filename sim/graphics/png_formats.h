@@ -11,14 +11,31 @@
 
 namespace sim::graphics {
 
-// Larger sides are refused before any pixel memory is taken.
-inline constexpr uint32_t kMaxPngSide = 16384;
+// Larger sides are refused before any pixel memory is taken, whichever way
+// the file comes in (an icon file, an app bundle's icon, a script's png:).
+inline constexpr uint32_t kMaxPngSide = 4096;
 
 inline constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 // Whether the bytes are the optimised variant: the PNG signature followed
 // at once by a "CgBI" chunk, before the image header.
 bool is_optimised_png(const uint8_t* data, size_t size);
+
+struct PngSize {
+  uint32_t width = 0, height = 0;
+};
+
+// Reads the image header of either form (the signature already checked)
+// and refuses, with a message without the file's name, a size above
+// kMaxPngSide a side and image data that does not inflate to the bytes the
+// header's rows need. Takes no memory in proportion to the header's size.
+bool check_png_size(const uint8_t* data, size_t size, bool optimised, PngSize* png, std::string* message);
+
+// Pixel memory that all images decoded from PNG data may hold at once in
+// one process: four pictures of the largest size. A decode that would go
+// past it is refused with a message; the memory returns when the image is
+// released.
+inline constexpr size_t kMaxDecodedImageBytes = 256u << 20;
 
 // Decodes the optimised variant: IDAT holds a raw deflate stream (no zlib
 // header or checksum), rows use the ordinary PNG filters, and pixels are

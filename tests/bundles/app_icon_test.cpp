@@ -93,10 +93,16 @@ TEST(AppIcon, NameFallsBackToBundleNameThenFolder) {
   const std::string icon = ordinary_png(uniform_picture(4, 4, {1, 2, 3, 255}));
   struct Case {
     Dictionary info;
-    const char* want;
+    std::string want;
   };
+  std::string accented;  // 40 two-byte characters
+  for (int i = 0; i < 40; ++i) accented += "\xC3\xA9";
   const Case cases[] = {
       {{{"CFBundleDisplayName", "Shown"}, {"CFBundleName", "Short"}}, "Shown"},
+      // Long names are cut to 32 characters, the last an ellipsis.
+      {{{"CFBundleDisplayName", std::string(100000, 'x')}}, std::string(31, 'x') + "\u2026"},
+      {{{"CFBundleDisplayName", std::string(32, 'y')}}, std::string(32, 'y')},
+      {{{"CFBundleName", accented}}, accented.substr(0, 62) + "\u2026"},
       {{{"CFBundleDisplayName", ""}, {"CFBundleName", "Short"}}, "Short"},
       {{{"CFBundleName", 3}}, "Folder"},
   };
@@ -128,6 +134,11 @@ TEST(AppIcon, RefusesWhatIsNotAnAppWithAMessage) {
   write_bytes(d + "/huge/Big.app/Info.plist", plist);
   std::filesystem::resize_file(d + "/huge/Big.app/Info.plist", sim::bundles::kMaxBundleFileBytes + 1);
   std::string huge_entry(sim::bundles::kMaxBundleFileBytes + 1, ' ');
+  write_bytes(d + "/outside.png", icon);
+  make_app_folder(d, "LinkedIcon.app", {{"Info.plist", plist}});
+  std::filesystem::create_symlink(d + "/outside.png", d + "/LinkedIcon.app/Icon@2x.png");
+  std::filesystem::create_directories(d + "/LinkedInfo.app");
+  std::filesystem::create_symlink(d + "/huge/Big.app/Info.plist", d + "/LinkedInfo.app/Info.plist");
 
   struct Case {
     const char* what;
@@ -159,6 +170,8 @@ TEST(AppIcon, RefusesWhatIsNotAnAppWithAMessage) {
        "Payload/A.app/Icon@2x.png is too large"},
       {"damaged entry", d + "/damaged.ipa", "damaged"},
       {"a device", "/dev/null", "neither a folder nor a regular file"},
+      {"icon a symbolic link", d + "/LinkedIcon.app", "Icon@2x.png: a symbolic link (links inside a bundle"},
+      {"Info.plist a symbolic link", d + "/LinkedInfo.app", "Info.plist: a symbolic link"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -174,4 +187,29 @@ TEST(AppIcon, RefusesWhatIsNotAnAppWithAMessage) {
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
     EXPECT_NE(error.find(c.path), std::string::npos) << error;
   }
+}
+
+// An archive inflates a file on every read: a name listed thousands of
+// times, or with and without ".png", must cost one read of each file.
+TEST(AppIcon, EachIconFileIsReadOnce) {
+  struct CountingFiles : sim::bundles::BundleFiles {
+    std::map<std::string, std::string> files;
+    mutable std::map<std::string, int> reads;
+    std::string bundle_name() const override { return "Many.app"; }
+    bool has(const std::string& relative) const override { return files.count(relative) != 0; }
+    bool read(const std::string& relative, std::vector<unsigned char>* bytes, std::string*) const override {
+      ++reads[relative];
+      const std::string& b = files.at(relative);
+      bytes->assign(b.begin(), b.end());
+      return true;
+    }
+  } bundle;
+  std::vector<std::string> names(20000, "Icon");
+  names.push_back("Icon.png");
+  bundle.files = {{"Info.plist", info_plist("Many", names)}, {"Icon@2x.png", square_png(8)}};
+  std::string error;
+  auto app = sim::bundles::find_app_icon(bundle, "Many.app", &error);
+  ASSERT_TRUE(app) << error;
+  EXPECT_EQ(app->file, "Icon@2x.png");
+  EXPECT_EQ(bundle.reads, (std::map<std::string, int>{{"Info.plist", 1}, {"Icon@2x.png", 1}}));
 }

@@ -132,7 +132,7 @@ TEST(OptimisedPng, RefusesDamagedFilesWithAMessage) {
               ihdr(icon.width, icon.height, 8, 6, 0) + png_chunk("IDAT", z) + png_chunk("IEND", "");
   }
   std::string huge = std::string("\x89PNG\r\n\x1a\n", 8) +
-                     png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) + ihdr(16000, 16000, 8, 6, 0) +
+                     png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) + ihdr(4000, 4000, 8, 6, 0) +
                      png_chunk("IDAT", raw_deflate(std::string(100, '\0'))) + png_chunk("IEND", "");
   std::string too_wide = std::string("\x89PNG\r\n\x1a\n", 8) +
                          png_chunk("CgBI", std::string("\x50\0\x20\x06", 4)) + ihdr(20000, 1, 8, 6, 0) +
@@ -176,4 +176,26 @@ TEST(OptimisedPng, FilesNameThemselvesInMessages) {
   char error[256] = "";
   EXPECT_EQ(sim_CGImageCreateWithPNGFile(path.c_str(), error, sizeof error), nullptr);
   EXPECT_NE(std::string(error).find(path + ": bad PNG image"), std::string::npos) << error;
+}
+
+// Decoded pictures count against one cap for the process: the fifth of
+// the largest size is refused while four are held, and fits once one goes.
+TEST(OptimisedPng, DecodedPicturesShareOneMemoryCap) {
+  const std::string rows = std::string(size_t(4096) * 4097, '\0');
+  const std::string png = crafted_png(4096, 4096, 0, rows);
+  std::vector<CGImageRef> held;
+  char message[256] = {};
+  for (int i = 0; i < 4; ++i) {
+    held.push_back(sim_CGImageCreateWithPNGData(png.data(), png.size(), message, sizeof message));
+    ASSERT_NE(held.back(), nullptr) << message;
+  }
+  EXPECT_EQ(sim_CGImageCreateWithPNGData(png.data(), png.size(), message, sizeof message), nullptr);
+  EXPECT_NE(std::string(message).find(
+                "64 MiB of pixels and the 256 MiB that images already hold would pass the 256 MiB"),
+            std::string::npos)
+      << message;
+  CGImageRelease(held.back());
+  held.back() = sim_CGImageCreateWithPNGData(png.data(), png.size(), message, sizeof message);
+  EXPECT_NE(held.back(), nullptr) << message;
+  for (CGImageRef image : held) CGImageRelease(image);
 }

@@ -196,6 +196,37 @@ TEST(PlistParse, SharedReferencesCountEveryTimeTheyAreReached) {
   EXPECT_FALSE(pl::parse(many_xml(pl::detail::kMaxObjects)));
 }
 
+// Forms other writers use and libplist's writer does not, read straight
+// from the binary objects.
+TEST(PlistParse, BinaryObjectsReadAsTheirValues) {
+  const struct {
+    std::string object;
+    pl::Value expected;
+  } cases[] = {
+      {std::string("\x10\xFF", 2), pl::Value(255)},
+      {std::string("\x11\xFF\xFE", 3), pl::Value(65534)},
+      {std::string("\x13\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFE", 9), pl::Value(-2)},
+      {std::string("\x14\0\0\0\0\0\0\0\0\x80\0\0\0\0\0\0\x01", 17), pl::Value(std::uint64_t{1} << 63 | 1)},
+      {std::string("\x14\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x05", 17), pl::Value(5)},
+      {std::string("\x22\x3F\xC0\0\0", 5), pl::Value(1.5)},
+      {std::string("\x64\0\x41\xD8\x3D\xDE\x00\0\xE9", 9), pl::Value("A\xF0\x9F\x98\x80\xC3\xA9")},
+      {std::string("\x5F\x10\x03"
+                   "abc",
+                   6),
+       pl::Value("abc")},
+      {std::string("\x42\0\xFF", 3), pl::Value(pl::Data{0, 0xFF})},
+  };
+  for (const auto& c : cases) {
+    const auto v = pl::parse(bplist({c.object}, 0));
+    ASSERT_TRUE(v) << testing::PrintToString(c.object);
+    EXPECT_EQ(*v, c.expected) << testing::PrintToString(c.object);
+  }
+  // A dictionary whose UTF-16 key and value share one object.
+  const auto d = pl::parse(bplist({"\xD1\x01\x01", std::string("\x61\0\xE9", 3)}, 0));
+  ASSERT_TRUE(d);
+  EXPECT_EQ(*d, pl::Value(pl::Dictionary{{"\xC3\xA9", "\xC3\xA9"}}));
+}
+
 TEST(PlistParse, ManyKeysKeepTheirOrder) {
   pl::Dictionary d;
   std::mt19937 rng(42);

@@ -83,6 +83,9 @@ TEST(PreviewApps, WritesThePictureOrRefusesWithStatusTwo) {
   std::map<std::string, std::string> broken_files = app_files("Broken", "ember@3x.png");
   broken_files["AppIcon60x60@3x.png"].resize(70);
   const std::string broken = make_ipa(d + "/Broken.ipa", "Broken.app", broken_files);
+  const std::string claims = make_app_folder(
+      d, "Claims.app",
+      {{"Info.plist", info_plist("Claims", {"Icon"})}, {"Icon.png", crafted_png(16384, 16384, 6, "")}});
   const std::string empty = make_zip(d + "/Empty.ipa", {{"readme.txt", "nothing"}});
   // --icon takes the optimised form too, its size checked before decoding.
   const std::string optimised = d + "/Optimised.png";
@@ -115,6 +118,11 @@ TEST(PreviewApps, WritesThePictureOrRefusesWithStatusTwo) {
        std::nullopt,
        2,
        "Broken.ipa: icon AppIcon60x60@3x.png: the data: bad PNG image"},
+      {"app icon too large",
+       {claims},
+       std::nullopt,
+       2,
+       "Icon.png: the data: bad PNG image: the image is too large"},
       {"no app in the archive", {empty}, std::nullopt, 2, "Empty.ipa holds no app"},
   };
   int n = 0;

@@ -121,3 +121,38 @@ TEST(IconFiles, UnreadableIconsAreScriptErrorsNamingTheFile) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
 }
+
+// Pictures whose header claims more than the file can be or may hold are
+// refused from the header, before their pixel memory is taken, by every
+// route that reads an icon.
+TEST(IconFiles, OversizedPicturesAreRefusedFromTheirHeader) {
+  TempDir dir;
+  const std::string d = dir.path();
+  const struct {
+    const char* name;
+    std::string png;
+    const char* message;
+  } cases[] = {
+      {"Claims", crafted_png(16384, 16384, 6, std::string(100, '\0')),
+       "too large (16384x16384 pixels; at most 4096 a side)"},
+      {"Wide", optimised_png(uniform_picture(4097, 1, {1, 2, 3, 255})), "too large (4097x1 pixels"},
+      {"Short", crafted_png(4096, 4096, 6, std::string(100, '\0')),
+       "the image data ends early (100 of the 67112960 bytes"},
+      {"Damaged",
+       std::string("\x89PNG\r\n\x1a\n", 8) + ihdr(64, 64, 8, 6, 0) + png_chunk("IDAT", "\x78\x9c\xff\xff") +
+           png_chunk("IEND", ""),
+       "damaged image data: invalid block type"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    write_bytes(d + "/" + c.name + ".png", c.png);
+    make_app_folder(d, std::string(c.name) + ".app",
+                    {{"Info.plist", info_plist(c.name, {"Icon"})}, {"Icon@2x.png", c.png}});
+    for (const std::string& icon : {"png:" + d + "/" + c.name + ".png", "app:" + d + "/" + c.name + ".app"}) {
+      Result r = run(dir, "load\nnew b banner icon=" + icon + "\n");
+      EXPECT_EQ(r.status, 2);
+      EXPECT_NE(r.err.find("bad PNG image: "), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+  }
+}

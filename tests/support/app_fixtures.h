@@ -138,6 +138,17 @@ inline std::string ihdr(uint32_t w, uint32_t h, int depth, int colour, int inter
   return png_chunk("IHDR", d);
 }
 
+// An ordinary PNG of the given header whose image data is `rows` in a
+// zlib stream, whatever the header claims.
+inline std::string crafted_png(uint32_t w, uint32_t h, int colour, const std::string& rows) {
+  uLongf n = compressBound(rows.size());
+  std::string z(n, '\0');
+  compress(reinterpret_cast<Bytef*>(z.data()), &n, reinterpret_cast<const Bytef*>(rows.data()), rows.size());
+  z.resize(n);
+  return std::string("\x89PNG\r\n\x1a\n", 8) + ihdr(w, h, 8, colour, 0) + png_chunk("IDAT", z) +
+         png_chunk("IEND", "");
+}
+
 // The picture as an optimised PNG, as app bundles carry them.
 inline std::string optimised_png(const Picture& p, const OptimisedOptions& o = {}) {
   std::string out("\x89PNG\r\n\x1a\n", 8);
