@@ -33,3 +33,12 @@ PROBE void probe_write_to_null_page() { *reinterpret_cast<volatile int*>(16) = 1
 PROBE void probe_spin() {
   for (;;) asm volatile("");
 }
+
+// A method of the guest's that sends itself again: every send goes through
+// the host, which calls the guest back, one level deeper each time.
+static void send_again(id self, SEL cmd) { msg<void>(self, cmd); }
+
+PROBE void probe_recurse_through_host(id view) {
+  class_addMethod(object_getClass(view), sel("probeRecurse"), reinterpret_cast<IMP>(&send_again), "v@:");
+  msg<void>(view, sel("probeRecurse"));
+}

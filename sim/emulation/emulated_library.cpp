@@ -18,6 +18,10 @@ constexpr size_t kStubBytes = 64 * 1024;     // 8 bytes a stub
 constexpr size_t kStackBytes = 1024 * 1024;  // the guest's main-thread stack
 constexpr size_t kHeapBytes = size_t{320} << 20;
 constexpr uint64_t kInstructionBudget = 200'000'000;  // per entry into guest code
+// Host -> guest -> host nesting. Each level is a nested uc_emu_start, and
+// Unicorn 2.0.1 itself fails at 64 of them; the library's own deepest
+// nesting (a hook that sends a message whose hook runs) is a handful.
+constexpr int kMaxCallDepth = 32;
 constexpr size_t kMaxDylibBytes = 64 << 20;
 constexpr uint32_t kSvc = 0xd4000001, kRet = 0xd65f03c0;
 
@@ -419,6 +423,9 @@ void EmulatedLibrary::call_host(void* fn, Signature& sig) {
 // --- host -> guest ----------------------------------------------------------
 
 void EmulatedLibrary::call_guest(uint64_t address, Signature& sig, void** args, void* result) {
+  if (depth_ >= kMaxCallDepth)
+    crash("call depth exceeded: the library and the host called each other " + std::to_string(kMaxCallDepth) +
+          " levels deep");
   uc_context* saved = nullptr;
   uint64_t sp = stack_top_;
   if (depth_ > 0) {

@@ -44,6 +44,17 @@ TEST(EmulationBridgeDeathTest, ABoolWithGarbageAboveItsByteCrashes) {
   EXPECT_DEATH(hide(view), "BOOL argument 2 .* reads 0x5a01, not 0 or 1");
 }
 
+// Unicorn fails at 64 nested emulations; the bridge stops well before.
+TEST(EmulationBridgeDeathTest, EndlessNestingIsACrashNotAnEmulatorFailure) {
+  SimProcess p;
+  auto lib = load_probe();
+  sim::AutoreleasePool pool;
+  id view = sim::make_view("UIView", CGRect{});
+  auto recurse = probe<void (*)(id)>(*lib, "probe_recurse_through_host", "v@");
+  EXPECT_DEATH(recurse(view),
+               "call depth exceeded: the library and the host called each other 32 levels deep");
+}
+
 TEST(EmulationBridge, ARectTravelsInFloatingPointRegisters) {
   SimProcess p;
   auto lib = load_probe();
