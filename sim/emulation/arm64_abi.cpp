@@ -1,9 +1,15 @@
 #include "sim/emulation/arm64_abi.h"
 
 #include <cctype>
+#include <string>
 
 namespace sim::emulation {
 namespace {
+
+// Structures inside structures, as deep as an encoding may nest them: far
+// more than any real method needs, and few enough that the parser's
+// recursion stays small whatever the guest hands over.
+constexpr int kMaxStructNesting = 32;
 
 class Parser {
  public:
@@ -100,11 +106,13 @@ class Parser {
       ++i_;
     }
   }
+  // What a pointer points to, skipped in one pass: a chain of pointers
+  // ("^^^i") is a loop, not a recursion.
   void skip_pointee() {
+    while (i_ < s_.size() && s_[i_] == '^') ++i_;
     if (i_ >= s_.size()) return;
     const char c = s_[i_++];
     if (c == '{') skip_balanced('{', '}');
-    else if (c == '^') skip_pointee();
     else if (c == '@' && i_ < s_.size() && s_[i_] == '?') ++i_;
   }
   void skip_balanced(char open, char close) {
@@ -116,6 +124,16 @@ class Parser {
     }
   }
   bool structure(AbiType& t, std::vector<ffi_type*>& outer_flat, std::string& error) {
+    if (nesting_ >= kMaxStructNesting) {
+      error = "structures nested more than " + std::to_string(kMaxStructNesting) + " deep";
+      return false;
+    }
+    ++nesting_;
+    const bool ok = structure_body(t, outer_flat, error);
+    --nesting_;
+    return ok;
+  }
+  bool structure_body(AbiType& t, std::vector<ffi_type*>& outer_flat, std::string& error) {
     while (i_ < s_.size() && s_[i_] != '=' && s_[i_] != '}') ++i_;
     if (i_ < s_.size() && s_[i_] == '=') ++i_;
     std::vector<ffi_type*> flat;
@@ -164,6 +182,7 @@ class Parser {
 
   std::string_view s_;
   size_t i_ = 0;
+  int nesting_ = 0;
 };
 
 size_t align_up(size_t v, size_t a) { return (v + a - 1) / a * a; }
