@@ -1,13 +1,18 @@
 // The guest's calloc and free: blocks carved from a fixed region of memory
 // that the host and the emulated code share at the same addresses, so what
 // the library allocates (its sampling buffer, weak cells, copied blocks) is
-// readable and writable by both without copying. First fit over an ordered
-// free list, with neighbours merged on free.
+// readable and writable by both without copying. Best fit (the smallest
+// free block that holds the request, the lowest address among equals),
+// found in a size-ordered index, so that a heap of many small holes costs a
+// logarithm per allocation rather than a walk over every hole; neighbours
+// are merged on free.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace sim::emulation {
 
@@ -21,7 +26,11 @@ class GuestHeap {
   size_t live_blocks() const { return used_.size(); }
 
  private:
-  std::map<uintptr_t, size_t> free_;  // address -> size
+  void add_free(uintptr_t at, size_t size);
+  std::map<uintptr_t, size_t>::iterator remove_free(std::map<uintptr_t, size_t>::iterator it);
+
+  std::map<uintptr_t, size_t> free_;                     // address -> size
+  std::set<std::pair<size_t, uintptr_t>> free_by_size_;  // the same blocks, (size, address)
   std::map<uintptr_t, size_t> used_;
 };
 
