@@ -1,11 +1,11 @@
 // The guest heap's allocation on a fragmented heap: many small holes left
 // between live blocks, then requests none of them can hold. Each request
 // should cost a logarithm of the number of holes, not a walk over them.
+#include "sim/emulation/guest_heap.h"
+
 #include <benchmark/benchmark.h>
 
 #include <vector>
-
-#include "sim/emulation/guest_heap.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The guest's heap: blocks are zeroed and aligned, holes are reused by the
 // smallest that fits, neighbours merge on free, and what is not a live block
 // is refused.
+#include "sim/emulation/guest_heap.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
-
-#include "sim/emulation/guest_heap.h"
 
 using sim::emulation::GuestHeap;
 
