@@ -17,6 +17,11 @@ inline constexpr uint32_t kMaxPngSide = 4096;
 
 inline constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
+// A PNG's four-byte big-endian number (chunk lengths, sizes, checksums).
+inline uint32_t big_endian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
 // Whether the bytes are the optimised variant: the PNG signature followed
 // at once by a "CgBI" chunk, before the image header.
 bool is_optimised_png(const uint8_t* data, size_t size);

@@ -12,10 +12,6 @@
 namespace sim::graphics {
 namespace {
 
-uint32_t big_endian32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
 // Bytes of one filtered row of `width` pixels of `bits` bits, its filter
 // byte included; 0 for a pass without pixels.
 uint64_t row_bytes(uint64_t width, unsigned bits) { return width == 0 ? 0 : (width * bits + 7) / 8 + 1; }

@@ -24,10 +24,6 @@ constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint8_t kColourRGB = 2;
 constexpr uint8_t kColourRGBA = 6;
 
-uint32_t big_endian32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
 struct Chunk {
   char type[5] = {};
   const uint8_t* data = nullptr;

@@ -22,15 +22,6 @@ bool responds(id o, const char* selector) { return o && class_respondsToSelector
 
 Json frame_json(CGRect r) { return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
 
-// The instance variable of `parent` that holds `child`, if one does.
-std::string role_of(id parent, id child) {
-  if (!parent) return {};
-  for (Class c = parent->isa; c; c = c->superclass)
-    for (const sim::Ivar& iv : c->ivars)
-      if (iv.is_object() && iv.object_in(parent) == child) return iv.name;
-  return {};
-}
-
 Json plist_json(const sim::plist::Value& v) {
   using T = sim::plist::Value::Type;
   switch (v.type()) {
@@ -92,7 +83,7 @@ Json dump_view(const Session& s, id view, id parent) {
   j.set("cornerRadius", send<double>(layer, sel("cornerRadius")));
   j.set("clipsToBounds", send<BOOL>(view, sel("clipsToBounds")));
   if (!parent) parent = send<id>(view, sel("superview"));
-  if (std::string role = role_of(parent, view); !role.empty()) j.set("role", role);
+  if (std::string role = sim::render::role_in(parent, view); !role.empty()) j.set("role", role);
   auto animations = sim::take_animations(view);
   if (!animations.empty()) {
     Json a = Json::array();
