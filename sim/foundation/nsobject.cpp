@@ -68,9 +68,9 @@ id value_for_key(id self, SEL, id key) {
   std::string K = capitalised(k);
   for (const std::string& name : {"get" + K, k, "is" + K, "_" + k}) {
     SEL getter = sel_registerName(name.c_str());
-    const char* types = sim_class_method_types(self->isa, getter);
+    const Method* m = responding_method(self->isa, getter);
     id value = nullptr;
-    if (types && call_getter(self, getter, types, &value)) return value;
+    if (m && call_getter(self, getter, m->types.c_str(), &value)) return value;
   }
   for (const std::string& name : {"_" + k, "_is" + K, k, "is" + K}) {
     id value = nullptr;

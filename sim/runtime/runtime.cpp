@@ -330,6 +330,8 @@ Method* own_method(Class cls, SEL sel) {
   return nullptr;
 }
 
+Method* responding_method(Class cls, SEL sel) { return cls && sel ? lookup(cls, sel) : nullptr; }
+
 Method* find_method(Class cls, SEL sel) {
   for (Class c = cls; c; c = c->superclass)
     if (Method* m = own_method(c, sel)) return m;

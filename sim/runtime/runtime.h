@@ -83,6 +83,9 @@ void def_class(Class cls, const char* sel, R (*fn)(id, SEL, A...), const char* t
 }
 Method* find_method(Class cls, SEL sel);  // along the superclass chain
 Method* own_method(Class cls, SEL sel);   // this class only
+// The method a send of sel to an instance of cls reaches, through the
+// class's dispatch cache (what a send pays): nullptr when it has none.
+Method* responding_method(Class cls, SEL sel);
 
 // Named instance variables, for valueForKey: and dump class. An object
 // ivar is a Strong member (Ownership::Strong) or a Weak member
