@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <string_view>
 
 #include "sim/io/whole_file.h"
 #include "sim/runtime/block.h"
@@ -88,18 +90,29 @@ bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, 
 std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, std::string& error) {
   std::string bytes;
   if (!io::read_whole_file(path, kMaxDylibBytes, &bytes, &error)) return nullptr;
-  auto image = read_macho(bytes, error);
-  if (!image) {
-    error = path + ": " + error;
+  return load_bytes(std::move(bytes), path, error);
+}
+
+std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load_bytes(std::string bytes, const std::string& name,
+                                                             std::string& error, bool run_initialisers) {
+  std::unique_ptr<EmulatedLibrary> lib;
+  try {
+    auto image = read_macho(std::move(bytes), error);
+    if (!image) {
+      error = name + ": " + error;
+      return nullptr;
+    }
+    lib.reset(new EmulatedLibrary());
+    lib->image_ = std::move(*image);
+    if (!lib->map_and_bind(*lib->image_.file, error)) {
+      error = name + ": " + error;
+      return nullptr;
+    }
+  } catch (const std::bad_alloc&) {
+    error = name + ": not enough memory to load the library";
     return nullptr;
   }
-  std::unique_ptr<EmulatedLibrary> lib(new EmulatedLibrary());
-  lib->image_ = std::move(*image);
-  if (!lib->map_and_bind(bytes, error)) {
-    error = path + ": " + error;
-    return nullptr;
-  }
-  lib->run_initialisers();
+  if (run_initialisers) lib->run_initialisers();
   return lib;
 }
 
@@ -141,11 +154,16 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   *reinterpret_cast<uint64_t*>(stack_guard_) = 0x2f8a6c1b5d3e9047;
 
   for (uint64_t at : image_.rebases) *reinterpret_cast<uint64_t*>(base + at) += slide_;
+  // Each import is bound once, however many slots name it.
+  std::map<std::pair<std::string_view, bool>, uint64_t> bound;
   for (const MachBind& b : image_.binds) {
-    uint64_t value = 0;
-    if (b.symbol == "___stack_chk_guard") value = stack_guard_;
-    else if (b.symbol == "__NSConcreteStackBlock") value = stack_block_class_;
-    else if (!bind_import(*this, b, value, error)) return false;
+    auto [it, fresh] = bound.try_emplace({b.symbol, b.weak_import}, 0);
+    uint64_t& value = it->second;
+    if (fresh) {
+      if (b.symbol == "___stack_chk_guard") value = stack_guard_;
+      else if (b.symbol == "__NSConcreteStackBlock") value = stack_block_class_;
+      else if (!bind_import(*this, b, value, error)) return false;
+    }
     *reinterpret_cast<uint64_t*>(base + b.address) = value + static_cast<uint64_t>(b.addend);
   }
   return true;

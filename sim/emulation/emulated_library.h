@@ -32,6 +32,11 @@ class EmulatedLibrary {
   // Loads and binds the dylib, then runs its initialisers. On failure
   // returns nullptr with `error` set (an import the host lacks is named).
   static std::unique_ptr<EmulatedLibrary> load(const std::string& path, std::string& error);
+  // The same from the dylib's bytes (`name` prefixes errors). Without
+  // `run_initialisers` no guest code runs: the library is only mapped and
+  // bound, as the loader's fuzzing needs.
+  static std::unique_ptr<EmulatedLibrary> load_bytes(std::string bytes, const std::string& name,
+                                                     std::string& error, bool run_initialisers = true);
   ~EmulatedLibrary();
   EmulatedLibrary(const EmulatedLibrary&) = delete;
   EmulatedLibrary& operator=(const EmulatedLibrary&) = delete;

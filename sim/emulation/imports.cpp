@@ -160,7 +160,8 @@ bool bind_import(EmulatedLibrary& lib, const MachBind& bind, uint64_t& value, st
     value = 0;
     return true;
   }
-  error = "the host does not provide " + bind.symbol + " (imported from " + bind.library + ")";
+  error = "the host does not provide " + std::string(bind.symbol) + " (imported from " +
+          std::string(bind.library) + ")";
   return false;
 }
 

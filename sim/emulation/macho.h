@@ -3,11 +3,19 @@
 // information (rebases, binds, lazy binds), the libraries that binds name by
 // ordinal, the initialisers, and the symbol table (to name a faulting
 // function).
+//
+// Every table costs at most a small multiple of the file's size, whatever
+// counts the file claims: segments may not overlap (in memory or in the
+// file), every fixup is an aligned word inside its segment, and there are no
+// more fixups or initialisers than the file has words. Names are views into
+// the file's bytes, which the image keeps, never copies per use.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim::emulation {
@@ -17,20 +25,23 @@ struct MachSegment {
   uint64_t vmaddr = 0, vmsize = 0, fileoff = 0, filesize = 0;
 };
 
+// The names below point into MachImage::file: valid while an image that
+// shares those bytes lives.
 struct MachBind {
-  uint64_t address = 0;  // unslid
-  std::string symbol;    // as written, with its leading underscore
-  std::string library;   // the short name of the library (libobjc, CoreGraphics, ...)
+  uint64_t address = 0;      // unslid, 8-byte aligned, inside its segment
+  std::string_view symbol;   // as written, with its leading underscore
+  std::string_view library;  // the short name of the library (libobjc, CoreGraphics, ...)
   bool weak_import = false;
   int64_t addend = 0;
 };
 
 struct MachSymbol {
   uint64_t address = 0;  // unslid
-  std::string name;
+  std::string_view name;
 };
 
 struct MachImage {
+  std::shared_ptr<const std::string> file;  // the bytes read
   std::vector<MachSegment> segments;
   std::vector<uint64_t> rebases;        // unslid addresses of pointers to slide
   std::vector<MachBind> binds;          // binds and lazy binds alike
@@ -42,8 +53,9 @@ struct MachImage {
 // Whether the bytes start like a 64-bit arm64 Mach-O file.
 bool looks_like_arm64_macho(const std::string& bytes);
 
-// Reads a dylib; on failure returns nothing and sets `error`.
-std::optional<MachImage> read_macho(const std::string& bytes, std::string& error);
+// Reads a dylib, keeping its bytes in the image; on failure returns nothing
+// and sets `error`. Never throws: running out of memory is an error too.
+std::optional<MachImage> read_macho(std::string bytes, std::string& error);
 
 // The function whose code holds `address` (unslid), or "".
 std::string function_at(const MachImage& image, uint64_t address);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "sim/emulation/macho.h"
 #include "sim/io/whole_file.h"
@@ -26,7 +27,8 @@ std::optional<std::string> check_library_option(const std::string& path) {
            ": this is the package; pass the dylib inside it "
            "(Library/MobileSubstrate/DynamicLibraries/Corvane13.dylib, also build-device/Corvane13.dylib)";
   if (sim::emulation::looks_like_arm64_macho(bytes)) {
-    if (!sim::emulation::read_macho(bytes, error)) return "cannot use library " + path + ": " + error;
+    if (!sim::emulation::read_macho(std::move(bytes), error))
+      return "cannot use library " + path + ": " + error;
     return std::nullopt;
   }
   // An ELF shared object: the native module (dlopen reports what else is wrong).
