@@ -60,6 +60,7 @@ void Session::end() {
   bindings_.clear();
   keepers_.clear();
   names_.clear();
+  numbers_.clear();
   names_valid_ = false;
   process_.reset();
 }

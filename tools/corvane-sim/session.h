@@ -39,7 +39,8 @@ class Session {
   // one that crashed) and drops every binding; nothing may use the process
   // until reset(), which empties the root folder and boots a fresh process
   // with the default options (ending the old one first if end() was not
-  // called). reset() also empties the event log.
+  // called). reset() also empties the event log. Numbering of unnamed
+  // objects (CLASS#N) starts again at 1 after end().
   void end();
   void reset();
   // Carries out a relaunch the host asked for during the last command.
@@ -84,7 +85,7 @@ class Session {
   std::map<std::string, sim::Strong> bindings_;
   std::map<std::string, sim::Strong> keepers_;     // by bound name
   mutable std::map<uint64_t, std::string> names_;  // serial -> name, made on demand
-  mutable std::map<uint64_t, uint64_t> numbers_;   // serial -> N of CLASS#N, never reset
+  mutable std::map<uint64_t, uint64_t> numbers_;   // serial -> N of CLASS#N, kept until end()
   mutable bool names_valid_ = false;
 };
 
