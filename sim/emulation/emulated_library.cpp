@@ -10,6 +10,7 @@
 #include "sim/graphics/live_graphics.h"
 #include "sim/io/whole_file.h"
 #include "sim/runtime/block.h"
+#include "sim/runtime/object.h"
 #include "sim/runtime/runtime.h"
 
 namespace sim::emulation {
@@ -67,6 +68,8 @@ struct EmulatedLibrary::HostCall {
   Signature* sig;
   const char* checks;
   std::string name;
+  int releases;
+  bool owned_result;
 };
 
 void on_interrupt(uc_struct* uc, uint32_t, void* user) {
@@ -266,14 +269,17 @@ Signature& EmulatedLibrary::signature(const std::string& types) {
 }
 
 uint64_t EmulatedLibrary::guest_callable(void* fn, const std::string& types, const char* checks,
-                                         const std::string& name) {
+                                         const std::string& name, int releases, bool owned_result) {
   auto key = std::make_pair(fn, types);
   if (auto it = guest_callables_.find(key); it != guest_callables_.end()) return it->second;
-  auto call = std::make_unique<HostCall>(HostCall{fn, &signature(types), checks, name});
+  auto call =
+      std::make_unique<HostCall>(HostCall{fn, &signature(types), checks, name, releases, owned_result});
   const uint64_t at = add_stub(
       [](EmulatedLibrary& lib, void* c) {
         auto* hc = static_cast<HostCall*>(c);
+        if (hc->releases >= 0) lib.release_owned(lib.reg_x(hc->releases), hc->name);
         lib.call_host(hc->fn, *hc->sig, hc->checks, hc->name);
+        if (hc->owned_result) lib.ownership().gained(reinterpret_cast<const void*>(lib.reg_x(0)));
       },
       call.get());
   host_calls_.push_back(std::move(call));
@@ -469,6 +475,15 @@ void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_
     }
   }
   std::memcpy(out, raw, t.size);
+}
+
+void EmulatedLibrary::release_owned(uint64_t object, const std::string& name) {
+  const void* p = reinterpret_cast<const void*>(object);
+  if (!object || (sim::is_live_object(p) && (static_cast<const objc_object*>(p)->flags & sim::kImmortal)))
+    return;
+  if (!ownership_.give_up(p))
+    crash(name + " of " + hex(object) + ", which the library does not own: an over-release" +
+          where(reg_x(30)));
 }
 
 void EmulatedLibrary::refuse(const std::string& name, size_t i, uint64_t value, const char* what) {
