@@ -359,6 +359,7 @@ std::optional<MachImage> read(std::string&& bytes, std::string& error) {
         seg.vmsize = r.at<uint64_t>(at + 32);
         seg.fileoff = r.at<uint64_t>(at + 40);
         seg.filesize = r.at<uint64_t>(at + 48);
+        seg.initprot = r.at<uint32_t>(at + 60);
         const uint32_t nsects = r.at<uint32_t>(at + 64);
         if (72 + uint64_t{nsects} * 80 > size) {
           error = "the load command of segment " + seg.name + " is too small for its " +
