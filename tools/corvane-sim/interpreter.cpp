@@ -54,6 +54,11 @@ int Interpreter::run_script(const std::string& script_name, const std::string& s
 std::optional<std::string> Interpreter::run_line(const Line& line) {
   if (crashed_) return "the simulated process has crashed";
   line_ = line.number;
+  // After a reset the process boots when a command first needs it; choosing
+  // the system or the process kind does not, nor a line that is no command.
+  if (!s_.booted() && !line.words.empty() && !line.words[0].quoted && find_command(line.words[0].text) &&
+      line.words[0].text != "ios" && line.words[0].text != "process")
+    s_.process();
   s_.invalidate_names();
   std::optional<std::string> e;
   try {

@@ -39,13 +39,20 @@ Session::~Session() {
 
 void Session::boot() { process_ = std::make_unique<sim::Process>(options_); }
 
+sim::Process& Session::process() {
+  if (!process_) boot();
+  return *process_;
+}
+
 std::optional<std::string> Session::reconfigure(const sim::ProcessOptions& options) {
-  if (process_->library_loaded()) return "must come before load";
+  if (process_ && process_->library_loaded()) return "must come before load";
   if (!bindings_.empty()) return "must come before any object is made";
   options_ = options;
   options_.root = root_;
-  process_.reset();
-  boot();
+  if (process_) {
+    process_.reset();
+    boot();
+  }
   return std::nullopt;
 }
 
@@ -53,7 +60,7 @@ void Session::relaunch() {
   bindings_.clear();
   keepers_.clear();
   names_valid_ = false;
-  process_->relaunch();
+  process().relaunch();
 }
 
 void Session::end() {
@@ -75,11 +82,10 @@ void Session::reset() {
   options_ = sim::ProcessOptions{};
   options_.root = root_;
   options_.library = library;
-  boot();
 }
 
 bool Session::relaunch_if_requested() {
-  if (!process_->take_relaunch_request()) return false;
+  if (!process_ || !process_->take_relaunch_request()) return false;
   relaunch();
   return true;
 }

@@ -1,6 +1,7 @@
-// One simulator session: the simulated process (booted at once, rebuilt
-// while nothing depends on it when `ios` or `process` changes it), its file
-// system root, and the names a script has bound.
+// One simulator session: the simulated process (booted at once, or after
+// reset() when first needed; rebuilt while nothing depends on it when `ios`
+// or `process` changes it), its file system root, and the names a script has
+// bound.
 #pragma once
 
 #include <map>
@@ -25,7 +26,9 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  sim::Process& process() { return *process_; }
+  // The process, booted first if reset() left none.
+  sim::Process& process();
+  bool booted() const { return process_ != nullptr; }
   const std::string& root() const { return root_; }
 
   // Changes the system version or the process kind; only before the
@@ -37,10 +40,12 @@ class Session {
   void relaunch();
   // For running many scripts in one session. end() ends the process (also
   // one that crashed) and drops every binding; nothing may use the process
-  // until reset(), which empties the root folder and boots a fresh process
-  // with the default options (ending the old one first if end() was not
-  // called). reset() also empties the event log. Numbering of unnamed
-  // objects (CLASS#N) starts again at 1 after end().
+  // until reset(), which empties the root folder and restores the default
+  // options (ending the old process first if end() was not called); a fresh
+  // process boots when process() is first asked for, so that a script that
+  // opens with `ios` or `process`, or fails at once, boots none it does not
+  // use. reset() also empties the event log. Numbering of unnamed objects
+  // (CLASS#N) starts again at 1 after end().
   void end();
   void reset();
   // Carries out a relaunch the host asked for during the last command.
