@@ -60,14 +60,15 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
   (void)max_size;
   if (size == 0) return 0;
   std::minstd_rand rng(seed);
-  for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) data[rng() % size] ^= static_cast<uint8_t>(1 + rng() % 255);
+  for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n)
+    data[rng() % size] ^= static_cast<uint8_t>(1 + rng() % 255);
   return size;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Harness* h = new Harness();
-  std::ofstream(h->library, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                      static_cast<std::streamsize>(size));
+  std::ofstream(h->library, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   h->session.reset();
   corvane::cli::Interpreter interpreter(h->session, h->out, h->err);
   for (const corvane::cli::Line& line : h->script.lines)

@@ -490,6 +490,7 @@ void EmulatedLibrary::release_owned(uint64_t object, const std::string& name) {
 }
 
 void EmulatedLibrary::refuse(const std::string& name, size_t i, uint64_t value, const char* what) {
+  if (i == kResult) crash("the library returned " + hex(value) + " from " + name + ", which is " + what);
   crash("the library passed " + hex(value) + " as argument " + std::to_string(i) + " of " + name +
         ", which is " + what + where(reg_x(30)));
 }
@@ -503,6 +504,7 @@ void EmulatedLibrary::refuse(const std::string& name, size_t i, uint64_t value, 
 //   w  a weak reference's place: writable guest memory holding nil or a
 //      live object
 //   p  nil or writable guest memory of the pointee's size, aligned for it
+//   r  nil or readable guest memory of the pointee's size (a result)
 //   B  nil or writable guest memory of argument 4 x argument 2 bytes (a
 //      bitmap's rows)
 //   g, i, x  nil or a live colour space, image or bitmap context
@@ -546,6 +548,10 @@ void EmulatedLibrary::admit(char check, size_t i, uint64_t* value, void* const* 
         refuse(name, i, v, "a weak reference that holds no live object");
       return;
     }
+    case 'r':
+      if (v && !memory_.allows(v, pointee, kGuestRead))
+        refuse(name, i, v, "not memory of the library's that holds what the host reads there");
+      return;
     case 'p':
     case 'B': {
       if (!v) return;
@@ -683,6 +689,16 @@ void EmulatedLibrary::call_guest(uint64_t address, Signature& sig, void** args, 
     std::exception_ptr e = pending_;
     pending_ = nullptr;
     std::rethrow_exception(e);
+  }
+  // What the guest returns reaches the host as a host value: checked as an
+  // argument of the same type would be.
+  const AbiType& r = sig.result();
+  if (result && r.check != '-' && !sig.result_indirect()) {
+    uint64_t v = 0;
+    std::memcpy(&v, result, 8);
+    admit(r.check == 'p' ? 'r' : r.check, kResult, &v, nullptr,
+          "the library's function at " + hex(address) + where(address), r.pointee);
+    std::memcpy(result, &v, 8);
   }
 }
 
