@@ -40,14 +40,34 @@ struct Input {
   bool empty() const { return left == 0; }
 };
 
-const char* const kSelectors[] = {
-    "setHidden:", "isHidden", "setBackgroundColor:", "backgroundColor", "layoutSubviews", "superview",
-    "addSubview:", "setFrame:", "frame", "scheduledTimerWithTimeInterval:repeats:block:", "alloc", "init",
-    "release", "description", "valueForKey:", "setValue:forKey:", "isKindOfClass:", "respondsToSelector:",
-    "getRed:green:blue:alpha:", "colorWithRed:green:blue:alpha:", "CGImage", "imageWithCGImage:scale:orientation:",
-    "valueWithBytes:objCType:", "getValue:", "stringWithUTF8String:", "objectForKey:"};
-const char* const kClasses[] = {"UIView", "NSTimer", "UIColor", "UIImage", "NSValue", "NSString", "NSDictionary",
-                                "NSObject", "SBIconView"};
+const char* const kSelectors[] = {"setHidden:",
+                                  "isHidden",
+                                  "setBackgroundColor:",
+                                  "backgroundColor",
+                                  "layoutSubviews",
+                                  "superview",
+                                  "addSubview:",
+                                  "setFrame:",
+                                  "frame",
+                                  "scheduledTimerWithTimeInterval:repeats:block:",
+                                  "alloc",
+                                  "init",
+                                  "release",
+                                  "description",
+                                  "valueForKey:",
+                                  "setValue:forKey:",
+                                  "isKindOfClass:",
+                                  "respondsToSelector:",
+                                  "getRed:green:blue:alpha:",
+                                  "colorWithRed:green:blue:alpha:",
+                                  "CGImage",
+                                  "imageWithCGImage:scale:orientation:",
+                                  "valueWithBytes:objCType:",
+                                  "getValue:",
+                                  "stringWithUTF8String:",
+                                  "objectForKey:"};
+const char* const kClasses[] = {"UIView",   "NSTimer",      "UIColor",  "UIImage",   "NSValue",
+                                "NSString", "NSDictionary", "NSObject", "SBIconView"};
 
 struct Run {
   corvane_test::HostileGuest& guest;
@@ -117,7 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Run run{*guest, sim::make_view("UIView", CGRect{})};
     try {
       for (int calls = 0; calls < 8 && !in.empty(); ++calls) {
-        const auto which = static_cast<corvane_test::Import>(in.byte() % static_cast<int>(corvane_test::Import::Count));
+        const auto which =
+            static_cast<corvane_test::Import>(in.byte() % static_cast<int>(corvane_test::Import::Count));
         corvane_test::GuestRegisters r;
         for (uint64_t& x : r.x) x = run.value(in);
         r.sp = in.byte() % 4 == 0 ? run.value(in) : 0;

@@ -80,6 +80,10 @@ PROBE uint64_t hostile_stack_block_class() { return reinterpret_cast<uint64_t>(&
 static void a_method(id, SEL) {}
 PROBE uint64_t hostile_code() { return reinterpret_cast<uint64_t>(&a_method); }
 
+// A method that answers an object with a number.
+static id a_forged_object(id, SEL) { return reinterpret_cast<id>(0x1234); }
+PROBE uint64_t hostile_forging_code() { return reinterpret_cast<uint64_t>(&a_forged_object); }
+
 // A trap in the library's own code, where no stub is.
 PROBE void hostile_svc() { asm volatile("svc #0x80"); }
 

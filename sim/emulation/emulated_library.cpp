@@ -22,7 +22,10 @@ namespace {
 constexpr size_t kStubBytes = 64 * 1024;     // 8 bytes a stub
 constexpr size_t kStackBytes = 1024 * 1024;  // the guest's main-thread stack
 constexpr size_t kHeapBytes = size_t{320} << 20;
-constexpr uint64_t kInstructionBudget = 200'000'000;  // per entry into guest code
+// Guest instructions per entry into guest code. The library's largest entry,
+// averaging a 4096 x 4096 icon's pixels, takes about 17 million; a runaway
+// loop ends after a second or two instead of tens.
+constexpr uint64_t kInstructionBudget = 64'000'000;
 // Host -> guest -> host nesting. Each level is a nested uc_emu_start, and
 // Unicorn 2.0.1 itself fails at 64 of them; the library's own deepest
 // nesting (a hook that sends a message whose hook runs) is a handful.
@@ -384,7 +387,9 @@ void* EmulatedLibrary::host_block(uint64_t guest_block, size_t i, const std::str
   // the guest heap for as long as it holds the block.
   const uint64_t copy = heap_->allocate(1, size);
   if (!copy) crash("the library's heap is exhausted");
-  std::memcpy(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
+  // memmove: a literal that claims more bytes than the guest gave it may reach
+  // into the heap block just taken for the copy.
+  std::memmove(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
   struct GuestBlock {
     EmulatedLibrary* lib;
     uint64_t block;
@@ -505,6 +510,7 @@ void EmulatedLibrary::release_owned(uint64_t object, const std::string& name) {
 }
 
 void EmulatedLibrary::refuse(const std::string& name, size_t i, uint64_t value, const char* what) {
+  if (i == kResult) crash("the library returned " + hex(value) + " from " + name + ", which is " + what);
   crash("the library passed " + hex(value) + " as argument " + std::to_string(i) + " of " + name +
         ", which is " + what + where(reg_x(30)));
 }
@@ -518,6 +524,7 @@ void EmulatedLibrary::refuse(const std::string& name, size_t i, uint64_t value, 
 //   w  a weak reference's place: writable guest memory holding nil or a
 //      live object
 //   p  nil or writable guest memory of the pointee's size, aligned for it
+//   r  nil or readable guest memory of the pointee's size (a result)
 //   B  nil or writable guest memory of argument 4 x argument 2 bytes (a
 //      bitmap's rows)
 //   g, i, x  nil or a live colour space, image or bitmap context
@@ -561,6 +568,10 @@ void EmulatedLibrary::admit(char check, size_t i, uint64_t* value, void* const* 
         refuse(name, i, v, "a weak reference that holds no live object");
       return;
     }
+    case 'r':
+      if (v && !memory_.allows(v, pointee, kGuestRead))
+        refuse(name, i, v, "not memory of the library's that holds what the host reads there");
+      return;
     case 'p':
     case 'B': {
       if (!v) return;
@@ -698,6 +709,16 @@ void EmulatedLibrary::call_guest(uint64_t address, Signature& sig, void** args, 
     std::exception_ptr e = pending_;
     pending_ = nullptr;
     std::rethrow_exception(e);
+  }
+  // What the guest returns reaches the host as a host value: checked as an
+  // argument of the same type would be.
+  const AbiType& r = sig.result();
+  if (result && r.check != '-' && !sig.result_indirect()) {
+    uint64_t v = 0;
+    std::memcpy(&v, result, 8);
+    admit(r.check == 'p' ? 'r' : r.check, kResult, &v, nullptr,
+          "the library's function at " + hex(address) + where(address), r.pointee);
+    std::memcpy(result, &v, 8);
   }
 }
 

@@ -96,6 +96,8 @@ class EmulatedLibrary {
   // holds every argument, for the checks that depend on another.
   void admit(char check, size_t i, uint64_t* value, void* const* all, const std::string& name,
              size_t pointee = 8);
+  // Argument `i`, or with kResult the result, is not what `name` takes.
+  static constexpr size_t kResult = ~size_t{0};
   [[noreturn]] void refuse(const std::string& name, size_t i, uint64_t value, const char* what);
   const GuestMemory& memory() const { return memory_; }
   bool is_guest_code(uint64_t address) const;

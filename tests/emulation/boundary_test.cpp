@@ -77,13 +77,19 @@ std::string run(const Case& c, std::chrono::milliseconds budget = std::chrono::m
 TEST(EmulationBoundary, EveryImportRefusesWhatTheHostNeverHandedOut) {
   const Case cases[] = {
       {"a receiver in host memory", nullptr, Import::MsgSend,
-       [](World& w) { return regs({w.host_bytes, w.u(sim::sel("isHidden"))}); },
+       [](World& w) {
+         return regs({w.host_bytes, w.u(sim::sel("isHidden"))});
+       },
        "as argument 0 of objc_msgSend, which is not a live object"},
       {"an object forged in guest memory", nullptr, Import::MsgSend,
-       [](World& w) { return regs({w.guest.copy_in(w.view_class()), w.u(sim::sel("isHidden"))}); },
+       [](World& w) {
+         return regs({w.guest.copy_in(w.view_class()), w.u(sim::sel("isHidden"))});
+       },
        "as argument 0 of objc_msgSend, which is not a live object"},
       {"a selector that is a string", nullptr, Import::MsgSend,
-       [](World& w) { return regs({w.u(w.view), w.string("isHidden")}); },
+       [](World& w) {
+         return regs({w.u(w.view), w.string("isHidden")});
+       },
        "as argument 1 of objc_msgSend, which is not a selector"},
       {"an argument that was released", nullptr, Import::MsgSend,
        [](World& w) {
@@ -93,27 +99,42 @@ TEST(EmulationBoundary, EveryImportRefusesWhatTheHostNeverHandedOut) {
        },
        "as argument 2 of -[UIView setBackgroundColor:], which is not a live object"},
       {"a message that is sound", nullptr, Import::MsgSend,
-       [](World& w) { return regs({w.u(w.view), w.u(sim::sel("setHidden:")), 1}); }, nullptr},
-      {"a class name in host memory", nullptr, Import::GetClass, [](World& w) { return regs({w.host_bytes}); },
+       [](World& w) {
+         return regs({w.u(w.view), w.u(sim::sel("setHidden:")), 1});
+       },
+       nullptr},
+      {"a class name in host memory", nullptr, Import::GetClass,
+       [](World& w) { return regs({w.host_bytes}); },
        "as argument 0 of objc_getClass, which is not a string that ends in the library's memory"},
       {"a selector name that is nil", nullptr, Import::SelRegisterName, [](World&) { return regs({0}); },
        "as argument 0 of sel_registerName, which is not a string"},
       {"a method whose code is the host's", nullptr, Import::ClassAddMethod,
-       [](World& w) { return regs({w.view_class(), w.u(sim::sel("probeA")), w.host_bytes, w.string("v@:")}); },
+       [](World& w) {
+         return regs({w.view_class(), w.u(sim::sel("probeA")), w.host_bytes, w.string("v@:")});
+       },
        "as argument 2 of class_addMethod, which is not the library's code"},
       {"a hook's saved slot in read-only code", nullptr, Import::HookMessage,
-       [](World& w) { return regs({w.view_class(), w.u(sim::sel("layoutSubviews")), w.guest.code(), w.guest.code()}); },
+       [](World& w) {
+         return regs({w.view_class(), w.u(sim::sel("layoutSubviews")), w.guest.code(), w.guest.code()});
+       },
        "as argument 3 of MSHookMessageEx, which is not writable memory"},
       {"a weak place holding garbage", nullptr, Import::StoreWeak,
-       [](World& w) { return regs({w.guest.copy_in(uint64_t{0x1234}), w.u(w.view)}); },
+       [](World& w) {
+         return regs({w.guest.copy_in(uint64_t{0x1234}), w.u(w.view)});
+       },
        "as argument 0 of objc_storeWeak, which is a weak reference that holds no live object"},
-      {"a view drawn into as a context", nullptr, Import::DrawImage, [](World& w) { return regs({w.u(w.view)}); },
+      {"a view drawn into as a context", nullptr, Import::DrawImage,
+       [](World& w) { return regs({w.u(w.view)}); },
        "as argument 0 of CGContextDrawImage, which is not a live bitmap context"},
       {"bitmap rows past the guest's memory", nullptr, Import::BitmapContextCreate,
-       [](World& w) { return regs({w.guest_end - 4096, 1000, 1000, 8, 4000, 0, 1}); },
+       [](World& w) {
+         return regs({w.guest_end - 4096, 1000, 1000, 8, 4000, 0, 1});
+       },
        "as argument 0 of CGBitmapContextCreate, which is not writable memory"},
       {"a view as a notification centre", nullptr, Import::AddObserver,
-       [](World& w) { return regs({w.u(w.view), 0, w.guest.code()}); },
+       [](World& w) {
+         return regs({w.u(w.view), 0, w.guest.code()});
+       },
        "as argument 0 of CFNotificationCenterAddObserver, which is not a notification centre"},
       {"a posted object that is not one", nullptr, Import::Post,
        [](World& w) {
@@ -129,8 +150,9 @@ TEST(EmulationBoundary, EveryImportRefusesWhatTheHostNeverHandedOut) {
        nullptr},
       {"a block whose descriptor is the host's", nullptr, Import::MsgSend,
        [](World& w) {
-         return regs({w.u(sim::class_named("NSTimer")), w.u(sim::sel("scheduledTimerWithTimeInterval:repeats:block:")),
-                      0, w.block(w.guest.code(), w.host_bytes)});
+         return regs({w.u(sim::class_named("NSTimer")),
+                      w.u(sim::sel("scheduledTimerWithTimeInterval:repeats:block:")), 0,
+                      w.block(w.guest.code(), w.host_bytes)});
        },
        "which is a block whose descriptor lies outside the library's memory"},
       {"a block longer than the guest's memory", nullptr, Import::MsgSend,
@@ -138,35 +160,56 @@ TEST(EmulationBoundary, EveryImportRefusesWhatTheHostNeverHandedOut) {
          const uint64_t literal = w.guest_end - 64;
          const uint64_t words[4] = {w.guest.stack_block_class(), 0, w.guest.code(), w.descriptor(4096)};
          std::memcpy(reinterpret_cast<void*>(literal), words, sizeof words);
-         return regs({w.u(sim::class_named("NSTimer")), w.u(sim::sel("scheduledTimerWithTimeInterval:repeats:block:")),
-                      0, literal});
+         return regs({w.u(sim::class_named("NSTimer")),
+                      w.u(sim::sel("scheduledTimerWithTimeInterval:repeats:block:")), 0, literal});
        },
        "which is a block whose size its memory does not hold"},
       {"a block whose invoke is the host's", nullptr, Import::MsgSend,
        [](World& w) {
-         return regs({w.u(sim::class_named("NSTimer")), w.u(sim::sel("scheduledTimerWithTimeInterval:repeats:block:")),
-                      0, w.block(w.host_bytes, w.descriptor(32))});
+         return regs({w.u(sim::class_named("NSTimer")),
+                      w.u(sim::sel("scheduledTimerWithTimeInterval:repeats:block:")), 0,
+                      w.block(w.host_bytes, w.descriptor(32))});
        },
        "which is a block whose invoke is not the library's code"},
       {"an association on a class, freed with the process", nullptr, Import::SetAssociated,
-       [](World& w) { return regs({w.view_class(), 8, w.u(w.view), 1}); }, nullptr},
+       [](World& w) {
+         return regs({w.view_class(), 8, w.u(w.view), 1});
+       },
+       nullptr},
+      {"a method of the library's that answers a forged object",
+       [](World& w) {
+         w.guest.call(Import::ClassAddMethod, regs({w.view_class(), w.u(sim::sel("probeForge")),
+                                                    w.guest.forging_code(), w.string("@@:")}));
+       },
+       Import::MsgSend,
+       [](World& w) {
+         return regs({w.u(w.view), w.u(sim::sel("probeForge"))});
+       },
+       "the library returned 0x1234 from the library's function at"},
       {"a release of what the library never owned", nullptr, Import::Release,
        [](World& w) { return regs({w.u(w.view)}); }, "objc_release of 0x"},
       {"a release message likewise", nullptr, Import::MsgSend,
-       [](World& w) { return regs({w.u(w.view), w.u(sim::sel("release"))}); },
+       [](World& w) {
+         return regs({w.u(w.view), w.u(sim::sel("release"))});
+       },
        "which the library does not own: an over-release"},
       {"a colour space the library did not create", nullptr, Import::ColorSpaceRelease,
        [](World&) { return regs({reinterpret_cast<uint64_t>(CGColorSpaceCreateDeviceRGB())}); },
        "CGColorSpaceRelease of 0x"},
       {"dealloc sent by the library", nullptr, Import::MsgSend,
-       [](World& w) { return regs({w.u(w.view), w.u(sim::sel("dealloc"))}); },
+       [](World& w) {
+         return regs({w.u(w.view), w.u(sim::sel("dealloc"))});
+       },
        "-[UIView dealloc]: the library sent dealloc"},
       {"a call back into the guest from a stack pointer in host memory",
        [](World& w) {
          w.guest.call(Import::ClassAddMethod,
                       regs({w.view_class(), w.u(sim::sel("probeBack")), w.guest.code(), w.string("v@:")}));
        },
-       Import::MsgSend, [](World& w) { return regs({w.u(w.view), w.u(sim::sel("probeBack"))}, w.host_bytes & ~15ull); },
+       Import::MsgSend,
+       [](World& w) {
+         return regs({w.u(w.view), w.u(sim::sel("probeBack"))}, w.host_bytes & ~15ull);
+       },
        "the library's stack pointer"},
   };
   for (const Case& c : cases) {
@@ -207,15 +250,15 @@ TEST(EmulationBoundary, MethodFamiliesFollowThePlatformsNamingRules) {
     const char* selector;
     MethodFamily family;
   } cases[] = {
-      {"alloc", MethodFamily::Owning},        {"allocWithZone:", MethodFamily::Owning},
-      {"allocate", MethodFamily::None},       {"newValue", MethodFamily::Owning},
-      {"newt", MethodFamily::None},           {"copy", MethodFamily::Owning},
-      {"copying", MethodFamily::None},        {"mutableCopyWithZone:", MethodFamily::Owning},
-      {"init", MethodFamily::Init},           {"initWithFrame:", MethodFamily::Init},
-      {"initials", MethodFamily::None},       {"_init", MethodFamily::Init},
-      {"retain", MethodFamily::Retain},       {"retainCount", MethodFamily::None},
-      {"release", MethodFamily::Release},     {"autorelease", MethodFamily::Release},
-      {"dealloc", MethodFamily::Dealloc},     {"setHidden:", MethodFamily::None},
+      {"alloc", MethodFamily::Owning},    {"allocWithZone:", MethodFamily::Owning},
+      {"allocate", MethodFamily::None},   {"newValue", MethodFamily::Owning},
+      {"newt", MethodFamily::None},       {"copy", MethodFamily::Owning},
+      {"copying", MethodFamily::None},    {"mutableCopyWithZone:", MethodFamily::Owning},
+      {"init", MethodFamily::Init},       {"initWithFrame:", MethodFamily::Init},
+      {"initials", MethodFamily::None},   {"_init", MethodFamily::Init},
+      {"retain", MethodFamily::Retain},   {"retainCount", MethodFamily::None},
+      {"release", MethodFamily::Release}, {"autorelease", MethodFamily::Release},
+      {"dealloc", MethodFamily::Dealloc}, {"setHidden:", MethodFamily::None},
   };
   for (const auto& c : cases) EXPECT_EQ(sim::emulation::method_family(c.selector), c.family) << c.selector;
 }

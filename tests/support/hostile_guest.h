@@ -57,9 +57,11 @@ class HostileGuest {
     if (!lib) return nullptr;
     std::unique_ptr<HostileGuest> g(new HostileGuest());
     g->lib_ = std::move(lib);
-    g->import_ = reinterpret_cast<uint64_t (*)(int, const void*)>(g->lib_->function("hostile_import", "Qi^v"));
+    g->import_ =
+        reinterpret_cast<uint64_t (*)(int, const void*)>(g->lib_->function("hostile_import", "Qi^v"));
     g->block_class_ = reinterpret_cast<uint64_t (*)()>(g->lib_->function("hostile_stack_block_class", "Q"))();
     g->code_ = reinterpret_cast<uint64_t (*)()>(g->lib_->function("hostile_code", "Q"))();
+    g->forging_code_ = reinterpret_cast<uint64_t (*)()>(g->lib_->function("hostile_forging_code", "Q"))();
     g->registers_ = g->copy_in(GuestRegisters{});
     return g;
   }
@@ -80,13 +82,14 @@ class HostileGuest {
     return at;
   }
   uint64_t stack_block_class() const { return block_class_; }
-  uint64_t code() const { return code_; }  // a method of the probe's: v@:
+  uint64_t code() const { return code_; }                  // a method of the probe's: v@:
+  uint64_t forging_code() const { return forging_code_; }  // @@:, answering 0x1234
 
  private:
   HostileGuest() = default;
   std::unique_ptr<sim::emulation::EmulatedLibrary> lib_;
   uint64_t (*import_)(int, const void*) = nullptr;
-  uint64_t block_class_ = 0, code_ = 0, registers_ = 0;
+  uint64_t block_class_ = 0, code_ = 0, forging_code_ = 0, registers_ = 0;
 };
 
 }  // namespace corvane_test
