@@ -78,8 +78,10 @@ struct Stream {
       if (!(c & 0x80)) return v;
     }
   }
+  // Worked in unsigned arithmetic: a 63-bit shift's sign extension would
+  // overflow a signed negation.
   int64_t sleb() {
-    int64_t v = 0;
+    uint64_t v = 0;
     int shift = 0;
     uint8_t c = 0;
     do {
@@ -88,11 +90,11 @@ struct Stream {
         bad = true;
         return 0;
       }
-      v |= static_cast<int64_t>(c & 0x7f) << shift;
+      v |= static_cast<uint64_t>(c & 0x7f) << shift;
       shift += 7;
     } while (c & 0x80);
-    if (shift < 64 && (c & 0x40)) v |= -(int64_t{1} << shift);
-    return v;
+    if (shift < 64 && (c & 0x40)) v |= ~uint64_t{0} << shift;
+    return static_cast<int64_t>(v);
   }
   // A NUL-terminated string in the stream, as a view of it.
   std::string_view cstring() {

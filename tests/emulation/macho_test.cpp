@@ -126,6 +126,17 @@ TEST(MachO, ReadsSegmentsFixupsAndNamesAsViewsOfTheFile) {
   EXPECT_EQ(function_at(*im, 0x90), "main");
 }
 
+// An addend whose sign lands on bit 63 (nine bytes of SLEB128).
+TEST(MachO, ReadsAnAddendSignExtendedFromBit63) {
+  Dylib d;
+  d.binds = std::string("\x11\x40_calloc\0\x60", 11) + std::string(8, '\x80') + "\x40\x71" + uleb(0) + "\x90";
+  std::string error;
+  auto im = read_macho(d.bytes(), error);
+  ASSERT_TRUE(im) << error;
+  ASSERT_EQ(im->binds.size(), 1u);
+  EXPECT_EQ(im->binds[0].addend, -(int64_t{1} << 62));
+}
+
 // Each case changes the dylib above; the reader refuses it, naming why.
 TEST(MachO, RefusesWhatWouldCostMoreThanTheFileOrReachOutsideIt) {
   const struct {
