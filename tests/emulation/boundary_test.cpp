@@ -119,7 +119,9 @@ TEST(EmulationBoundary, EveryImportRefusesWhatTheHostNeverHandedOut) {
        },
        "as argument 3 of MSHookMessageEx, which is not writable memory"},
       {"a hook with no replacement", nullptr, Import::HookMessage,
-       [](World& w) { return regs({w.view_class(), w.u(sim::sel("layoutSubviews")), 0, 0}); },
+       [](World& w) {
+         return regs({w.view_class(), w.u(sim::sel("layoutSubviews")), 0, 0});
+       },
        "MSHookMessageEx of layoutSubviews with no replacement"},
       {"a weak place holding garbage", nullptr, Import::StoreWeak,
        [](World& w) {
