@@ -412,6 +412,33 @@ BOOL class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
   return YES;
 }
 
+// A class made at run time (a preference bundle's controller): its
+// instances are laid out as its superclass's, plus extraBytes that nothing
+// here names. It is hidden from objc_getClass until it is registered, as on
+// the platform; a name already taken yields Nil.
+Class objc_allocateClassPair(Class superclass, const char* name, size_t extraBytes) {
+  if (!g_rt || !name || !*name || g_rt->classes.count(name)) return nullptr;
+  const size_t size = (superclass ? superclass->instance_size : sizeof(objc_object)) + extraBytes;
+  Class cls = define_class_raw(name, superclass, size, superclass ? superclass->construct : nullptr,
+                               superclass ? superclass->destruct : nullptr);
+  g_rt->classes.erase(name);
+  return cls;
+}
+
+void objc_registerClassPair(Class cls) {
+  if (!g_rt || !cls || cls->meta) return;
+  g_rt->classes.emplace(cls->name, cls);
+}
+
+::Ivar class_getInstanceVariable(Class cls, const char* name) {
+  if (!cls || !name) return nullptr;
+  return reinterpret_cast<::Ivar>(const_cast<sim::Ivar*>(find_ivar(cls, name)));
+}
+
+ptrdiff_t ivar_getOffset(::Ivar ivar) {
+  return ivar ? static_cast<ptrdiff_t>(reinterpret_cast<const sim::Ivar*>(ivar)->offset) : 0;
+}
+
 BOOL class_respondsToSelector(Class cls, SEL sel) { return cls && sel && lookup(cls, sel); }
 
 IMP class_getMethodImplementation(Class cls, SEL sel) {
