@@ -83,8 +83,9 @@ int main(int argc, char** argv) {
   for (const auto& group : corvane::pane::kGroups) {
     w.begin();
     w.string("cell", "PSGroupCell");
-    w.string("label", escaped(group.header));
-    w.string("footerText", escaped(group.footer));
+    // An unnamed group has no label; a group without words has no footer.
+    if (*group.header) w.string("label", escaped(group.header));
+    if (*group.footer) w.string("footerText", escaped(group.footer));
     w.end();
     for (const auto& row : group.rows) {
       using corvane::pane::Special;
@@ -93,7 +94,8 @@ int main(int argc, char** argv) {
       if (row.key) {
         auto it = keys.find(row.key);
         if (it == keys.end()) {
-          std::fprintf(stderr, "make_root_plist: the page names '%s', which is not a settings key\n", row.key);
+          std::fprintf(stderr, "make_root_plist: the page names '%s', which is not a settings key\n",
+                       row.key);
           return 1;
         }
         ++placed[row.key];
@@ -129,7 +131,8 @@ int main(int argc, char** argv) {
           w.string("action", "resetDefaults:");
           w.out << "\t\t\t<key>confirmation</key>\n\t\t\t<dict>\n"
                    "\t\t\t\t<key>title</key>\n\t\t\t\t<string>Reset to defaults</string>\n"
-                   "\t\t\t\t<key>prompt</key>\n\t\t\t\t<string>Every choice made on this page is removed.</string>\n"
+                   "\t\t\t\t<key>prompt</key>\n\t\t\t\t<string>Every choice made on this page is "
+                   "removed.</string>\n"
                    "\t\t\t\t<key>okTitle</key>\n\t\t\t\t<string>Reset</string>\n"
                    "\t\t\t\t<key>cancelTitle</key>\n\t\t\t\t<string>Cancel</string>\n"
                    "\t\t\t\t<key>isDestructive</key>\n\t\t\t\t<true/>\n\t\t\t</dict>\n";

@@ -61,7 +61,8 @@ id read_preference_value(id, SEL, id specifier) {
   id value = settings_value_or_default(dict, *key);
   Class number = cls("NSNumber");
   id shown = key->flag ? msg<id>(number, CV_SEL("numberWithBool:"), msg<BOOL>(value, CV_SEL("boolValue")))
-                       : msg<id>(number, CV_SEL("numberWithDouble:"), (double)msg<float>(value, CV_SEL("floatValue")));
+                       : msg<id>(number, CV_SEL("numberWithDouble:"),
+                                 (double)msg<float>(value, CV_SEL("floatValue")));
   msg<void>(dict, CV_SEL("release"));
   return shown;
 }
@@ -111,8 +112,8 @@ void reset_defaults(id self, SEL, id) {
 // -apply: the restart signal: the library in the home screen relaunches it,
 // and the relaunched home screen reads the file afresh.
 void apply(id, SEL, id) {
-  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), cf_str(names::kRestartSignal),
-                                       nullptr, nullptr, true);
+  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(),
+                                       cf_str(names::kRestartSignal), nullptr, nullptr, true);
 }
 
 // -openAppList: the list library's picker for the library's identifier and

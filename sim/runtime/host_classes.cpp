@@ -18,12 +18,14 @@ std::map<std::string, Entry>& registry() {
 
 bool g_uikit = false;
 bool g_springboard = false;
+bool g_preferences = false;
 
 bool layer_present(Layer l) {
   switch (l) {
     case Layer::Foundation: return true;
     case Layer::UIKit: return g_uikit;
     case Layer::SpringBoard: return g_springboard;
+    case Layer::Preferences: return g_preferences;
   }
   return false;
 }
@@ -43,9 +45,10 @@ Class ensure_class(const char* class_name) {
   return it->second.install();
 }
 
-void install_layers(bool uikit, bool springboard) {
+void install_layers(bool uikit, bool springboard, bool preferences) {
   g_uikit = uikit;
   g_springboard = springboard;
+  g_preferences = preferences;
   for (auto& [name, e] : registry())
     if (layer_present(e.layer)) ensure_class(name.c_str());
 }

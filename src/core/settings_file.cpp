@@ -8,7 +8,8 @@ namespace {
 
 #define CORVANE_SETTINGS_FLAG_ENTRY(name, fallback, meaning) {#name, true, (fallback) ? 1.0 : 0.0},
 #define CORVANE_SETTINGS_REAL_ENTRY(name, fallback, meaning) {#name, false, fallback},
-constexpr SettingsKey kKeys[] = {CORVANE_SETTINGS_KEYS(CORVANE_SETTINGS_FLAG_ENTRY, CORVANE_SETTINGS_REAL_ENTRY)};
+constexpr SettingsKey kKeys[] = {
+    CORVANE_SETTINGS_KEYS(CORVANE_SETTINGS_FLAG_ENTRY, CORVANE_SETTINGS_REAL_ENTRY)};
 #undef CORVANE_SETTINGS_FLAG_ENTRY
 #undef CORVANE_SETTINGS_REAL_ENTRY
 

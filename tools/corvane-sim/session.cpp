@@ -56,6 +56,17 @@ void Session::relaunch() {
   process_->relaunch();
 }
 
+void Session::switch_to(const sim::ProcessOptions& options) {
+  bindings_.clear();
+  keepers_.clear();
+  names_valid_ = false;
+  process_.reset();
+  options_ = options;
+  options_.root = root_;
+  boot();
+  process_->load_library();
+}
+
 void Session::end() {
   bindings_.clear();
   keepers_.clear();

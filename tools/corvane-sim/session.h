@@ -35,6 +35,9 @@ class Session {
 
   // The process ends and starts anew: every binding to an object goes.
   void relaunch();
+  // The process ends and one of another kind starts on the same files, with
+  // the library loaded into it as the injection framework would.
+  void switch_to(const sim::ProcessOptions& options);
   // For running many scripts in one session. end() ends the process (also
   // one that crashed) and drops every binding; nothing may use the process
   // until reset(), which empties the root folder and boots a fresh process
