@@ -5,6 +5,9 @@
 // the library does not have, or names one twice.
 //
 // Usage: make_root_plist OUTPUT.plist
+//        make_root_plist --keys    (prints the library's keys as the page
+//                                   must show them: "KEY switch|slider DEFAULT"
+//                                   a line, for the package check)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,10 +77,16 @@ struct Writer {
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make_root_plist OUTPUT.plist\n");
+    std::fprintf(stderr, "usage: make_root_plist OUTPUT.plist | --keys\n");
     return 2;
   }
   std::map<std::string, KeyInfo> keys = library_keys();
+  if (std::strcmp(argv[1], "--keys") == 0) {
+    for (const auto& [name, info] : keys)
+      std::printf("%s %s %s\n", name.c_str(), info.flag ? "switch" : "slider",
+                  info.flag ? (info.fallback != 0 ? "true" : "false") : real_text(info.fallback).c_str());
+    return 0;
+  }
   std::map<std::string, int> placed;
   Writer w;
   for (const auto& group : corvane::pane::kGroups) {

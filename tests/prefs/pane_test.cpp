@@ -1,0 +1,160 @@
+// The settings pane: its generated page against the library's key list, the
+// rules by which it reads and writes the settings file, and PreferenceLoader's
+// error page for a bundle that does not load.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "sim/preferences/settings_app.h"
+#include "src/core/settings_keys.h"
+#include "support/sim_fixture.h"
+
+using namespace corvane_test;
+namespace plist = sim::plist;
+
+namespace {
+
+struct Key {
+  bool flag;
+  double fallback;
+};
+
+std::map<std::string, Key> library_keys() {
+  std::map<std::string, Key> keys;
+#define FLAG_KEY(name, fallback, meaning) keys[#name] = {true, (fallback) ? 1.0 : 0.0};
+#define REAL_KEY(name, fallback, meaning) keys[#name] = {false, fallback};
+  CORVANE_SETTINGS_KEYS(FLAG_KEY, REAL_KEY)
+#undef FLAG_KEY
+#undef REAL_KEY
+  return keys;
+}
+
+const plist::Value* field(const plist::Dictionary& d, const char* key) { return d.find(key); }
+
+TEST(PanePage, ShowsEveryLibraryKeyOnceWithItsKindAndDefault) {
+  auto root = plist::read_file(sim::pane_path() + "/Corvane13Prefs.bundle/Root.plist", nullptr);
+  ASSERT_TRUE(root && root->is_dictionary());
+  const plist::Value* items = field(root->dictionary(), "items");
+  ASSERT_TRUE(items && items->is_array());
+  std::map<std::string, Key> keys = library_keys();
+  std::map<std::string, int> seen;
+  for (const plist::Value& item : items->array()) {
+    ASSERT_TRUE(item.is_dictionary());
+    const plist::Dictionary& row = item.dictionary();
+    const plist::Value* cell = field(row, "cell");
+    ASSERT_TRUE(cell && cell->is_string());
+    if (cell->string() == "PSGroupCell") continue;
+    const plist::Value* key = field(row, "key");
+    if (!key) continue;
+    const std::string name = key->string();
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(keys.count(name)) << "a row for a key the library does not read";
+    ++seen[name];
+    const Key& k = keys[name];
+    EXPECT_EQ(cell->string(), k.flag ? "PSSwitchCell" : "PSSliderCell");
+    EXPECT_EQ(field(row, "defaults")->string(), "com.tallowbirch.corvane13prefs.settings");
+    const plist::Value* fallback = field(row, "default");
+    ASSERT_TRUE(fallback);
+    if (k.flag) {
+      ASSERT_TRUE(fallback->is_boolean());
+      EXPECT_EQ(fallback->boolean(), k.fallback != 0);
+    } else {
+      ASSERT_EQ(fallback->type(), plist::Value::Type::Real);
+      EXPECT_EQ(fallback->real(), k.fallback);
+      EXPECT_EQ(field(row, "min")->real(), 0);
+      EXPECT_EQ(field(row, "max")->real(), 1);
+      EXPECT_TRUE(field(row, "showValue")->boolean());
+    }
+  }
+  for (const auto& [name, k] : keys) EXPECT_EQ(seen[name], 1) << name;
+}
+
+// Settings process with the pane open; the file's bytes before it opens.
+class PaneStorage {
+ public:
+  explicit PaneStorage(const std::optional<std::string>& bytes) : process_({{13, 7, 0}, sim::ProcessKind::Settings}) {
+    if (bytes) process_.write_settings_bytes(*bytes);
+    EXPECT_EQ(sim::settings_app::open_pane("Corvane13"), std::nullopt);
+  }
+  // The number the page shows for a key (a switch: 1 or 0).
+  std::optional<double> shown(const std::string& key) {
+    auto page = sim::settings_app::open_page();
+    for (const auto& g : page->groups)
+      for (const auto& r : g.rows)
+        if (r.key == key && sim::is_number(r.value)) return sim::send<double>(r.value, sim::sel("doubleValue"));
+    return std::nullopt;
+  }
+  std::optional<std::string> file() {
+    std::error_code ec;
+    if (!std::filesystem::exists(process_.settings_path(), ec)) return std::nullopt;
+    return read_bytes(process_.settings_path());
+  }
+
+ private:
+  SimProcess process_;
+};
+
+std::string xml(const plist::Dictionary& d) { return plist::to_xml(plist::Value(d)); }
+
+TEST(PaneStorage, ReadsAsTheLibraryAndRewritesWithoutLosingAKey) {
+  plist::Dictionary others;
+  others.set("title", plist::Value(std::string("café")));
+  others.set("enabled", plist::Value(true));
+  plist::Dictionary with_keys = others;
+  with_keys.set("notifications", plist::Value(true));
+  with_keys.set("darkModeOffset", plist::Value(0.75));
+  plist::Dictionary turned_off = with_keys;
+  turned_off.set("notifications", plist::Value(false));
+  plist::Dictionary string_flag;
+  string_flag.set("notifications", plist::Value(std::string("NO")));
+  plist::Dictionary only_off;
+  only_off.set("notifications", plist::Value(false));
+  const std::string array = plist::to_xml(plist::Value(plist::Array{}));
+
+  enum class Do { Look, TurnOff, Reset };
+  struct Case {
+    const char* what;
+    std::optional<std::string> before;
+    Do action;
+    double shown;                      // notifications, before the action
+    std::optional<std::string> after;  // the file's bytes afterwards (nullopt: no file)
+  } cases[] = {
+      {"no file: defaults, nothing written", std::nullopt, Do::Look, 1, std::nullopt},
+      {"no file: a change creates it", std::nullopt, Do::TurnOff, 1, xml(only_off)},
+      {"no file: a reset leaves none", std::nullopt, Do::Reset, 1, std::nullopt},
+      {"not a dictionary: defaults", array, Do::Look, 1, array},
+      {"not a dictionary: a change is refused", array, Do::TurnOff, 1, array},
+      {"not a property list: a change is refused", std::string("\x01garbage"), Do::TurnOff, 1,
+       std::string("\x01garbage")},
+      {"a string for a switch reads as the library reads it", xml(string_flag), Do::Look, 0,
+       xml(string_flag)},
+      {"a change keeps every other key", xml(with_keys), Do::TurnOff, 1, xml(turned_off)},
+      {"a reset removes the library's keys only", xml(with_keys), Do::Reset, 1, xml(others)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PaneStorage pane(c.before);
+    EXPECT_EQ(pane.shown("notifications"), c.shown);
+    if (c.action == Do::TurnOff) {
+      EXPECT_EQ(sim::settings_app::set_value("notifications", sim::make_bool(false)), std::nullopt);
+    } else if (c.action == Do::Reset) {
+      EXPECT_EQ(sim::settings_app::tap("Reset to defaults"), std::nullopt);
+    }
+    EXPECT_EQ(pane.file(), c.after);
+  }
+}
+
+TEST(PaneLoading, ABundleThatDoesNotLoadOpensPreferenceLoadersErrorPage) {
+  SimProcess process({{13, 7, 0}, sim::ProcessKind::Settings});
+  std::filesystem::remove(process.host_path("/Library/PreferenceBundles/Corvane13Prefs.bundle/Corvane13Prefs"));
+  ASSERT_EQ(sim::settings_app::open_pane("Corvane13"), std::nullopt);
+  auto page = sim::settings_app::open_page();
+  EXPECT_EQ(page->title, "Error");
+  ASSERT_EQ(page->groups.size(), 1u);
+  EXPECT_EQ(page->groups[0].footer, "There was an error loading the preference bundle for Corvane13.");
+}
+
+}  // namespace
