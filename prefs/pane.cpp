@@ -23,10 +23,6 @@ namespace {
 
 Ivar g_specifiers_ivar = nullptr;  // PSListController's _specifiers
 
-id* specifiers_slot(id self) {
-  return reinterpret_cast<id*>(reinterpret_cast<char*>(self) + ivar_getOffset(g_specifiers_ivar));
-}
-
 // The per-application list row works only with the list library's picker;
 // without it the row says so and cannot be tapped.
 void mark_app_list_row(id self) {
@@ -38,15 +34,17 @@ void mark_app_list_row(id self) {
 }
 
 // -specifiers: the page is loaded into _specifiers once, as the framework
-// expects (group indices are computed from the ivar).
+// expects (group indices are computed from the ivar). The ivar is written
+// through the runtime, which keeps the array as a strong ivar holds it
+// whether or not the framework was built with ARC.
 id specifiers(id self, SEL) {
-  id* slot = specifiers_slot(self);
-  if (!*slot) {
-    id loaded = msg<id>(self, CV_SEL("loadSpecifiersFromPlistName:target:"), CV_STR("Root"), self);
-    *slot = msg<id>(loaded, CV_SEL("retain"));
+  id page = object_getIvar(self, g_specifiers_ivar);
+  if (!page) {
+    page = msg<id>(self, CV_SEL("loadSpecifiersFromPlistName:target:"), CV_STR("Root"), self);
+    object_setIvarWithStrongDefault(self, g_specifiers_ivar, page);
     mark_app_list_row(self);
   }
-  return *slot;
+  return page;
 }
 
 // -readPreferenceValue: the value the library would take for the row's key

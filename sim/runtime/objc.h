@@ -50,7 +50,8 @@ BOOL class_respondsToSelector(Class cls, SEL sel);
 Class objc_allocateClassPair(Class superclass, const char* name, size_t extraBytes);
 void objc_registerClassPair(Class cls);
 Ivar class_getInstanceVariable(Class cls, const char* name);
-ptrdiff_t ivar_getOffset(Ivar ivar);
+id object_getIvar(id obj, Ivar ivar);
+void object_setIvarWithStrongDefault(id obj, Ivar ivar, id value);
 IMP class_getMethodImplementation(Class cls, SEL sel);
 const char* sim_class_method_types(Class cls, SEL sel);  // nullptr if none
 SEL sel_registerName(const char* name);

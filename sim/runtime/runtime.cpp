@@ -435,8 +435,22 @@ void objc_registerClassPair(Class cls) {
   return reinterpret_cast<::Ivar>(const_cast<sim::Ivar*>(find_ivar(cls, name)));
 }
 
-ptrdiff_t ivar_getOffset(::Ivar ivar) {
-  return ivar ? static_cast<ptrdiff_t>(reinterpret_cast<const sim::Ivar*>(ivar)->offset) : 0;
+// An object ivar read or written by the runtime: a weak ivar through the
+// weak-reference functions, any other as strong (what the platform's
+// object_setIvarWithStrongDefault does for an ivar of unknown ownership).
+// A scalar ivar or a nil object does nothing (reads nil).
+id object_getIvar(id obj, ::Ivar ivar) {
+  const auto* iv = reinterpret_cast<const sim::Ivar*>(ivar);
+  if (!obj || !iv || !iv->is_object()) return nullptr;
+  return iv->object_in(obj);
+}
+
+void object_setIvarWithStrongDefault(id obj, ::Ivar ivar, id value) {
+  const auto* iv = reinterpret_cast<const sim::Ivar*>(ivar);
+  if (!obj || !iv || !iv->is_object()) return;
+  char* at = reinterpret_cast<char*>(obj) + iv->offset;
+  if (iv->ownership == Ownership::Weak) *reinterpret_cast<Weak*>(at) = value;
+  else *reinterpret_cast<Strong*>(at) = value;
 }
 
 BOOL class_respondsToSelector(Class cls, SEL sel) { return cls && sel && lookup(cls, sel); }

@@ -75,7 +75,8 @@ TEST(PanePage, ShowsEveryLibraryKeyOnceWithItsKindAndDefault) {
 // Settings process with the pane open; the file's bytes before it opens.
 class PaneStorage {
  public:
-  explicit PaneStorage(const std::optional<std::string>& bytes) : process_({{13, 7, 0}, sim::ProcessKind::Settings}) {
+  explicit PaneStorage(const std::optional<std::string>& bytes)
+      : process_({{13, 7, 0}, sim::ProcessKind::Settings}) {
     if (bytes) process_.write_settings_bytes(*bytes);
     EXPECT_EQ(sim::settings_app::open_pane("Corvane13"), std::nullopt);
   }
@@ -84,7 +85,8 @@ class PaneStorage {
     auto page = sim::settings_app::open_page();
     for (const auto& g : page->groups)
       for (const auto& r : g.rows)
-        if (r.key == key && sim::is_number(r.value)) return sim::send<double>(r.value, sim::sel("doubleValue"));
+        if (r.key == key && sim::is_number(r.value))
+          return sim::send<double>(r.value, sim::sel("doubleValue"));
     return std::nullopt;
   }
   std::optional<std::string> file() {
@@ -149,7 +151,8 @@ TEST(PaneStorage, ReadsAsTheLibraryAndRewritesWithoutLosingAKey) {
 
 TEST(PaneLoading, ABundleThatDoesNotLoadOpensPreferenceLoadersErrorPage) {
   SimProcess process({{13, 7, 0}, sim::ProcessKind::Settings});
-  std::filesystem::remove(process.host_path("/Library/PreferenceBundles/Corvane13Prefs.bundle/Corvane13Prefs"));
+  std::filesystem::remove(
+      process.host_path("/Library/PreferenceBundles/Corvane13Prefs.bundle/Corvane13Prefs"));
   ASSERT_EQ(sim::settings_app::open_pane("Corvane13"), std::nullopt);
   auto page = sim::settings_app::open_page();
   EXPECT_EQ(page->title, "Error");
