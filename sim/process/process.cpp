@@ -73,7 +73,7 @@ void Process::boot() {
 // pane.
 void Process::install_pane() {
   namespace fs = std::filesystem;
-  const fs::path from = options_.pane.empty() ? pane_path() : options_.pane;
+  const fs::path from = pane_path();
   std::error_code ec;
   const fs::path entries = host_path("/Library/PreferenceLoader/Preferences");
   const fs::path bundles = host_path("/Library/PreferenceBundles");
@@ -90,6 +90,18 @@ void Process::install_pane() {
     }
     if (ec) fatal("cannot install the settings pane: " + ec.message());
   }
+  if (options_.pane.empty()) return;
+  // The phone's bundle: its folder replaces the native one, or its
+  // executable replaces the native module.
+  const fs::path bundle = bundles / "Corvane13Prefs.bundle";
+  const fs::path phone = options_.pane;
+  if (fs::is_directory(phone, ec)) {
+    fs::remove_all(bundle, ec);
+    fs::copy(phone, bundle, fs::copy_options::recursive, ec);
+  } else {
+    fs::copy_file(phone, bundle / "Corvane13Prefs", fs::copy_options::overwrite_existing, ec);
+  }
+  if (ec) fatal("cannot install the phone's settings pane from " + phone.string() + ": " + ec.message());
 }
 
 void Process::shut_down() {
@@ -116,12 +128,15 @@ void Process::shut_down() {
   // Bundles' code goes after every object that holds its implementations.
   for (auto it = executables_.rbegin(); it != executables_.rend(); ++it) dlclose(*it);
   executables_.clear();
+  emulated_executables_.clear();
 }
 
 bool Process::load_executable(const std::string& host_path, std::string* error) {
   if (is_device_library(host_path)) {
-    *error = "a phone's Mach-O executable; this host loads native modules only";
-    return false;
+    auto loaded = emulation::EmulatedLibrary::load(host_path, *error);
+    if (!loaded) return false;
+    emulated_executables_.push_back(std::move(loaded));
+    return true;
   }
   void* handle = dlopen(host_path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {

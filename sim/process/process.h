@@ -33,9 +33,10 @@ struct ProcessOptions {
   // An App Store app under the stock sandbox (apps only): its reads under
   // /var/mobile/Library/Preferences/ fail.
   bool sandboxed = false;
-  // The settings pane's installed files (PreferenceLoader's entry and the
-  // bundle folder, as the package lays them out): empty for the ones this
-  // build made. Copied into the Settings app's file system when it boots.
+  // The settings pane installed in the Settings app's file system when it
+  // boots: empty for the native pane this build made; else the phone's
+  // bundle (its folder, or its Mach-O executable in place of the native
+  // one), which then loads under emulation.
   std::string pane;
 };
 
@@ -90,7 +91,10 @@ class Process final : public System {
   ProcessOptions options_;
   void* library_ = nullptr;
   std::unique_ptr<emulation::EmulatedLibrary> emulated_;
-  std::vector<void*> executables_;  // loaded bundles' modules, closed after the objects are gone
+  // Loaded bundles' code: native modules and phone executables under
+  // emulation, let go after the objects that hold their functions.
+  std::vector<void*> executables_;
+  std::vector<std::unique_ptr<emulation::EmulatedLibrary>> emulated_executables_;
   bool relaunch_requested_ = false;
   NSInteger system_style_ = 1;
 };

@@ -464,16 +464,26 @@ void objc_registerClassPair(Class cls) {
 // An object ivar read or written by the runtime: a weak ivar through the
 // weak-reference functions, any other as strong (what the platform's
 // object_setIvarWithStrongDefault does for an ivar of unknown ownership).
-// A scalar ivar or a nil object does nothing (reads nil).
+// Only an object ivar of the object's own class chain is used: anything
+// else (a scalar ivar, another class's record, any other pointer) reads nil
+// and writes nothing.
+static const sim::Ivar* object_ivar(id obj, ::Ivar ivar) {
+  if (!obj || !ivar) return nullptr;
+  for (Class c = obj->isa; c; c = c->superclass)
+    for (const sim::Ivar& iv : c->ivars)
+      if (reinterpret_cast<const void*>(&iv) == reinterpret_cast<const void*>(ivar))
+        return iv.is_object() ? &iv : nullptr;
+  return nullptr;
+}
+
 id object_getIvar(id obj, ::Ivar ivar) {
-  const auto* iv = reinterpret_cast<const sim::Ivar*>(ivar);
-  if (!obj || !iv || !iv->is_object()) return nullptr;
-  return iv->object_in(obj);
+  const sim::Ivar* iv = object_ivar(obj, ivar);
+  return iv ? iv->object_in(obj) : nullptr;
 }
 
 void object_setIvarWithStrongDefault(id obj, ::Ivar ivar, id value) {
-  const auto* iv = reinterpret_cast<const sim::Ivar*>(ivar);
-  if (!obj || !iv || !iv->is_object()) return;
+  const sim::Ivar* iv = object_ivar(obj, ivar);
+  if (!iv) return;
   char* at = reinterpret_cast<char*>(obj) + iv->offset;
   if (iv->ownership == Ownership::Weak) *reinterpret_cast<Weak*>(at) = value;
   else *reinterpret_cast<Strong*>(at) = value;

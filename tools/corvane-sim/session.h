@@ -20,7 +20,9 @@ class Session {
   // folder, removed when the session ends.
   // `library`: the library the process loads (empty: the native module this
   // build made; an arm64 dylib runs under emulation).
-  explicit Session(std::optional<std::string> root, std::string library = "");
+  // `pane`: the settings pane the Settings app finds (empty: the native one;
+  // else the phone's bundle folder or Mach-O, under emulation).
+  explicit Session(std::optional<std::string> root, std::string library = "", std::string pane = "");
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
