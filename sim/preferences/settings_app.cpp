@@ -5,6 +5,8 @@
 // controllerForSpecifier:, then pushViewController:animated:.
 #include "sim/preferences/settings_app.h"
 
+#include <algorithm>
+
 #include "sim/foundation/foundation.h"
 #include "sim/preferences/PSSpecifier.h"
 #include "sim/runtime/host_classes.h"
@@ -85,6 +87,18 @@ Outcome set_value(const std::string& key, id value) {
     if (cell != PSSwitchCell && cell != PSSliderCell)
       return "the row of '" + key + "' is no switch or slider";
     if (!specifier_flag(spec, "enabled", true)) return "the row of '" + key + "' is disabled";
+    const bool flag = is_number(value) && as<NSNumberObj>(value)->kind == NSNumberObj::Bool;
+    if (cell == PSSwitchCell && !flag) return "the switch of '" + key + "' takes YES or NO";
+    if (cell == PSSliderCell) {
+      if (flag || !is_number(value)) return "the slider of '" + key + "' takes a number";
+      // A slider cannot be dragged past its ends.
+      double v = send<double>(value, sel("doubleValue"));
+      if (id lo = specifier_property(spec, "min"); is_number(lo))
+        v = std::max(v, send<double>(lo, sel("doubleValue")));
+      if (id hi = specifier_property(spec, "max"); is_number(hi))
+        v = std::min(v, send<double>(hi, sel("doubleValue")));
+      value = make_double(v);
+    }
     send<void>(spec, sel("performSetterWithValue:"), value);
     return std::nullopt;
   }

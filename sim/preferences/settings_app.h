@@ -20,7 +20,8 @@ using Outcome = std::optional<std::string>;
 // opens (PreferenceLoader's error page when its bundle did not load).
 Outcome open_pane(const std::string& label);
 // The switch or slider of the open page whose "key" is `key` changes to
-// `value` (a number): its specifier's setter runs.
+// `value` (a boolean for a switch; a number for a slider, held within the
+// slider's min and max as a dragged slider is): its specifier's setter runs.
 Outcome set_value(const std::string& key, id value);
 // The open page's button named `label` is tapped; a confirmation is
 // accepted. Its action is sent to the specifier's target, with the

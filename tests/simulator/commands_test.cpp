@@ -57,6 +57,8 @@ TEST(ScriptCommands, MisuseGivesTheCommandsUsage) {
        "t.cvs:3: a switch takes YES or NO and a slider a number, not 'maybe'\n"},
       {"process settings\npane open\npane tap Respring\n",
        "t.cvs:3: the open page has no button 'Respring'\n"},
+      {"process settings\npane open\npane set notifications 1\n",
+       "t.cvs:3: the switch of 'notifications' takes YES or NO\n"},
       {"settings\n", "t.cvs:1: usage: settings KEY=VALUE ...\n"},
       {"settings-file\n", "t.cvs:1: usage: settings-file PATH\n"},
       {"settings-remove x\n", "t.cvs:1: usage: settings-remove\n"},
