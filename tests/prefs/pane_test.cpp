@@ -161,3 +161,41 @@ TEST(PaneLoading, ABundleThatDoesNotLoadOpensPreferenceLoadersErrorPage) {
 }
 
 }  // namespace
+
+namespace {
+
+// A pane on the framework's own storage: values go through the preferences
+// daemon, which writes the file when the process ends, not at each change.
+TEST(PreferencesStorage, TheFrameworksStoreWritesTheDomainWhenTheProcessEnds) {
+  TempDir root;
+  const std::string file = root.path() + "/var/mobile/Library/Preferences/com.example.pane.plist";
+  {
+    sim::ProcessOptions o;
+    o.kind = sim::ProcessKind::Settings;
+    o.root = root.path();
+    sim::Process process(o);
+    sim::AutoreleasePool pool;
+    auto cls = [](const char* name) { return reinterpret_cast<id>(sim::class_named(name)); };
+    id controller =
+        sim::send<id>(sim::send<id>(cls("PSListController"), sim::sel("alloc")), sim::sel("init"));
+    id spec = sim::send<id>(cls("PSSpecifier"), sim::sel("groupSpecifierWithName:"), sim::make_string("row"));
+    auto set = [&](const char* key, id value) {
+      sim::send<void>(spec, sim::sel("setProperty:forKey:"), value, sim::make_string(key));
+    };
+    set("defaults", sim::make_string("com.example.pane"));
+    set("key", sim::make_string("level"));
+    set("default", sim::make_double(0.25));
+    id read = sim::send<id>(controller, sim::sel("readPreferenceValue:"), spec);
+    EXPECT_EQ(sim::send<double>(read, sim::sel("doubleValue")), 0.25);
+    sim::send<void>(controller, sim::sel("setPreferenceValue:specifier:"), sim::make_double(0.75), spec);
+    read = sim::send<id>(controller, sim::sel("readPreferenceValue:"), spec);
+    EXPECT_EQ(sim::send<double>(read, sim::sel("doubleValue")), 0.75);
+    EXPECT_FALSE(std::filesystem::exists(file)) << "written before the process ended";
+    objc_release(controller);
+  }
+  auto stored = plist::read_file(file, nullptr);
+  ASSERT_TRUE(stored && stored->is_dictionary());
+  EXPECT_EQ(stored->dictionary().find("level")->real(), 0.75);
+}
+
+}  // namespace
