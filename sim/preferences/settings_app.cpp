@@ -125,6 +125,7 @@ std::optional<Page> open_page() {
   if (!navigation()) return std::nullopt;
   id controller = top();
   Page page;
+  page.controller = class_name_of(controller);
   page.title = string_value(send<id>(controller, sel("title")));
   for (id spec : specifiers_of(controller)) {
     NSInteger cell = send<NSInteger>(spec, sel("cellType"));

@@ -41,6 +41,7 @@ struct Group {
   std::vector<Row> rows;
 };
 struct Page {
+  std::string controller;  // the class of the controller on top
   std::string title;
   std::vector<Group> groups;
 };

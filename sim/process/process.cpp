@@ -64,7 +64,7 @@ void Process::boot() {
   bool springboard = options_.kind == ProcessKind::SpringBoard;
   bool settings = options_.kind == ProcessKind::Settings;
   if (settings) install_pane();
-  install_layers(uikit, springboard, settings);
+  install_layers(uikit, springboard, settings, options_.list_library);
 }
 
 // The package's files for the pane, as dpkg would leave them: the entry in

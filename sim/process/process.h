@@ -38,6 +38,9 @@ struct ProcessOptions {
   // bundle (its folder, or its Mach-O executable in place of the native
   // one), which then loads under emulation.
   std::string pane;
+  // Whether the per-application list library is installed (its classes
+  // then exist in every UIKit process).
+  bool list_library = true;
 };
 
 class Process final : public System {

@@ -19,6 +19,7 @@ std::map<std::string, Entry>& registry() {
 bool g_uikit = false;
 bool g_springboard = false;
 bool g_preferences = false;
+bool g_list_library = true;
 
 bool layer_present(Layer l) {
   switch (l) {
@@ -26,6 +27,7 @@ bool layer_present(Layer l) {
     case Layer::UIKit: return g_uikit;
     case Layer::SpringBoard: return g_springboard;
     case Layer::Preferences: return g_preferences;
+    case Layer::ListLibrary: return g_uikit && g_list_library;
   }
   return false;
 }
@@ -45,7 +47,8 @@ Class ensure_class(const char* class_name) {
   return it->second.install();
 }
 
-void install_layers(bool uikit, bool springboard, bool preferences) {
+void install_layers(bool uikit, bool springboard, bool preferences, bool list_library) {
+  g_list_library = list_library;
   g_uikit = uikit;
   g_springboard = springboard;
   g_preferences = preferences;

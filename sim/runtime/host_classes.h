@@ -9,7 +9,9 @@
 
 namespace sim {
 
-enum class Layer { Foundation, UIKit, SpringBoard, Preferences };
+// ListLibrary: the per-application list library's classes, in UIKit
+// processes of a device where that library is installed.
+enum class Layer { Foundation, UIKit, SpringBoard, Preferences, ListLibrary };
 
 using Installer = Class (*)();
 
@@ -20,7 +22,7 @@ void register_installer(const char* class_name, Layer layer, Installer install);
 Class ensure_class(const char* class_name);
 
 // Installs every registered class of the given layers.
-void install_layers(bool uikit, bool springboard, bool preferences = false);
+void install_layers(bool uikit, bool springboard, bool preferences = false, bool list_library = true);
 
 struct InstallerRegistration {
   InstallerRegistration(const char* class_name, Layer layer, Installer install) {

@@ -149,6 +149,21 @@ TEST(PaneStorage, ReadsAsTheLibraryAndRewritesWithoutLosingAKey) {
   }
 }
 
+TEST(PaneLoading, WithoutTheListLibraryTheListRowSaysSoAndCannotBeTapped) {
+  TempDir root;
+  sim::ProcessOptions o;
+  o.kind = sim::ProcessKind::Settings;
+  o.root = root.path();
+  o.list_library = false;
+  sim::Process process(o);
+  ASSERT_EQ(sim::settings_app::open_pane("Corvane13"), std::nullopt);
+  auto page = sim::settings_app::open_page();
+  const auto& row = page->groups.at(6).rows.at(0);
+  EXPECT_EQ(row.label, "App list library not installed");
+  EXPECT_FALSE(row.enabled);
+  EXPECT_NE(sim::settings_app::tap(row.label), std::nullopt);
+}
+
 TEST(PaneLoading, ABundleThatDoesNotLoadOpensPreferenceLoadersErrorPage) {
   SimProcess process({{13, 7, 0}, sim::ProcessKind::Settings});
   std::filesystem::remove(

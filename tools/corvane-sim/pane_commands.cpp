@@ -80,7 +80,10 @@ Json pane_json(const Session& s) {
                     .set("footer", g.footer ? Json(*g.footer) : Json())
                     .set("rows", std::move(rows)));
   }
-  return Json::object().set("title", page->title).set("groups", std::move(groups));
+  return Json::object()
+      .set("title", page->title)
+      .set("controller", page->controller)
+      .set("groups", std::move(groups));
 }
 
 }  // namespace corvane::cli
