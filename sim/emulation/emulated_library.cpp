@@ -369,7 +369,9 @@ void* EmulatedLibrary::host_block(uint64_t guest_block, size_t i, const std::str
   // the guest heap for as long as it holds the block.
   const uint64_t copy = heap_->allocate(1, size);
   if (!copy) crash("the library's heap is exhausted");
-  std::memcpy(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
+  // memmove: a literal that claims more bytes than the guest gave it may reach
+  // into the heap block just taken for the copy.
+  std::memmove(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
   struct GuestBlock {
     EmulatedLibrary* lib;
     uint64_t block;
