@@ -5,7 +5,9 @@
 namespace sim {
 namespace {
 
-Class install() { return define_class<UIViewControllerObj>("UITableViewController", ensure_class("UIViewController")); }
+Class install() {
+  return define_class<UIViewControllerObj>("UITableViewController", ensure_class("UIViewController"));
+}
 
 SIM_HOST_CLASS("UITableViewController", Layer::UIKit, install);
 
