@@ -40,7 +40,7 @@ SEL selector_property(id item, const char* key) {
 }
 
 id specifier_from_item(id item, id target) {
-  Class spec_class = class_named("PSSpecifier");
+  Class specifier_class = class_named("PSSpecifier");
   id cell_name = dictionary_get(item, "cell");
   NSInteger cell = send<NSInteger>(reinterpret_cast<id>(class_named("PSTableCell")),
                                    sel("cellTypeFromString:"), cell_name);
@@ -54,7 +54,7 @@ id specifier_from_item(id item, id target) {
   id detail_name = dictionary_get(item, "detail");
   Class detail = is_string(detail_name) ? class_named(string_value(detail_name)) : nullptr;
   id s = send<id>(
-      reinterpret_cast<id>(spec_class), sel("preferenceSpecifierNamed:target:set:get:detail:cell:edit:"),
+      reinterpret_cast<id>(specifier_class), sel("preferenceSpecifierNamed:target:set:get:detail:cell:edit:"),
       is_string(label) ? label : nullptr, target, set, get, detail, cell, static_cast<Class>(nullptr));
   send<void>(s, sel("setProperties:"), item);
   as<PSSpecifierObj>(s)->action = selector_property(item, "action");
@@ -100,22 +100,22 @@ id specifier_for_id(id self, SEL, id identifier) {
 
 id init_for_content_size(id self, SEL, CGSize) { return send<id>(self, sel("init")); }
 
-void lazy_load_bundle(id, SEL, id spec) {
-  id path = specifier_property(spec, "lazy-bundle");
+void lazy_load_bundle(id, SEL, id row) {
+  id path = specifier_property(row, "lazy-bundle");
   id bundle = is_string(path) ? bundle_at_path(string_value(path)) : nullptr;
   if (bundle && send<BOOL>(bundle, sel("load"))) {
-    id detail_name = specifier_property(spec, "detail");
+    id detail_name = specifier_property(row, "detail");
     Class detail = is_string(detail_name) ? class_named(string_value(detail_name)) : nullptr;
-    as<PSSpecifierObj>(spec)->detail = detail ? detail : send<Class>(bundle, sel("principalClass"));
-    send<void>(spec, sel("removePropertyForKey:"), constant_string("lazy-bundle"));
+    as<PSSpecifierObj>(row)->detail = detail ? detail : send<Class>(bundle, sel("principalClass"));
+    send<void>(row, sel("removePropertyForKey:"), constant_string("lazy-bundle"));
     return;
   }
-  if (specifier_property(spec, "pl_bundle"))
-    as<PSSpecifierObj>(spec)->detail = class_named("PLFailedBundleListController");
+  if (specifier_property(row, "pl_bundle"))
+    as<PSSpecifierObj>(row)->detail = class_named("PLFailedBundleListController");
 }
 
-id controller_for_specifier(id self, SEL, id spec) {
-  Class detail = as<PSSpecifierObj>(spec)->detail;
+id controller_for_specifier(id self, SEL, id row) {
+  Class detail = as<PSSpecifierObj>(row)->detail;
   if (!detail || !is_kind_of(reinterpret_cast<id>(detail), class_named("PSViewController")->counterpart))
     return nullptr;
   id made = send<id>(reinterpret_cast<id>(detail), sel("alloc"));
@@ -124,7 +124,7 @@ id controller_for_specifier(id self, SEL, id spec) {
   else made = send<id>(made, sel("init"));
   send<void>(made, sel("setRootController:"), send<id>(self, sel("rootController")));
   send<void>(made, sel("setParentController:"), self);
-  send<void>(made, sel("setSpecifier:"), spec);
+  send<void>(made, sel("setSpecifier:"), row);
   return objc_autorelease(made);
 }
 

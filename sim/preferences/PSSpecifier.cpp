@@ -11,56 +11,56 @@
 namespace sim {
 namespace {
 
-PSSpecifierObj* spec(id self) { return as<PSSpecifierObj>(self); }
+PSSpecifierObj* record(id self) { return as<PSSpecifierObj>(self); }
 
-id properties(id self, SEL) { return spec(self)->properties; }
+id properties(id self, SEL) { return record(self)->properties; }
 void set_properties(id self, SEL, id p) {
   id copy = make_dictionary(true);
   if (p) as<NSDictionaryObj>(copy)->entries = as<NSDictionaryObj>(p)->entries;
-  spec(self)->properties = copy;
+  record(self)->properties = copy;
 }
 id property_for_key(id self, SEL, id key) {
-  return dictionary_get(spec(self)->properties, string_value(key));
+  return dictionary_get(record(self)->properties, string_value(key));
 }
 void set_property(id self, SEL, id value, id key) {
   if (!key) return;
-  dictionary_set(spec(self)->properties, key, value);
+  dictionary_set(record(self)->properties, key, value);
 }
 void remove_property(id self, SEL, id key) {
-  if (key) dictionary_set(spec(self)->properties, key, nullptr);
+  if (key) dictionary_set(record(self)->properties, key, nullptr);
 }
-id name(id self, SEL) { return spec(self)->name; }
-void set_name(id self, SEL, id n) { spec(self)->name = n; }
+id name(id self, SEL) { return record(self)->name; }
+void set_name(id self, SEL, id n) { record(self)->name = n; }
 id identifier(id self, SEL) {
-  id i = dictionary_get(spec(self)->properties, "id");
-  return i ? i : id(spec(self)->name);
+  id i = dictionary_get(record(self)->properties, "id");
+  return i ? i : id(record(self)->name);
 }
-void set_identifier(id self, SEL, id i) { dictionary_set(spec(self)->properties, make_string("id"), i); }
-NSInteger cell_type(id self, SEL) { return spec(self)->cell_type; }
-void set_cell_type(id self, SEL, NSInteger t) { spec(self)->cell_type = t; }
-id target(id self, SEL) { return spec(self)->target; }
-void set_target(id self, SEL, id t) { spec(self)->target = t; }
+void set_identifier(id self, SEL, id i) { dictionary_set(record(self)->properties, make_string("id"), i); }
+NSInteger cell_type(id self, SEL) { return record(self)->cell_type; }
+void set_cell_type(id self, SEL, NSInteger t) { record(self)->cell_type = t; }
+id target(id self, SEL) { return record(self)->target; }
+void set_target(id self, SEL, id t) { record(self)->target = t; }
 
 id perform_getter(id self, SEL) {
-  PSSpecifierObj* s = spec(self);
+  PSSpecifierObj* s = record(self);
   if (!s->getter) return nullptr;
   return send<id>(s->target.get(), s->getter, self);
 }
 
 void perform_setter(id self, SEL, id value) {
-  PSSpecifierObj* s = spec(self);
+  PSSpecifierObj* s = record(self);
   if (!s->setter) return;
   send<void>(s->target.get(), s->setter, value, self);
 }
 
 id init(id self, SEL) {
-  spec(self)->properties = make_dictionary(true);
+  record(self)->properties = make_dictionary(true);
   return self;
 }
 
 id named(id cls, SEL, id n, id t, SEL set, SEL get, Class detail, NSInteger cell, Class) {
   id s = send<id>(send<id>(cls, sel("alloc")), sel("init"));
-  PSSpecifierObj* p = spec(s);
+  PSSpecifierObj* p = record(s);
   p->name = n;
   p->target = t;
   p->setter = set;

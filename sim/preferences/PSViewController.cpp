@@ -29,16 +29,16 @@ void set_parent_controller(id self, SEL, id c) { ps(self)->parent_controller = c
 id root_controller(id self, SEL) { return ps(self)->root_controller; }
 void set_root_controller(id self, SEL, id c) { ps(self)->root_controller = c; }
 
-id read_preference_value(id, SEL, id spec) {
+id read_preference_value(id, SEL, id row) {
   id value =
-      preferences_value(string_value(specifier_property(spec, "defaults")), specifier_property(spec, "key"));
-  return value ? value : specifier_property(spec, "default");
+      preferences_value(string_value(specifier_property(row, "defaults")), specifier_property(row, "key"));
+  return value ? value : specifier_property(row, "default");
 }
 
-void set_preference_value(id, SEL, id value, id spec) {
-  set_preferences_value(string_value(specifier_property(spec, "defaults")), specifier_property(spec, "key"),
+void set_preference_value(id, SEL, id value, id row) {
+  set_preferences_value(string_value(specifier_property(row, "defaults")), specifier_property(row, "key"),
                         value);
-  id note = specifier_property(spec, "PostNotification");
+  id note = specifier_property(row, "PostNotification");
   if (is_string(note) && !string_value(note).empty())
     CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(),
                                          reinterpret_cast<CFStringRef>(note), nullptr, nullptr, true);

@@ -41,13 +41,13 @@ id row_for(id entry, const std::string& title, const std::string& folder, id roo
     bundle_path = bundle_folder(entry, name);
     if (bundle_path.empty()) return nullptr;  // "Discarding specifier for missing isBundle bundle"
   }
-  Class spec_class = class_named("PSSpecifier");
+  Class specifier_class = class_named("PSSpecifier");
   id cell_name = dictionary_get(entry, "cell");
   NSInteger cell = send<NSInteger>(reinterpret_cast<id>(class_named("PSTableCell")),
                                    sel("cellTypeFromString:"), cell_name);
   id label = dictionary_get(entry, "label");
   id name = is_string(label) ? label : make_string(title);
-  id s = send<id>(reinterpret_cast<id>(spec_class),
+  id s = send<id>(reinterpret_cast<id>(specifier_class),
                   sel("preferenceSpecifierNamed:target:set:get:detail:cell:edit:"), name, root_list,
                   static_cast<SEL>(nullptr), static_cast<SEL>(nullptr), static_cast<Class>(nullptr), cell,
                   static_cast<Class>(nullptr));

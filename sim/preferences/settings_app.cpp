@@ -41,7 +41,7 @@ std::vector<id> specifiers_of(id controller) {
 
 id top() { return send<id>(navigation(), sel("topViewController")); }
 
-std::string name_of(id spec) { return string_value(send<id>(spec, sel("name"))); }
+std::string name_of(id item) { return string_value(send<id>(item, sel("name"))); }
 
 const char* kind_of(NSInteger cell) {
   switch (cell) {
@@ -66,10 +66,10 @@ Outcome open_pane(const std::string& label) {
   // Back to the root list first, as a person returns to it to pick a row.
   while (send<id>(nav, sel("popViewControllerAnimated:"), false)) {}
   id root = top();
-  for (id spec : specifiers_of(root)) {
-    if (name_of(spec) != label || send<NSInteger>(spec, sel("cellType")) == PSGroupCell) continue;
-    if (specifier_property(spec, "lazy-bundle")) send<void>(root, sel("lazyLoadBundle:"), spec);
-    id controller = send<id>(root, sel("controllerForSpecifier:"), spec);
+  for (id item : specifiers_of(root)) {
+    if (name_of(item) != label || send<NSInteger>(item, sel("cellType")) == PSGroupCell) continue;
+    if (specifier_property(item, "lazy-bundle")) send<void>(root, sel("lazyLoadBundle:"), item);
+    id controller = send<id>(root, sel("controllerForSpecifier:"), item);
     if (!controller)
       return "the row '" + label + "' opens no pane (its controller is not a PSViewController)";
     send<void>(nav, sel("pushViewController:animated:"), controller, true);
@@ -80,26 +80,26 @@ Outcome open_pane(const std::string& label) {
 
 Outcome set_value(const std::string& key, id value) {
   if (!navigation()) return not_settings();
-  for (id spec : specifiers_of(top())) {
-    id k = specifier_property(spec, "key");
+  for (id item : specifiers_of(top())) {
+    id k = specifier_property(item, "key");
     if (!is_string(k) || string_value(k) != key) continue;
-    NSInteger cell = send<NSInteger>(spec, sel("cellType"));
+    NSInteger cell = send<NSInteger>(item, sel("cellType"));
     if (cell != PSSwitchCell && cell != PSSliderCell)
       return "the row of '" + key + "' is no switch or slider";
-    if (!specifier_flag(spec, "enabled", true)) return "the row of '" + key + "' is disabled";
+    if (!specifier_flag(item, "enabled", true)) return "the row of '" + key + "' is disabled";
     const bool flag = is_number(value) && as<NSNumberObj>(value)->kind == NSNumberObj::Bool;
     if (cell == PSSwitchCell && !flag) return "the switch of '" + key + "' takes YES or NO";
     if (cell == PSSliderCell) {
       if (flag || !is_number(value)) return "the slider of '" + key + "' takes a number";
       // A slider cannot be dragged past its ends.
       double v = send<double>(value, sel("doubleValue"));
-      if (id lo = specifier_property(spec, "min"); is_number(lo))
+      if (id lo = specifier_property(item, "min"); is_number(lo))
         v = std::max(v, send<double>(lo, sel("doubleValue")));
-      if (id hi = specifier_property(spec, "max"); is_number(hi))
+      if (id hi = specifier_property(item, "max"); is_number(hi))
         v = std::min(v, send<double>(hi, sel("doubleValue")));
       value = make_double(v);
     }
-    send<void>(spec, sel("performSetterWithValue:"), value);
+    send<void>(item, sel("performSetterWithValue:"), value);
     return std::nullopt;
   }
   return "the open page has no row for '" + key + "'";
@@ -107,14 +107,14 @@ Outcome set_value(const std::string& key, id value) {
 
 Outcome tap(const std::string& label) {
   if (!navigation()) return not_settings();
-  for (id spec : specifiers_of(top())) {
-    if (name_of(spec) != label || send<NSInteger>(spec, sel("cellType")) != PSButtonCell) continue;
-    if (!specifier_flag(spec, "enabled", true)) return "the button '" + label + "' is disabled";
-    SEL action = as<PSSpecifierObj>(spec)->action;
-    id target = as<PSSpecifierObj>(spec)->target;
+  for (id item : specifiers_of(top())) {
+    if (name_of(item) != label || send<NSInteger>(item, sel("cellType")) != PSButtonCell) continue;
+    if (!specifier_flag(item, "enabled", true)) return "the button '" + label + "' is disabled";
+    SEL action = as<PSSpecifierObj>(item)->action;
+    id target = as<PSSpecifierObj>(item)->target;
     if (!action || !target) return std::nullopt;  // a button without an action does nothing
     const std::string selector = sel_getName(action);
-    if (!selector.empty() && selector.back() == ':') send<void>(target, action, spec);
+    if (!selector.empty() && selector.back() == ':') send<void>(target, action, item);
     else send<void>(target, action);
     return std::nullopt;
   }
@@ -127,23 +127,23 @@ std::optional<Page> open_page() {
   Page page;
   page.controller = class_name_of(controller);
   page.title = string_value(send<id>(controller, sel("title")));
-  for (id spec : specifiers_of(controller)) {
-    NSInteger cell = send<NSInteger>(spec, sel("cellType"));
+  for (id item : specifiers_of(controller)) {
+    NSInteger cell = send<NSInteger>(item, sel("cellType"));
     if (cell == PSGroupCell) {
       Group g;
-      if (id name = send<id>(spec, sel("name")); is_string(name)) g.label = string_value(name);
-      if (id footer = specifier_property(spec, "footerText"); is_string(footer))
+      if (id name = send<id>(item, sel("name")); is_string(name)) g.label = string_value(name);
+      if (id footer = specifier_property(item, "footerText"); is_string(footer))
         g.footer = string_value(footer);
       page.groups.push_back(std::move(g));
       continue;
     }
     if (page.groups.empty()) page.groups.emplace_back();
     Row row;
-    row.label = name_of(spec);
+    row.label = name_of(item);
     row.cell = kind_of(cell);
-    if (id k = specifier_property(spec, "key"); is_string(k)) row.key = string_value(k);
-    if (cell != PSButtonCell && cell != PSLinkCell) row.value = send<id>(spec, sel("performGetter"));
-    row.enabled = specifier_flag(spec, "enabled", true);
+    if (id k = specifier_property(item, "key"); is_string(k)) row.key = string_value(k);
+    if (cell != PSButtonCell && cell != PSLinkCell) row.value = send<id>(item, sel("performGetter"));
+    row.enabled = specifier_flag(item, "enabled", true);
     page.groups.back().rows.push_back(std::move(row));
   }
   return page;

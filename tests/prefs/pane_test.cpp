@@ -193,17 +193,17 @@ TEST(PreferencesStorage, TheFrameworksStoreWritesTheDomainWhenTheProcessEnds) {
     auto cls = [](const char* name) { return reinterpret_cast<id>(sim::class_named(name)); };
     id controller =
         sim::send<id>(sim::send<id>(cls("PSListController"), sim::sel("alloc")), sim::sel("init"));
-    id spec = sim::send<id>(cls("PSSpecifier"), sim::sel("groupSpecifierWithName:"), sim::make_string("row"));
+    id row = sim::send<id>(cls("PSSpecifier"), sim::sel("groupSpecifierWithName:"), sim::make_string("row"));
     auto set = [&](const char* key, id value) {
-      sim::send<void>(spec, sim::sel("setProperty:forKey:"), value, sim::make_string(key));
+      sim::send<void>(row, sim::sel("setProperty:forKey:"), value, sim::make_string(key));
     };
     set("defaults", sim::make_string("com.example.pane"));
     set("key", sim::make_string("level"));
     set("default", sim::make_double(0.25));
-    id read = sim::send<id>(controller, sim::sel("readPreferenceValue:"), spec);
+    id read = sim::send<id>(controller, sim::sel("readPreferenceValue:"), row);
     EXPECT_EQ(sim::send<double>(read, sim::sel("doubleValue")), 0.25);
-    sim::send<void>(controller, sim::sel("setPreferenceValue:specifier:"), sim::make_double(0.75), spec);
-    read = sim::send<id>(controller, sim::sel("readPreferenceValue:"), spec);
+    sim::send<void>(controller, sim::sel("setPreferenceValue:specifier:"), sim::make_double(0.75), row);
+    read = sim::send<id>(controller, sim::sel("readPreferenceValue:"), row);
     EXPECT_EQ(sim::send<double>(read, sim::sel("doubleValue")), 0.75);
     EXPECT_FALSE(std::filesystem::exists(file)) << "written before the process ended";
     objc_release(controller);
