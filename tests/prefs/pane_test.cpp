@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/preferences/settings_app.h"
 #include "src/core/settings_keys.h"
@@ -147,6 +148,32 @@ TEST(PaneStorage, ReadsAsTheLibraryAndRewritesWithoutLosingAKey) {
     }
     EXPECT_EQ(pane.file(), c.after);
   }
+}
+
+// PreferenceLoader's scan: every entry file below its folder, sorted by
+// name; files without an entry, unreadable ones and entries whose bundle is
+// missing add no row.
+TEST(PaneLoading, PreferenceLoaderListsUsableEntriesByName) {
+  SimProcess process({{13, 7, 0}, sim::ProcessKind::Settings});
+  auto entry = [&](const std::string& file, const plist::Dictionary& e) {
+    plist::Dictionary root;
+    root.set("entry", plist::Value(e));
+    write_bytes(process.host_path("/Library/PreferenceLoader/Preferences/" + file), xml(root));
+  };
+  auto text = [](const char* t) { return plist::Value(std::string(t)); };
+  entry("Zeta.plist", {{"cell", text("PSLinkCell")}, {"label", text("zeta")}});
+  entry("more/Alpha.plist", {{"cell", text("PSLinkCell")}, {"label", text("Alpha")}});
+  entry("Untitled.plist", {{"cell", text("PSLinkCell")}});
+  entry("Missing.plist",
+        {{"cell", text("PSLinkCell")}, {"label", text("Missing")}, {"bundle", text("Nowhere")}});
+  write_bytes(process.host_path("/Library/PreferenceLoader/Preferences/NoEntry.plist"),
+              xml({{"title", text("x")}}));
+  write_bytes(process.host_path("/Library/PreferenceLoader/Preferences/Broken.plist"), "\x01garbage");
+  auto page = sim::settings_app::open_page();
+  std::vector<std::string> names;
+  for (const auto& g : page->groups)
+    for (const auto& r : g.rows) names.push_back(r.label);
+  EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Corvane13", "Untitled", "zeta"}));
 }
 
 TEST(PaneLoading, WithoutTheListLibraryTheListRowSaysSoAndCannotBeTapped) {
