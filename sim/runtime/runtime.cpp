@@ -519,6 +519,9 @@ const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selec
 
 void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* result) {
   if (!cls || !sel || !g_rt) return;
+  // Installed, a null implementation would crash the next send of the
+  // message; the simulated process crashes here instead, where it is clear.
+  if (!replacement) fatal(std::string("MSHookMessageEx of ") + sel_getName(sel) + " with no replacement");
   Method* own = own_method(cls, sel);
   if (own) {
     // The slot is filled before the replacement can first run.
