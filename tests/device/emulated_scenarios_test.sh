@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Runs every scenario script, the script fuzzer's seeds and regression
 # inputs, and the default preview twice, with the native
-# library and with the phone's dylib under emulation, and requires the same
+# library and with the phone's dylib under emulation (and, in the Settings
+# app, the native settings pane and the phone's bundle under emulation), and requires the same
 # output, the same exit status and the same picture, byte for byte. Needs
 # build/corvane-sim and the output of ./scripts/package.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 sim=$PWD/build/corvane-sim
 dylib=$PWD/build-device/Corvane13.dylib
+pane=$PWD/build-device/Corvane13Prefs.bundle
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -51,7 +53,7 @@ ln -s "$PWD/tests" "$PWD/assets" "$PWD/fuzz" "$scratch/cwd/"
 for script in tests/scenarios/*.cvs fuzz/corpus/script/*.cvs fuzz/regressions/script/*.cvs; do
   cd "$scratch/cwd"
   timed native "$sim" run "$script"
-  timed emulated "$sim" run "$script" --library "$dylib"
+  timed emulated "$sim" run "$script" --library "$dylib" --pane "$pane"
   cd - >/dev/null
   same "$script"
 done

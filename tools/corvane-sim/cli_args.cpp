@@ -137,7 +137,7 @@ bool wants_help(std::span<const std::string_view> args) {
 
 CliCommand parse_run(std::span<const std::string_view> args) {
   if (wants_help(args)) return show(run_help());
-  static constexpr std::string_view kValued[] = {"--root", "--library"};
+  static constexpr std::string_view kValued[] = {"--root", "--library", "--pane"};
   CliCommand c;
   c.action = CliCommand::Action::Run;
   bool have_script = false;
@@ -152,6 +152,9 @@ CliCommand parse_run(std::span<const std::string_view> args) {
     } else if (item.name == "--library") {
       if (item.value.empty()) return usage_error("run", "--library takes a file");
       c.run.library = std::string(item.value);
+    } else if (item.name == "--pane") {
+      if (item.value.empty()) return usage_error("run", "--pane takes a folder or a file");
+      c.run.pane = std::string(item.value);
     } else {
       c.run.root = std::string(item.value);
     }

@@ -1,6 +1,6 @@
 // Reads the command line of corvane-sim:
 //
-//   corvane-sim run SCRIPT [--root DIR]
+//   corvane-sim run SCRIPT [--root DIR] [--library PATH] [--pane PATH]
 //   corvane-sim preview [-o FILE.png] [--settings FILE.plist] [--icon FILE.png | --app PATH ...]
 //                       [--ios VERSION] [--scale N]
 //   corvane-sim --help | -h | help [COMMAND] | COMMAND --help
@@ -23,6 +23,7 @@ struct RunOptions {
   std::string script;               // a path, or "-" for standard input
   std::optional<std::string> root;  // --root DIR; empty: a fresh temporary directory
   std::string library;              // --library PATH; empty: the native module
+  std::string pane;                 // --pane PATH; empty: the native settings pane
 };
 
 struct PreviewOptions {

@@ -6,7 +6,8 @@
 namespace corvane::cli {
 namespace {
 
-constexpr std::string_view kRunSynopsis = "corvane-sim run SCRIPT [--root DIR] [--library PATH]";
+constexpr std::string_view kRunSynopsis =
+    "corvane-sim run SCRIPT [--root DIR] [--library PATH] [--pane PATH]";
 // Both usage texts print a synopsis after a 7-column prefix ("Usage: "), so
 // the continuation line lines up under the first option.
 constexpr std::string_view kPreviewSynopsis =
@@ -26,6 +27,10 @@ Options:
                  one this build made) or the phone's arm64 dylib
                  (build-device/Corvane13.dylib), which then runs under
                  emulation against the same simulated host
+  --pane PATH    the settings pane the Settings app (process settings)
+                 finds: the native one (the default) or the phone's bundle,
+                 its folder (build-device/Corvane13Prefs.bundle) or its
+                 Mach-O, which then runs under emulation
   -h, --help     show this help
 
 Exit status: 0 when the script ran to its end and every expect held; 1 when

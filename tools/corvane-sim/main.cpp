@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 
 #include "sim/io/whole_file.h"
@@ -36,7 +37,14 @@ int run(const RunOptions& o) {
     std::cerr << "corvane-sim: " << *e << "\n";
     return 2;
   }
-  Session session(o.root, o.library);
+  if (!o.pane.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::exists(o.pane, ec)) {
+      std::cerr << "corvane-sim: cannot use pane " << o.pane << ": no such file or folder\n";
+      return 2;
+    }
+  }
+  Session session(o.root, o.library, o.pane);
   Interpreter interpreter(session, std::cout, std::cerr);
   return interpreter.run_script(name, source);
 }

@@ -11,7 +11,7 @@
 
 namespace corvane::cli {
 
-Session::Session(std::optional<std::string> root, std::string library) {
+Session::Session(std::optional<std::string> root, std::string library, std::string pane) {
   if (root && !root->empty()) {
     root_ = std::filesystem::absolute(*root).string();
     std::filesystem::create_directories(root_);
@@ -23,6 +23,7 @@ Session::Session(std::optional<std::string> root, std::string library) {
   }
   options_.root = root_;
   options_.library = std::move(library);
+  options_.pane = std::move(pane);
   sim::clear_events();  // a session's log starts empty, whatever ran before it in this program
   boot();
 }
@@ -63,6 +64,17 @@ void Session::relaunch() {
   process().relaunch();
 }
 
+void Session::switch_to(const sim::ProcessOptions& options) {
+  bindings_.clear();
+  keepers_.clear();
+  names_valid_ = false;
+  process_.reset();
+  options_ = options;
+  options_.root = root_;
+  boot();
+  process_->load_library();
+}
+
 void Session::end() {
   bindings_.clear();
   keepers_.clear();
@@ -79,9 +91,11 @@ void Session::reset() {
   for (const auto& entry : std::filesystem::directory_iterator(root_, ec))
     std::filesystem::remove_all(entry.path(), ec);
   const std::string library = options_.library;
+  const std::string pane = options_.pane;
   options_ = sim::ProcessOptions{};
   options_.root = root_;
   options_.library = library;
+  options_.pane = pane;
 }
 
 bool Session::relaunch_if_requested() {
