@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 sim=$PWD/build/corvane-sim
-dylib=$PWD/build-device/Corvane13.dylib
+dylib=$PWD/build-device/Corvane13-arm64.dylib
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
