@@ -64,7 +64,7 @@ class Parser {
       case '@':
         if (i_ < s_.size() && s_[i_] == '?') {
           ++i_;
-          t = {AbiType::Block, 8, 8, false, 0, &ffi_type_pointer};
+          t = {AbiType::Block, 8, 8, false, 0, &ffi_type_pointer, 'b'};
           flat.push_back(&ffi_type_pointer);
           return true;
         }
@@ -72,18 +72,20 @@ class Parser {
           ++i_;
           skip_until('"', 1);
         }
-        t = {AbiType::Object, 8, 8, false, 0, &ffi_type_pointer};
+        t = {AbiType::Object, 8, 8, false, 0, &ffi_type_pointer, 'o'};
         flat.push_back(&ffi_type_pointer);
         return true;
       case '#':
       case ':':
       case '*':
-        t = {AbiType::Pointer, 8, 8, false, 0, &ffi_type_pointer};
+        t = {AbiType::Pointer, 8, 8, false, 0, &ffi_type_pointer, c == '#' ? 'c' : c == ':' ? 's' : 'z'};
         flat.push_back(&ffi_type_pointer);
         return true;
       case '^': {
+        const std::string_view pointee = s_.substr(i_);
         skip_pointee();
-        t = {AbiType::Pointer, 8, 8, false, 0, &ffi_type_pointer};
+        t = {AbiType::Pointer, 8, 8, false, 0, &ffi_type_pointer, 'p', pointee_bytes(pointee)};
+        if (pointee.starts_with("{CGImage=")) t.check = 'i';
         flat.push_back(&ffi_type_pointer);
         return true;
       }
@@ -188,6 +190,31 @@ class Parser {
 size_t align_up(size_t v, size_t a) { return (v + a - 1) / a * a; }
 
 }  // namespace
+
+size_t pointee_bytes(std::string_view pointee) {
+  if (pointee.empty()) return kMaxPointeeBytes;
+  switch (pointee[0]) {
+    case 'c':
+    case 'C':
+    case 'B': return 1;
+    case 's':
+    case 'S': return 2;
+    case 'i':
+    case 'I':
+    case 'f': return 4;
+    case 'l':
+    case 'L':
+    case 'q':
+    case 'Q':
+    case 'd':
+    case '@':
+    case '#':
+    case ':':
+    case '*':
+    case '^': return 8;
+    default: return kMaxPointeeBytes;
+  }
+}
 
 std::unique_ptr<Signature> Signature::parse(std::string_view types, std::string& error) {
   auto sig = std::unique_ptr<Signature>(new Signature());

@@ -28,6 +28,12 @@ struct AbiType {
   bool is_signed = false;
   int members = 0;  // DoubleStruct: its doubles
   ffi_type* ffi = nullptr;
+  // What a value of this type must be when the guest hands it to the host:
+  // 'o' nil or a live object, 'b' a block, 'c' a class, 's' a selector,
+  // 'z' a C string, 'i' an image, 'p' a pointer to `pointee` bytes the host
+  // may read and write, '-' any bits (numbers and structures).
+  char check = '-';
+  size_t pointee = 0;
 };
 
 // Where an argument lives in the guest: a register (x or the first of some d
@@ -37,6 +43,12 @@ struct AbiSlot {
   int index = 0;
   size_t offset = 0;
 };
+
+// How many bytes of guest memory the host may touch through a pointer to
+// the encoded type: a scalar's own size, and for anything else (void, a
+// structure) the most any host method reads or writes through one.
+constexpr size_t kMaxPointeeBytes = 64;
+size_t pointee_bytes(std::string_view pointee);
 
 class Signature {
  public:

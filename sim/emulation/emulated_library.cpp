@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sim/foundation/CFNotificationCenter.h"
+#include "sim/graphics/live_graphics.h"
 #include "sim/io/whole_file.h"
 #include "sim/runtime/block.h"
 #include "sim/runtime/runtime.h"
@@ -23,9 +25,22 @@ constexpr uint64_t kInstructionBudget = 200'000'000;  // per entry into guest co
 // nesting (a hook that sends a message whose hook runs) is a handful.
 constexpr int kMaxCallDepth = 32;
 constexpr size_t kMaxDylibBytes = 64 << 20;
+constexpr size_t kMaxGuestString = 64 * 1024;  // the longest C string the host reads from the guest
+constexpr uint64_t kPage = 4096;               // Unicorn's arm64 page
 constexpr uint32_t kSvc = 0xd4000001, kRet = 0xd65f03c0;
 
 uint64_t round_up(uint64_t v, uint64_t a) { return (v + a - 1) / a * a; }
+
+std::string hex(uint64_t v) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
+  return text;
+}
+
+int unicorn_access(uint8_t access) {
+  return (access & kGuestRead ? UC_PROT_READ : 0) | (access & kGuestWrite ? UC_PROT_WRITE : 0) |
+         (access & kGuestExecute ? UC_PROT_EXEC : 0);
+}
 
 int x_reg(int n) {
   if (n <= 28) return UC_ARM64_REG_X0 + n;
@@ -50,15 +65,25 @@ struct EmulatedLibrary::Closure {
 struct EmulatedLibrary::HostCall {
   void* fn;
   Signature* sig;
+  const char* checks;
+  std::string name;
 };
 
 void on_interrupt(uc_struct* uc, uint32_t, void* user) {
   auto* lib = static_cast<EmulatedLibrary*>(user);
   uint64_t pc = 0;
   uc_reg_read(uc, UC_ARM64_REG_PC, &pc);
+  // Only the svc that opens a stub enters the host: pc is then just past it.
   const uint64_t slot = (pc - lib->stub_base_) / 8;
-  if (pc < lib->stub_base_ || slot >= lib->stubs_.size()) {
-    lib->fault_ = "an unexpected trap";
+  if (pc < lib->stub_base_ || (pc - lib->stub_base_) % 8 != 4 || slot >= lib->stubs_.size() ||
+      !lib->stubs_[slot].handler) {
+    lib->fault_ = "an unexpected trap: an svc at " + hex(pc - 4) + lib->where(pc - 4);
+    uc_emu_stop(uc);
+    return;
+  }
+  if (std::chrono::steady_clock::now() - lib->entry_started_ > lib->host_time_budget_) {
+    lib->fault_ = "host time exceeded: one call into the library kept the host busy for more than " +
+                  std::to_string(lib->host_time_budget_.count()) + " ms" + lib->where(lib->reg_x(30));
     uc_emu_stop(uc);
     return;
   }
@@ -79,8 +104,10 @@ bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, 
   const char* what = type == UC_MEM_FETCH_UNMAPPED || type == UC_MEM_FETCH_PROT   ? "execute"
                      : type == UC_MEM_WRITE_UNMAPPED || type == UC_MEM_WRITE_PROT ? "write"
                                                                                   : "read";
-  std::snprintf(text, sizeof text, "guest fault: %s of unmapped address 0x%llx at 0x%llx", what,
-                static_cast<unsigned long long>(address), static_cast<unsigned long long>(pc));
+  const bool prot = type == UC_MEM_FETCH_PROT || type == UC_MEM_WRITE_PROT || type == UC_MEM_READ_PROT;
+  std::snprintf(text, sizeof text, "guest fault: %s of %s address 0x%llx at 0x%llx", what,
+                prot ? "protected" : "unmapped", static_cast<unsigned long long>(address),
+                static_cast<unsigned long long>(pc));
   lib->fault_ = text + lib->where(pc);
   return false;
 }
@@ -126,10 +153,27 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
     error = "cannot start the arm64 emulator";
     return false;
   }
-  if (uc_mem_map_ptr(uc_, base, region_size_, UC_PROT_ALL, region_) != UC_ERR_OK) {
-    error = "the emulator cannot map the library's memory";
-    return false;
+  // Each segment with the access its load command gives, whole pages each;
+  // the stubs can be run but not written; the stack and heap read and
+  // written. Nothing else of the region is mapped.
+  for (size_t k = 0; k < image_.segments.size(); ++k) {
+    const MachSegment& seg = image_.segments[k];
+    const uint8_t access = (seg.initprot & 1 ? kGuestRead : 0) | (seg.initprot & 2 ? kGuestWrite : 0) |
+                           (seg.initprot & 4 ? kGuestExecute : 0);
+    if (seg.vmsize == 0 || access == 0) continue;
+    if (seg.vmaddr % kPage) {
+      error = "segment " + seg.name + " does not start on a page";
+      return false;
+    }
+    if (!map_guest(base + seg.vmaddr, base + round_up(seg.vmaddr + seg.vmsize, kPage), access, error)) {
+      error = "segment " + seg.name + " shares a page with another segment";
+      return false;
+    }
   }
+  if (!map_guest(stub_base_, stub_base_ + kStubBytes, kGuestRead | kGuestExecute, error) ||
+      !map_guest(stub_base_ + kStubBytes, stack_top_ + kHeapBytes, kGuestRead | kGuestWrite, error))
+    return false;
+  sim::track_live_objects();
   uc_hook h1, h2;
   uc_hook_add(uc_, &h1, UC_HOOK_INTR, reinterpret_cast<void*>(on_interrupt), this, 1, 0);
   uc_hook_add(uc_, &h2, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(on_invalid_memory), this, 1, 0);
@@ -151,10 +195,33 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   return true;
 }
 
+bool EmulatedLibrary::map_guest(uint64_t begin, uint64_t end, uint8_t access, std::string& error) {
+  for (const GuestMemory::Range& r : memory_.ranges())
+    if (begin < r.end && r.begin < end) {
+      error = "the library's memory overlaps itself";
+      return false;
+    }
+  if (uc_mem_map_ptr(uc_, begin, end - begin, unicorn_access(access), reinterpret_cast<void*>(begin)) !=
+      UC_ERR_OK) {
+    error = "the emulator cannot map the library's memory";
+    return false;
+  }
+  memory_.add(begin, end, access);
+  return true;
+}
+
+bool EmulatedLibrary::is_guest_code(uint64_t address) const {
+  return address % 4 == 0 && memory_.allows(address, 4, kGuestExecute) &&
+         !(address >= stub_base_ && address < stub_base_ + kStubBytes);
+}
+
 void EmulatedLibrary::run_initialisers() {
   Signature& sig = signature("v");
-  for (uint64_t at : image_.init_pointers)
-    call_guest(*reinterpret_cast<uint64_t*>(slide_ + at), sig, nullptr, nullptr);
+  for (uint64_t at : image_.init_pointers) {
+    const uint64_t fn = *reinterpret_cast<uint64_t*>(slide_ + at);
+    if (!is_guest_code(fn)) crash("an initialiser at " + hex(fn) + " is not in the library's code");
+    call_guest(fn, sig, nullptr, nullptr);
+  }
 }
 
 EmulatedLibrary::~EmulatedLibrary() {
@@ -198,14 +265,15 @@ Signature& EmulatedLibrary::signature(const std::string& types) {
   return *signatures_.emplace(types, std::move(sig)).first->second;
 }
 
-uint64_t EmulatedLibrary::guest_callable(void* fn, const std::string& types) {
+uint64_t EmulatedLibrary::guest_callable(void* fn, const std::string& types, const char* checks,
+                                         const std::string& name) {
   auto key = std::make_pair(fn, types);
   if (auto it = guest_callables_.find(key); it != guest_callables_.end()) return it->second;
-  auto call = std::make_unique<HostCall>(HostCall{fn, &signature(types)});
+  auto call = std::make_unique<HostCall>(HostCall{fn, &signature(types), checks, name});
   const uint64_t at = add_stub(
       [](EmulatedLibrary& lib, void* c) {
         auto* hc = static_cast<HostCall*>(c);
-        lib.call_host(hc->fn, *hc->sig);
+        lib.call_host(hc->fn, *hc->sig, hc->checks, hc->name);
       },
       call.get());
   host_calls_.push_back(std::move(call));
@@ -264,19 +332,30 @@ void EmulatedLibrary::crash(const std::string& reason) { sim::fatal(reason); }
 
 // --- guest -> host ----------------------------------------------------------
 
-void* EmulatedLibrary::host_block(uint64_t guest_block) {
-  const uint64_t base = reinterpret_cast<uint64_t>(region_);
-  if (guest_block < base || guest_block >= base + region_size_ - 32 || (guest_block & 7))
+void* EmulatedLibrary::host_block(uint64_t guest_block, size_t i, const std::string& name) {
+  if (!guest_block) return nullptr;
+  if (!memory_.contains(guest_block)) {
+    if (!sim::is_live_object(reinterpret_cast<const void*>(guest_block)))
+      refuse(name, i, guest_block, "not a live object");
     return reinterpret_cast<void*>(guest_block);
+  }
+  // In the guest's memory, only a block the library made on its stack may
+  // stand for an object. Its literal and descriptor are checked to lie in
+  // guest memory before anything of it is read beyond its first words.
+  if (guest_block % 8 || !memory_.allows(guest_block, 32, kGuestRead))
+    refuse(name, i, guest_block, "neither a live object nor a block");
   const auto* words = reinterpret_cast<const uint64_t*>(guest_block);
-  if (words[0] != stack_block_class_) return reinterpret_cast<void*>(guest_block);
+  if (words[0] != stack_block_class_) refuse(name, i, guest_block, "neither a live object nor a block");
   const uint32_t flags = static_cast<uint32_t>(words[1]);
   if (flags & (1u << 25)) crash("the library passed a block with copy helpers, which the bridge cannot copy");
   const uint64_t descriptor = words[3];
-  if (descriptor < base || descriptor >= base + region_size_ - 16 || (descriptor & 7))
-    crash("the library passed a block whose descriptor lies outside its memory");
+  if (descriptor % 8 || !memory_.allows(descriptor, 16, kGuestRead))
+    refuse(name, i, guest_block, "a block whose descriptor lies outside the library's memory");
   const uint64_t size = reinterpret_cast<const uint64_t*>(descriptor)[1];
-  if (size < 32 || size > 4096) crash("the library passed a malformed block");
+  if (size < 32 || size > 4096 || !memory_.allows(guest_block, size, kGuestRead))
+    refuse(name, i, guest_block, "a block whose size its memory does not hold");
+  if (!is_guest_code(words[2]))
+    refuse(name, i, guest_block, "a block whose invoke is not the library's code");
   // The block lives on the guest's stack; the host keeps its own copy in
   // the guest heap for as long as it holds the block.
   const uint64_t copy = heap_->allocate(1, size);
@@ -368,9 +447,13 @@ void EmulatedLibrary::store_value(const AbiType& t, const AbiSlot& s, uint64_t s
   }
 }
 
-void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_t sp) {
+void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_t sp,
+                                    const std::string& name) {
   const AbiType& t = sig.args()[i];
   const AbiSlot& s = sig.slots()[i];
+  if (s.where == AbiSlot::Stack && !memory_.allows(sp + s.offset, t.size, kGuestRead))
+    crash(name + ": argument " + std::to_string(i) + " lies on a stack at " + hex(sp) +
+          ", outside the library's memory" + where(reg_x(30)));
   uint8_t raw[64] = {};
   load_value(t, s, sp, raw);
   if (t.kind == AbiType::Bool) {
@@ -385,19 +468,98 @@ void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_
       crash(text);
     }
   }
-  if (t.kind == AbiType::Block || t.kind == AbiType::Object) {
-    // A block the library made on its stack crosses as a host block; any
-    // other object passes unchanged.
-    uint64_t v = 0;
-    std::memcpy(&v, raw, 8);
-    void* b = host_block(v);
-    std::memcpy(out, &b, 8);
-    return;
-  }
   std::memcpy(out, raw, t.size);
 }
 
-void EmulatedLibrary::call_host(void* fn, Signature& sig) {
+void EmulatedLibrary::refuse(const std::string& name, size_t i, uint64_t value, const char* what) {
+  crash("the library passed " + hex(value) + " as argument " + std::to_string(i) + " of " + name +
+        ", which is " + what + where(reg_x(30)));
+}
+
+// The letters of a check, one per argument:
+//   o  nil or a live object (a block the library made on its stack included)
+//   b  the same, for a block argument
+//   c  nil or a live class      s  nil or a selector
+//   z  nil or a C string that ends in guest memory; Z the same, not nil
+//   f  nil or the library's code
+//   w  a weak reference's place: writable guest memory holding nil or a
+//      live object
+//   p  nil or writable guest memory of the pointee's size, aligned for it
+//   B  nil or writable guest memory of argument 4 x argument 2 bytes (a
+//      bitmap's rows)
+//   g, i, x  nil or a live colour space, image or bitmap context
+//   n  nil or a notification centre
+//   d  what a notification centre passes along (the object, the user
+//      info): ignored by the Darwin centre (argument 0), else as o
+//   -  any bits
+void EmulatedLibrary::admit(char check, size_t i, uint64_t* value, void* const* all, const std::string& name,
+                            size_t pointee) {
+  const uint64_t v = *value;
+  const void* p = reinterpret_cast<const void*>(v);
+  auto arg = [&](size_t k) { return *static_cast<const uint64_t*>(all[k]); };
+  switch (check) {
+    case 'd':
+      if (reinterpret_cast<const void*>(arg(0)) == CFNotificationCenterGetDarwinNotifyCenter()) return;
+      [[fallthrough]];
+    case 'o':
+    case 'b': *value = reinterpret_cast<uint64_t>(host_block(v, i, name)); return;
+    case 'c':
+      if (v && !(sim::is_live_object(p) && class_isMetaClass(object_getClass(reinterpret_cast<id>(v)))))
+        refuse(name, i, v, "not a live class");
+      return;
+    case 's':
+      if (v && !sim::is_selector(p)) refuse(name, i, v, "not a selector");
+      return;
+    case 'Z':
+      if (!v) refuse(name, i, v, "not a string");
+      [[fallthrough]];
+    case 'z':
+      if (v && !memory_.string_length(v, kMaxGuestString))
+        refuse(name, i, v, "not a string that ends in the library's memory");
+      return;
+    case 'f':
+      if (v && !is_guest_code(v)) refuse(name, i, v, "not the library's code");
+      return;
+    case 'w': {
+      if (v % 8 || !memory_.allows(v, 8, kGuestRead | kGuestWrite))
+        refuse(name, i, v, "not a writable place in the library's memory");
+      const uint64_t held = *reinterpret_cast<const uint64_t*>(v);
+      if (held && !sim::is_live_object(reinterpret_cast<const void*>(held)))
+        refuse(name, i, v, "a weak reference that holds no live object");
+      return;
+    }
+    case 'p':
+    case 'B': {
+      if (!v) return;
+      uint64_t bytes = pointee;
+      if (check == 'B' && __builtin_mul_overflow(arg(4), arg(2), &bytes)) bytes = UINT64_MAX;
+      const bool aligned = check == 'B' || pointee > 8 || v % pointee == 0;
+      if (!aligned || !memory_.allows(v, bytes, kGuestRead | kGuestWrite))
+        refuse(name, i, v, "not writable memory of the library's that holds what the host stores there");
+      return;
+    }
+    case 'g':
+    case 'i':
+    case 'x': {
+      using sim::graphics::GraphicsKind;
+      const GraphicsKind kind = check == 'g'   ? GraphicsKind::ColorSpace
+                                : check == 'i' ? GraphicsKind::Image
+                                               : GraphicsKind::Context;
+      if (v && !sim::graphics::is_live(kind, p))
+        refuse(name, i, v,
+               check == 'g'   ? "not a live colour space"
+               : check == 'i' ? "not a live image"
+                              : "not a live bitmap context");
+      return;
+    }
+    case 'n':
+      if (v && !sim_is_notification_center(p)) refuse(name, i, v, "not a notification centre");
+      return;
+    default: return;
+  }
+}
+
+void EmulatedLibrary::call_host(void* fn, Signature& sig, const char* checks, const std::string& name) {
   uint64_t sp = 0;
   uc_reg_read(uc_, UC_ARM64_REG_SP, &sp);
   const uint64_t indirect = reg_x(8);
@@ -406,11 +568,19 @@ void EmulatedLibrary::call_host(void* fn, Signature& sig) {
   std::vector<void*> args(n);
   for (size_t i = 0; i < n; ++i) {
     args[i] = &storage[i * 4];
-    host_argument(sig, i, args[i], sp);
+    host_argument(sig, i, args[i], sp, name);
   }
+  const size_t given = checks ? std::strlen(checks) : 0;
+  for (size_t i = 0; i < n; ++i) {
+    const char check = checks ? (i < given ? checks[i] : '-') : sig.args()[i].check;
+    admit(check, i, static_cast<uint64_t*>(args[i]), args.data(), name, checks ? 8 : sig.args()[i].pointee);
+  }
+  const AbiType& r = sig.result();
+  if (sig.result_indirect() && !memory_.allows(indirect, r.size, kGuestRead | kGuestWrite))
+    crash(name + ": the place for its result (x8 = " + hex(indirect) +
+          ") is not writable memory of the library's" + where(reg_x(30)));
   alignas(16) uint8_t result[64] = {};
   ffi_call(sig.cif(), reinterpret_cast<void (*)()>(fn), result, args.data());
-  const AbiType& r = sig.result();
   if (r.kind == AbiType::Void) return;
   if (sig.result_indirect()) {
     std::memcpy(reinterpret_cast<void*>(indirect), result, r.size);
@@ -429,10 +599,16 @@ void EmulatedLibrary::call_guest(uint64_t address, Signature& sig, void** args, 
   uc_context* saved = nullptr;
   uint64_t sp = stack_top_;
   if (depth_ > 0) {
+    uc_reg_read(uc_, UC_ARM64_REG_SP, &sp);
+    // The host writes this call's arguments below the guest's stack pointer,
+    // which the guest may have set to anything.
+    if (sp > stack_top_ || sp < stack_top_ - kStackBytes + 64 * 1024)
+      crash("the library's stack pointer " + hex(sp) + " lies outside its stack" + where(reg_x(30)));
     uc_context_alloc(uc_, &saved);
     uc_context_save(uc_, saved);
-    uc_reg_read(uc_, UC_ARM64_REG_SP, &sp);
     sp -= 256;  // beyond the caller's red zone
+  } else {
+    entry_started_ = std::chrono::steady_clock::now();
   }
   sp = (sp - sig.stack_bytes()) & ~uint64_t{15};
   uint64_t indirect = 0;

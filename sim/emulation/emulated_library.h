@@ -11,8 +11,20 @@
 // the guest code to its return. Calls nest freely: guest -> host -> guest.
 // A guest fault, a runaway loop or a host raise inside guest code ends the
 // simulated process as a crash, naming the guest function.
+//
+// The guest is not trusted. Unicorn maps only the guest's own ranges, with
+// the access each allows (GuestMemory), so guest code cannot reach host
+// memory. At the boundary every raw value the guest hands the host is
+// checked against what it claims to be before the host uses it: an object
+// or class must be one the host handed out and that is still alive, a
+// selector one the host interned, a string or buffer must lie wholly in
+// guest memory, a place the host writes must be writable guest memory, code
+// must lie in the library's executable segments. Anything else is a
+// simulated crash naming the import and the value. Host time is bounded per
+// call into the library as guest instructions are.
 #pragma once
 
+#include <chrono>
 #include <exception>
 #include <map>
 #include <memory>
@@ -21,6 +33,7 @@
 
 #include "sim/emulation/arm64_abi.h"
 #include "sim/emulation/guest_heap.h"
+#include "sim/emulation/guest_memory.h"
 #include "sim/emulation/macho.h"
 
 struct uc_struct;
@@ -43,19 +56,36 @@ class EmulatedLibrary {
   // given its type encoding; nullptr if the library has no such function.
   void* function(const char* name, const std::string& types);
 
+  // How long the host may work for one call into the library, guest code
+  // and host calls together; past it the process crashes. The default is
+  // far beyond anything the library does, so only a guest that keeps the
+  // host busy in a loop meets it.
+  static constexpr std::chrono::milliseconds kDefaultHostTimeBudget{30'000};
+  void set_host_time_budget(std::chrono::milliseconds budget) { host_time_budget_ = budget; }
+
   // --- used by the bridge -------------------------------------------------
   using StubHandler = void (*)(EmulatedLibrary&, void* context);
   // A guest address that, when the guest calls it, runs `handler`.
   uint64_t add_stub(StubHandler handler, void* context);
-  // A guest address that calls the host function `fn` of type `types`.
-  uint64_t guest_callable(void* fn, const std::string& types);
+  // A guest address that calls the host function `fn` of type `types`, named
+  // `name` in crash reports. `checks` says what each argument must be (one
+  // letter each, see admit()); without it each argument's type says.
+  uint64_t guest_callable(void* fn, const std::string& types, const char* checks, const std::string& name);
   // A host function that runs guest code at `address` with type `types`.
   void* host_callable(uint64_t address, const std::string& types);
   Signature& signature(const std::string& types);
 
   // Calls a host function with the guest's current arguments as `sig` lays
-  // them out, and leaves its result where the guest expects it.
-  void call_host(void* fn, Signature& sig);
+  // them out, after checking each as `checks` (or its type) demands, and
+  // leaves its result where the guest expects it.
+  void call_host(void* fn, Signature& sig, const char* checks, const std::string& name);
+  // The checks of one argument value (see the letters in the .cpp); `all`
+  // holds every argument, for the checks that depend on another.
+  void admit(char check, size_t i, uint64_t* value, void* const* all, const std::string& name,
+             size_t pointee = 8);
+  [[noreturn]] void refuse(const std::string& name, size_t i, uint64_t value, const char* what);
+  const GuestMemory& memory() const { return memory_; }
+  bool is_guest_code(uint64_t address) const;
   // Runs guest code at `address` with native arguments and result.
   void call_guest(uint64_t address, Signature& sig, void** args, void* result);
 
@@ -70,12 +100,13 @@ class EmulatedLibrary {
   EmulatedLibrary() = default;
   bool map_and_bind(const std::string& bytes, std::string& error);
   void run_initialisers();
-  void host_argument(Signature& sig, size_t i, void* out, uint64_t sp);
+  void host_argument(Signature& sig, size_t i, void* out, uint64_t sp, const std::string& name);
+  bool map_guest(uint64_t begin, uint64_t end, uint8_t access, std::string& error);
   // One value between bytes and its place in the guest (registers, or the
   // stack at sp), as the calling convention puts it.
   void load_value(const AbiType& t, const AbiSlot& s, uint64_t sp, uint8_t* raw);
   void store_value(const AbiType& t, const AbiSlot& s, uint64_t sp, const uint8_t* raw);
-  void* host_block(uint64_t guest_block);
+  void* host_block(uint64_t guest_block, size_t i, const std::string& name);
 
   MachImage image_;
   uc_struct* uc_ = nullptr;
@@ -84,6 +115,9 @@ class EmulatedLibrary {
   uint64_t slide_ = 0;
   uint64_t stub_base_ = 0, stub_capacity_ = 0, return_address_ = 0;
   uint64_t stack_top_ = 0;
+  GuestMemory memory_;
+  std::chrono::milliseconds host_time_budget_ = kDefaultHostTimeBudget;
+  std::chrono::steady_clock::time_point entry_started_;
   uint64_t stack_block_class_ = 0, stack_guard_ = 0;
   std::unique_ptr<GuestHeap> heap_;
   struct Stub {

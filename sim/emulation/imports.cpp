@@ -15,7 +15,13 @@
 namespace sim::emulation {
 namespace {
 
-// objc_msgSend: the receiver's method, called by its own type encoding.
+std::string method_name(Class cls, SEL sel) {
+  return std::string(class_isMetaClass(cls) ? "+[" : "-[") + class_getName(cls) + " " + sel_getName(sel) +
+         "]";
+}
+
+// objc_msgSend: the receiver's method, called by its own type encoding, its
+// arguments checked as the encoding says.
 void message_send(EmulatedLibrary& lib, void*) {
   id receiver = reinterpret_cast<id>(lib.reg_x(0));
   SEL sel = reinterpret_cast<SEL>(lib.reg_x(1));
@@ -23,6 +29,8 @@ void message_send(EmulatedLibrary& lib, void*) {
     lib.clear_result_registers();
     return;
   }
+  if (!sim::is_live_object(receiver)) lib.refuse("objc_msgSend", 0, lib.reg_x(0), "not a live object");
+  if (!sim::is_selector(sel)) lib.refuse("objc_msgSend", 1, lib.reg_x(1), "not a selector");
   Class cls = object_getClass(receiver);
   const char* types = sim_class_method_types(cls, sel);
   IMP imp = types ? class_getMethodImplementation(cls, sel) : nullptr;
@@ -31,14 +39,27 @@ void message_send(EmulatedLibrary& lib, void*) {
     sim::fatal(std::string(meta ? "+[" : "-[") + class_getName(cls) + " " + sel_getName(sel) +
                "]: unrecognized selector sent to " + (meta ? "class" : "instance"));
   }
-  lib.call_host(reinterpret_cast<void*>(imp), lib.signature(types));
+  lib.call_host(reinterpret_cast<void*>(imp), lib.signature(types), nullptr, method_name(cls, sel));
+}
+
+// The register arguments of a custom import, checked as a typed one's are.
+void admit_registers(EmulatedLibrary& lib, const char* name, const char* checks, uint64_t* regs) {
+  const size_t n = std::strlen(checks);
+  void* all[8];
+  for (size_t i = 0; i < n; ++i) {
+    regs[i] = lib.reg_x(static_cast<int>(i));
+    all[i] = &regs[i];
+  }
+  for (size_t i = 0; i < n; ++i) lib.admit(checks[i], i, &regs[i], all, name);
 }
 
 void class_add_method(EmulatedLibrary& lib, void*) {
-  Class cls = reinterpret_cast<Class>(lib.reg_x(0));
-  SEL sel = reinterpret_cast<SEL>(lib.reg_x(1));
-  const uint64_t imp = lib.reg_x(2);
-  const char* types = reinterpret_cast<const char*>(lib.reg_x(3));
+  uint64_t regs[4];
+  admit_registers(lib, "class_addMethod", "csfz", regs);
+  Class cls = reinterpret_cast<Class>(regs[0]);
+  SEL sel = reinterpret_cast<SEL>(regs[1]);
+  const uint64_t imp = regs[2];
+  const char* types = reinterpret_cast<const char*>(regs[3]);
   BOOL added = NO;
   if (types && imp)
     added = class_addMethod(cls, sel, reinterpret_cast<IMP>(lib.host_callable(imp, types)), types);
@@ -46,10 +67,12 @@ void class_add_method(EmulatedLibrary& lib, void*) {
 }
 
 void hook_message(EmulatedLibrary& lib, void*) {
-  Class cls = reinterpret_cast<Class>(lib.reg_x(0));
-  SEL sel = reinterpret_cast<SEL>(lib.reg_x(1));
-  const uint64_t replacement = lib.reg_x(2);
-  auto* slot = reinterpret_cast<uint64_t*>(lib.reg_x(3));
+  uint64_t regs[4];
+  admit_registers(lib, "MSHookMessageEx", "csfp", regs);
+  Class cls = reinterpret_cast<Class>(regs[0]);
+  SEL sel = reinterpret_cast<SEL>(regs[1]);
+  const uint64_t replacement = regs[2];
+  auto* slot = reinterpret_cast<uint64_t*>(regs[3]);
   const char* found = cls && sel ? sim_class_method_types(cls, sel) : nullptr;
   // A hook of a method the class lacks keeps the facility's own behaviour;
   // the replacement is then typed as a plain message.
@@ -58,16 +81,21 @@ void hook_message(EmulatedLibrary& lib, void*) {
   MSHookMessageEx(cls, sel,
                   replacement ? reinterpret_cast<IMP>(lib.host_callable(replacement, types)) : nullptr,
                   slot ? &saved : nullptr);
-  if (slot) *slot = saved ? lib.guest_callable(reinterpret_cast<void*>(saved), types) : 0;
+  if (slot)
+    *slot = saved ? lib.guest_callable(reinterpret_cast<void*>(saved), types, nullptr,
+                                       "the saved " + method_name(cls, sel))
+                  : 0;
 }
 
 void add_observer(EmulatedLibrary& lib, void*) {
-  auto center = reinterpret_cast<CFNotificationCenterRef>(lib.reg_x(0));
-  auto observer = reinterpret_cast<const void*>(lib.reg_x(1));
-  const uint64_t callback = lib.reg_x(2);
-  auto name = reinterpret_cast<CFStringRef>(lib.reg_x(3));
-  auto object = reinterpret_cast<const void*>(lib.reg_x(4));
-  auto behaviour = static_cast<CFNotificationSuspensionBehavior>(lib.reg_x(5));
+  uint64_t regs[6];
+  admit_registers(lib, "CFNotificationCenterAddObserver", "n-fod-", regs);
+  auto center = reinterpret_cast<CFNotificationCenterRef>(regs[0]);
+  auto observer = reinterpret_cast<const void*>(regs[1]);
+  const uint64_t callback = regs[2];
+  auto name = reinterpret_cast<CFStringRef>(regs[3]);
+  auto object = reinterpret_cast<const void*>(regs[4]);
+  auto behaviour = static_cast<CFNotificationSuspensionBehavior>(regs[5]);
   auto host =
       callback ? reinterpret_cast<CFNotificationCallback>(lib.host_callable(callback, "v^v^v@^v@")) : nullptr;
   CFNotificationCenterAddObserver(center, observer, host, name, object, behaviour);
@@ -95,10 +123,13 @@ void stub_binder(EmulatedLibrary& lib, void*) {
   lib.crash("a lazy binding was reached, though every import is bound at load");
 }
 
+// A C function of the host's, its type, and what each argument must be (the
+// letters of EmulatedLibrary::admit).
 struct Typed {
   const char* symbol;
   void* fn;
   const char* types;
+  const char* checks;
 };
 
 template <typename F>
@@ -107,26 +138,26 @@ void* fn(F* f) {
 }
 
 const Typed kTyped[] = {
-    {"_objc_getClass", fn(objc_getClass), "#*"},
-    {"_object_getClass", fn(object_getClass), "#@"},
-    {"_sel_registerName", fn(sel_registerName), ":*"},
-    {"_objc_setAssociatedObject", fn(objc_setAssociatedObject), "v@^v@Q"},
-    {"_objc_getAssociatedObject", fn(objc_getAssociatedObject), "@@^v"},
-    {"_objc_storeWeak", fn(objc_storeWeak), "@^@@"},
-    {"_objc_loadWeakRetained", fn(objc_loadWeakRetained), "@^@"},
-    {"_objc_destroyWeak", fn(objc_destroyWeak), "v^@"},
-    {"_objc_release", fn(objc_release), "v@"},
-    {"_objc_retain", fn(objc_retain), "@@"},
-    {"_CFStringCreateWithCString", fn(CFStringCreateWithCString), "@^v*I"},
-    {"_CFNotificationCenterGetDarwinNotifyCenter", fn(CFNotificationCenterGetDarwinNotifyCenter), "^v"},
-    {"_CFNotificationCenterGetDistributedCenter", fn(CFNotificationCenterGetDistributedCenter), "^v"},
-    {"_CFNotificationCenterPostNotification", fn(CFNotificationCenterPostNotification), "v^v@^v@C"},
-    {"_CGBitmapContextCreate", fn(CGBitmapContextCreate), "^v^vQQQQ^vI"},
-    {"_CGColorSpaceCreateDeviceRGB", fn(CGColorSpaceCreateDeviceRGB), "^v"},
-    {"_CGColorSpaceRelease", fn(CGColorSpaceRelease), "v^v"},
-    {"_CGContextDrawImage", fn(CGContextDrawImage), "v^v{CGRect={CGPoint=dd}{CGSize=dd}}^v"},
-    {"_CGContextRelease", fn(CGContextRelease), "v^v"},
-    {"_CGImageGetColorSpace", fn(CGImageGetColorSpace), "^v^v"},
+    {"_objc_getClass", fn(objc_getClass), "#*", "z"},
+    {"_object_getClass", fn(object_getClass), "#@", "o"},
+    {"_sel_registerName", fn(sel_registerName), ":*", "Z"},
+    {"_objc_setAssociatedObject", fn(objc_setAssociatedObject), "v@^v@Q", "o-o-"},
+    {"_objc_getAssociatedObject", fn(objc_getAssociatedObject), "@@^v", "o-"},
+    {"_objc_storeWeak", fn(objc_storeWeak), "@^@@", "wo"},
+    {"_objc_loadWeakRetained", fn(objc_loadWeakRetained), "@^@", "w"},
+    {"_objc_destroyWeak", fn(objc_destroyWeak), "v^@", "w"},
+    {"_objc_release", fn(objc_release), "v@", "o"},
+    {"_objc_retain", fn(objc_retain), "@@", "o"},
+    {"_CFStringCreateWithCString", fn(CFStringCreateWithCString), "@^v*I", "-z-"},
+    {"_CFNotificationCenterGetDarwinNotifyCenter", fn(CFNotificationCenterGetDarwinNotifyCenter), "^v", ""},
+    {"_CFNotificationCenterGetDistributedCenter", fn(CFNotificationCenterGetDistributedCenter), "^v", ""},
+    {"_CFNotificationCenterPostNotification", fn(CFNotificationCenterPostNotification), "v^v@^v@C", "nodd-"},
+    {"_CGBitmapContextCreate", fn(CGBitmapContextCreate), "^v^vQQQQ^vI", "B----g-"},
+    {"_CGColorSpaceCreateDeviceRGB", fn(CGColorSpaceCreateDeviceRGB), "^v", ""},
+    {"_CGColorSpaceRelease", fn(CGColorSpaceRelease), "v^v", "g"},
+    {"_CGContextDrawImage", fn(CGContextDrawImage), "v^v{CGRect={CGPoint=dd}{CGSize=dd}}^v", "x-i"},
+    {"_CGContextRelease", fn(CGContextRelease), "v^v", "x"},
+    {"_CGImageGetColorSpace", fn(CGImageGetColorSpace), "^v^v", "i"},
 };
 
 const struct {
@@ -153,7 +184,7 @@ bool bind_import(EmulatedLibrary& lib, const MachBind& bind, uint64_t& value, st
   }
   for (const Typed& t : kTyped) {
     if (bind.symbol != t.symbol) continue;
-    value = lib.guest_callable(t.fn, t.types);
+    value = lib.guest_callable(t.fn, t.types, t.checks, t.symbol + 1);
     return true;
   }
   if (bind.weak_import) {

@@ -272,6 +272,7 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
         seg.vmsize = r.at<uint64_t>(at + 32);
         seg.fileoff = r.at<uint64_t>(at + 40);
         seg.filesize = r.at<uint64_t>(at + 48);
+        seg.initprot = r.at<uint32_t>(at + 60);
         const uint32_t nsects = r.at<uint32_t>(at + 64);
         if (seg.filesize > seg.vmsize || !r.in_range(seg.fileoff, seg.filesize) ||
             seg.vmsize > (1ull << 30) || seg.vmaddr > (1ull << 32) || 72 + uint64_t{nsects} * 80 > size) {

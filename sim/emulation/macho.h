@@ -15,6 +15,7 @@ namespace sim::emulation {
 struct MachSegment {
   std::string name;
   uint64_t vmaddr = 0, vmsize = 0, fileoff = 0, filesize = 0;
+  uint32_t initprot = 0;  // VM_PROT_READ 1, WRITE 2, EXECUTE 4
 };
 
 struct MachBind {

@@ -35,4 +35,6 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNoti
 
 // Simulator only: a Darwin notification arrives from outside the process.
 void sim_darwin_post_from_outside(const char* name);
+// Whether a raw value is one of the host's notification centres.
+bool sim_is_notification_center(const void* p);
 }

@@ -128,6 +128,10 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNoti
   post(center, name, object, userInfo, deliverImmediately != 0);
 }
 
+bool sim_is_notification_center(const void* p) {
+  return p == &g_darwin || p == &g_distributed || p == &g_local;
+}
+
 void sim_darwin_post_from_outside(const char* name) {
   if (!name) return;
   sim::AutoreleasePool pool;

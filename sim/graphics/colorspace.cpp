@@ -1,12 +1,14 @@
 // Device colour spaces. Each Create returns a new object so that every
 // reference is counted on its own.
 #include "sim/graphics/cg_objects.h"
+#include "sim/graphics/live_graphics.h"
 
 namespace {
 
 CGColorSpaceRef new_space(CGColorSpaceModel model) {
   auto* space = new CGColorSpace;
   space->model = model;
+  sim::graphics::note_live(sim::graphics::GraphicsKind::ColorSpace, space);
   return space;
 }
 
@@ -24,7 +26,10 @@ CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space) {
 }
 
 void CGColorSpaceRelease(CGColorSpaceRef space) {
-  if (space && space->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete space;
+  if (space && space->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    sim::graphics::forget_live(space);
+    delete space;
+  }
 }
 
 CGColorSpaceModel CGColorSpaceGetModel(CGColorSpaceRef space) {

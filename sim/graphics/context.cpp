@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "sim/graphics/cg_objects.h"
+#include "sim/graphics/live_graphics.h"
 
 using namespace sim::graphics;
 
@@ -40,6 +41,7 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size
   context->space = CGColorSpaceRetain(space);
   context->bitmap_info = bitmap_info;
   context->layout = layout;
+  sim::graphics::note_live(sim::graphics::GraphicsKind::Context, context);
   return context;
 }
 
@@ -74,6 +76,7 @@ void CGContextRelease(CGContextRef context) {
   if (!context || context->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   if (context->owns_data) std::free(context->data);
   CGColorSpaceRelease(context->space);
+  sim::graphics::forget_live(context);
   delete context;
 }
 

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "sim/graphics/cg_objects.h"
+#include "sim/graphics/live_graphics.h"
 
 namespace sim::graphics {
 
@@ -48,6 +49,7 @@ CGImageRef new_image_with_rgba(size_t width, size_t height, CGColorSpaceRef spac
   image->space = CGColorSpaceRetain(space);
   image->bitmap_info = bitmap_info;
   image->rgba = std::move(rgba);
+  note_live(GraphicsKind::Image, image);
   return image;
 }
 
@@ -107,6 +109,7 @@ void CGImageRelease(CGImageRef image) {
   if (image && image->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
     CGColorSpaceRelease(image->space);
     give_back_image_memory(image->counted_bytes);
+    forget_live(image);
     delete image;
   }
 }

@@ -45,6 +45,7 @@
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "sim/runtime/crash.h"
 #include "sim/runtime/encoding.h"
@@ -62,6 +63,11 @@ struct RuntimeState {
   std::vector<id> pool;
   std::vector<TouchRecord> touches;
   bool tearing_down = false;
+  // Every live object and class, kept only once the emulation asks for it
+  // (track_live_objects): the phone's library under emulation hands the host
+  // raw values, and only these may be taken for objects. Natively nothing is
+  // kept and nothing is looked up.
+  std::unique_ptr<std::unordered_set<const void*>> tracked;
 };
 
 RuntimeState* g_rt = nullptr;
@@ -72,6 +78,12 @@ void (*g_missing_hook_observer)(Class, SEL) = nullptr;
 std::unordered_map<std::string, objc_selector*>& selector_table() {
   static auto* table = new std::unordered_map<std::string, objc_selector*>();
   return *table;
+}
+
+// The same selectors by address, to tell a selector from any other value.
+std::unordered_set<const void*>& selector_addresses() {
+  static auto* set = new std::unordered_set<const void*>();
+  return *set;
 }
 
 void flush_caches() { ++g_epoch; }
@@ -147,6 +159,7 @@ void link_live(id obj) {
   if (g_rt->live_head) g_rt->live_head->live_prev = obj;
   g_rt->live_head = obj;
   ++g_rt->live_count;
+  if (g_rt->tracked) g_rt->tracked->insert(obj);
 }
 
 void unlink_live(id obj) {
@@ -154,6 +167,7 @@ void unlink_live(id obj) {
   else g_rt->live_head = obj->live_next;
   if (obj->live_next) obj->live_next->live_prev = obj->live_prev;
   --g_rt->live_count;
+  if (g_rt->tracked) g_rt->tracked->erase(obj);
 }
 
 // Deallocation: weak references are zeroed, associations released, the
@@ -264,6 +278,17 @@ const std::vector<TouchRecord>& runtime_touches() {
 
 size_t live_object_count() { return g_rt ? g_rt->live_count : 0; }
 
+void track_live_objects() {
+  if (!g_rt || g_rt->tracked) return;
+  g_rt->tracked = std::make_unique<std::unordered_set<const void*>>();
+  for (id o = g_rt->live_head; o; o = o->live_next) g_rt->tracked->insert(o);
+  for (Class c : g_rt->order) g_rt->tracked->insert({c, c->counterpart});
+}
+
+bool is_live_object(const void* p) { return g_rt && g_rt->tracked && g_rt->tracked->count(p); }
+
+bool is_selector(const void* p) { return selector_addresses().count(p) != 0; }
+
 void on_missing_hook(void (*observer)(Class cls, SEL sel)) { g_missing_hook_observer = observer; }
 
 // --- classes and methods ----------------------------------------------------
@@ -293,6 +318,7 @@ Class define_class_raw(const std::string& name, Class superclass, size_t size, C
   cls->destruct = dtor;
   g_rt->classes.emplace(name, cls);
   g_rt->order.push_back(cls);
+  if (g_rt->tracked) g_rt->tracked->insert({cls, meta});
   return cls;
 }
 
@@ -430,6 +456,7 @@ SEL sel_registerName(const char* name) {
   if (it != table.end()) return it->second;
   auto* s = new objc_selector{name};
   table.emplace(name, s);
+  selector_addresses().insert(s);
   return s;
 }
 

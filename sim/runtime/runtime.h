@@ -39,6 +39,13 @@ struct RuntimeStopHook {
   explicit RuntimeStopHook(void (*reset)()) { on_runtime_stop(reset); }
 };
 size_t live_object_count();
+// What the emulation's boundary asks of a raw value the guest hands over.
+// Objects are tracked only after track_live_objects() (the emulated library
+// calls it at load), so the native path keeps no registry; is_live_object is
+// then true for every object, class and metaclass not yet freed.
+void track_live_objects();
+bool is_live_object(const void* p);
+bool is_selector(const void* p);
 // Told of every MSHookMessageEx whose selector the class (and its
 // superclasses) does not have: nothing is installed and the saved slot
 // stays as it was. The event log listens.
