@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sim/emulation/fat_file.h"
 #include "sim/foundation/CFNotificationCenter.h"
 #include "sim/graphics/live_graphics.h"
 #include "sim/io/whole_file.h"
@@ -78,6 +79,10 @@ void on_interrupt(uc_struct* uc, uint32_t, void* user) {
   if (pc < lib->stub_base_ || (pc - lib->stub_base_) % 8 != 4 || slot >= lib->stubs_.size() ||
       !lib->stubs_[slot].handler) {
     lib->fault_ = "an unexpected trap: an svc at " + hex(pc - 4) + lib->where(pc - 4);
+    // On arm64e a branch through a pointer whose authentication failed
+    // traps at the address with error bits in its top.
+    if (lib->pac_ && (pc >> 48) && lib->is_guest_code(PointerAuth::strip(pc)))
+      lib->fault_ = lib->failed_branch(pc);
     uc_emu_stop(uc);
     return;
   }
@@ -109,12 +114,22 @@ bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, 
                 prot ? "protected" : "unmapped", static_cast<unsigned long long>(address),
                 static_cast<unsigned long long>(pc));
   lib->fault_ = text + lib->where(pc);
+  // A branch through a pointer whose authentication failed lands on the
+  // address with error bits in its top: the crash that names it.
+  if (lib->pac_ && type == UC_MEM_FETCH_UNMAPPED && (address >> 48) &&
+      lib->is_guest_code(PointerAuth::strip(address)))
+    lib->fault_ = lib->failed_branch(address);
   return false;
 }
 
-std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, std::string& error) {
+std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, std::string& error,
+                                                       const std::string& arch) {
   std::string bytes;
   if (!io::read_whole_file(path, kMaxDylibBytes, &bytes, &error)) return nullptr;
+  if (!select_slice(bytes, arch, error)) {
+    error = path + ": " + error;
+    return nullptr;
+  }
   auto image = read_macho(bytes, error);
   if (!image) {
     error = path + ": " + error;
@@ -133,8 +148,9 @@ std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, 
 bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error) {
   const uint64_t image_bytes = round_up(image_.vm_end, 64 * 1024);
   region_size_ = image_bytes + kStubBytes + kStackBytes + kHeapBytes;
-  region_ =
-      mmap(nullptr, region_size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  region_ = image_.cpusubtype == kCpuSubtypeArm64e ? PointerAuth::reserve_region(region_size_)
+                                                   : mmap(nullptr, region_size_, PROT_READ | PROT_WRITE,
+                                                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (region_ == MAP_FAILED) {
     region_ = nullptr;
     error = "cannot reserve memory for the library";
@@ -152,6 +168,10 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   if (uc_open(UC_ARCH_ARM64, UC_MODE_ARM, &uc_) != UC_ERR_OK) {
     error = "cannot start the arm64 emulator";
     return false;
+  }
+  if (image_.cpusubtype == kCpuSubtypeArm64e) {
+    pac_ = std::make_unique<PointerAuth>();
+    if (!PointerAuth::choose_cpu(uc_, error)) return false;
   }
   // Each segment with the access its load command gives, whole pages each;
   // the stubs can be run but not written; the stack and heap read and
@@ -183,15 +203,22 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   stack_block_class_ = heap_->allocate(32, 8);
   stack_guard_ = heap_->allocate(1, 8);
   *reinterpret_cast<uint64_t*>(stack_guard_) = 0x2f8a6c1b5d3e9047;
+  if (pac_ && !pac_->enable(*this, uc_, error)) return false;
+  if (pac_ || !image_.threaded.empty()) return apply_threaded_fixups(error);
 
   for (uint64_t at : image_.rebases) *reinterpret_cast<uint64_t*>(base + at) += slide_;
   for (const MachBind& b : image_.binds) {
     uint64_t value = 0;
-    if (b.symbol == "___stack_chk_guard") value = stack_guard_;
-    else if (b.symbol == "__NSConcreteStackBlock") value = stack_block_class_;
-    else if (!bind_import(*this, b, value, error)) return false;
+    if (!import_value(b, value, error)) return false;
     *reinterpret_cast<uint64_t*>(base + b.address) = value + static_cast<uint64_t>(b.addend);
   }
+  return true;
+}
+
+bool EmulatedLibrary::import_value(const MachBind& b, uint64_t& value, std::string& error) {
+  if (b.symbol == "___stack_chk_guard") value = stack_guard_;
+  else if (b.symbol == "__NSConcreteStackBlock") value = stack_block_class_;
+  else return bind_import(*this, b, value, error);
   return true;
 }
 
@@ -218,9 +245,17 @@ bool EmulatedLibrary::is_guest_code(uint64_t address) const {
 void EmulatedLibrary::run_initialisers() {
   Signature& sig = signature("v");
   for (uint64_t at : image_.init_pointers) {
-    const uint64_t fn = *reinterpret_cast<uint64_t*>(slide_ + at);
-    if (!is_guest_code(fn)) crash("an initialiser at " + hex(fn) + " is not in the library's code");
-    call_guest(fn, sig, nullptr, nullptr);
+    uint64_t fn = *reinterpret_cast<uint64_t*>(slide_ + at);
+    if (!is_guest_code(pac_ ? PointerAuth::strip(fn) : fn))
+      crash("an initialiser at " + hex(fn) + " is not in the library's code");
+    if (!pac_) {
+      call_guest(fn, sig, nullptr, nullptr);
+      continue;
+    }
+    // As dyld calls it on arm64e: through a branch that authenticates the
+    // slot's value (IA, discriminator 0).
+    void* args[] = {&fn};
+    call_guest(pac_->authenticating_branch(), signature("v^v"), args, nullptr);
   }
 }
 
@@ -354,13 +389,18 @@ void* EmulatedLibrary::host_block(uint64_t guest_block, size_t i, const std::str
   const uint64_t size = reinterpret_cast<const uint64_t*>(descriptor)[1];
   if (size < 32 || size > 4096 || !memory_.allows(guest_block, size, kGuestRead))
     refuse(name, i, guest_block, "a block whose size its memory does not hold");
-  if (!is_guest_code(words[2]))
-    refuse(name, i, guest_block, "a block whose invoke is not the library's code");
+  // On arm64e the invoke is signed IA with the address of its field.
+  const uint64_t invoke =
+      pac_ ? code_from_guest(words[2], guest_block + 16,
+                             "the invoke of a block passed as argument " + std::to_string(i) + " of " + name)
+           : words[2];
+  if (!is_guest_code(invoke)) refuse(name, i, guest_block, "a block whose invoke is not the library's code");
   // The block lives on the guest's stack; the host keeps its own copy in
   // the guest heap for as long as it holds the block.
   const uint64_t copy = heap_->allocate(1, size);
   if (!copy) crash("the library's heap is exhausted");
   std::memcpy(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
+  reinterpret_cast<uint64_t*>(copy)[2] = invoke;
   struct GuestBlock {
     EmulatedLibrary* lib;
     uint64_t block;
@@ -518,7 +558,8 @@ void EmulatedLibrary::admit(char check, size_t i, uint64_t* value, void* const* 
         refuse(name, i, v, "not a string that ends in the library's memory");
       return;
     case 'f':
-      if (v && !is_guest_code(v)) refuse(name, i, v, "not the library's code");
+      if (v && pac_) *value = code_from_guest(v, 0, "argument " + std::to_string(i) + " of " + name);
+      if (v && !is_guest_code(*value)) refuse(name, i, v, "not the library's code");
       return;
     case 'w': {
       if (v % 8 || !memory_.allows(v, 8, kGuestRead | kGuestWrite))

@@ -35,6 +35,7 @@
 #include "sim/emulation/guest_heap.h"
 #include "sim/emulation/guest_memory.h"
 #include "sim/emulation/macho.h"
+#include "sim/emulation/pointer_auth.h"
 
 struct uc_struct;
 
@@ -44,7 +45,10 @@ class EmulatedLibrary {
  public:
   // Loads and binds the dylib, then runs its initialisers. On failure
   // returns nullptr with `error` set (an import the host lacks is named).
-  static std::unique_ptr<EmulatedLibrary> load(const std::string& path, std::string& error);
+  // `arch` picks the slice of a fat file: "arm64", "arm64e", or "" for the
+  // arm64e slice when there is one (a thin file is taken as it is).
+  static std::unique_ptr<EmulatedLibrary> load(const std::string& path, std::string& error,
+                                               const std::string& arch = "");
   ~EmulatedLibrary();
   EmulatedLibrary(const EmulatedLibrary&) = delete;
   EmulatedLibrary& operator=(const EmulatedLibrary&) = delete;
@@ -89,6 +93,17 @@ class EmulatedLibrary {
   // Runs guest code at `address` with native arguments and result.
   void call_guest(uint64_t address, Signature& sig, void** args, void* result);
 
+  // arm64e: pointer authentication is enforced (pointer_auth.h). A code
+  // pointer the library hands the host is authenticated (a failure is the
+  // process crashing), and one the host hands back is signed IA/0. Both
+  // pass the value through unchanged on arm64.
+  bool pointer_auth() const { return pac_ != nullptr; }
+  uint64_t code_from_guest(uint64_t value, uint64_t discriminator, const std::string& what);
+  uint64_t code_for_guest(uint64_t address);
+  uint64_t return_address() const { return return_address_; }
+  // The crash report of a branch to `target` that failed authentication.
+  std::string failed_branch(uint64_t target);
+
   uint64_t reg_x(int n);
   void set_reg_x(int n, uint64_t v);
   void clear_result_registers();
@@ -99,6 +114,9 @@ class EmulatedLibrary {
  private:
   EmulatedLibrary() = default;
   bool map_and_bind(const std::string& bytes, std::string& error);
+  bool import_value(const MachBind& bind, uint64_t& value, std::string& error);
+  // arm64e: the threaded fixups, slid, bound and signed (arm64e_loading.cpp).
+  bool apply_threaded_fixups(std::string& error);
   void run_initialisers();
   void host_argument(Signature& sig, size_t i, void* out, uint64_t sp, const std::string& name);
   bool map_guest(uint64_t begin, uint64_t end, uint8_t access, std::string& error);
@@ -120,6 +138,7 @@ class EmulatedLibrary {
   std::chrono::steady_clock::time_point entry_started_;
   uint64_t stack_block_class_ = 0, stack_guard_ = 0;
   std::unique_ptr<GuestHeap> heap_;
+  std::unique_ptr<PointerAuth> pac_;
   struct Stub {
     StubHandler handler;
     void* context;

@@ -344,12 +344,20 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
     error = "dyld information beyond the file";
     return std::nullopt;
   }
-  if (!read_rebases(b, rebase_off, rebase_size, im)) {
+  im.cpusubtype = r.at<uint32_t>(8);
+  const bool threaded = is_threaded_bind_stream(b, bind_off, bind_size);
+  if (threaded) {
+    if (rebase_size || lazy_size) {
+      error = "threaded fixups beside rebase or lazy-bind streams";
+      return std::nullopt;
+    }
+    if (!read_threaded_fixups(b, bind_off, bind_size, libraries, im, error)) return std::nullopt;
+  } else if (!read_rebases(b, rebase_off, rebase_size, im)) {
     error = "a damaged rebase stream";
     return std::nullopt;
   }
-  if (!read_binds(b, bind_off, bind_size, false, libraries, im, error) ||
-      !read_binds(b, lazy_off, lazy_size, true, libraries, im, error))
+  if (!threaded && (!read_binds(b, bind_off, bind_size, false, libraries, im, error) ||
+                    !read_binds(b, lazy_off, lazy_size, true, libraries, im, error)))
     return std::nullopt;
   if (nsyms && r.in_range(symoff, nsyms * 16) && r.in_range(stroff, strsize)) {
     for (uint64_t k = 0; k < nsyms && k < kMaxCount; ++k) {

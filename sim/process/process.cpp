@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "sim/emulation/emulated_library.h"
+#include "sim/emulation/fat_file.h"
 #include "sim/emulation/macho.h"
 #include "sim/runtime/host_classes.h"
 
@@ -28,7 +29,7 @@ bool is_device_library(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string head(8, '\0');
   if (!in.read(head.data(), 8)) return false;
-  return emulation::looks_like_arm64_macho(head);
+  return emulation::looks_like_device_library(head);
 }
 
 Process::Process(ProcessOptions options) : options_(std::move(options)) {
@@ -83,7 +84,7 @@ void Process::load_library() {
   if (library_loaded()) fatal("the library is already loaded in this process");
   if (!options_.library.empty() && is_device_library(options_.library)) {
     std::string error;
-    emulated_ = emulation::EmulatedLibrary::load(options_.library, error);
+    emulated_ = emulation::EmulatedLibrary::load(options_.library, error, options_.library_arch);
     if (!emulated_) fatal("cannot load the library: " + error);
     return;
   }

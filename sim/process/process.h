@@ -25,8 +25,10 @@ struct ProcessOptions {
   std::string bundle_id = "com.apple.springboard";
   std::string root;  // the simulated file system's root folder (must exist)
   // The library to load: the native module (empty: the one this build made)
-  // or the phone's arm64 dylib, which then runs under emulation.
+  // or the phone's dylib, which then runs under emulation: of a fat file the
+  // slice `library_arch` names ("" for arm64e, "arm64" for the A9-A11 one).
   std::string library;
+  std::string library_arch;
   // An App Store app under the stock sandbox (apps only): its reads under
   // /var/mobile/Library/Preferences/ fail.
   bool sandboxed = false;

@@ -137,7 +137,7 @@ bool wants_help(std::span<const std::string_view> args) {
 
 CliCommand parse_run(std::span<const std::string_view> args) {
   if (wants_help(args)) return show(run_help());
-  static constexpr std::string_view kValued[] = {"--root", "--library"};
+  static constexpr std::string_view kValued[] = {"--root", "--library", "--arch"};
   CliCommand c;
   c.action = CliCommand::Action::Run;
   bool have_script = false;
@@ -152,19 +152,25 @@ CliCommand parse_run(std::span<const std::string_view> args) {
     } else if (item.name == "--library") {
       if (item.value.empty()) return usage_error("run", "--library takes a file");
       c.run.library = std::string(item.value);
+    } else if (item.name == "--arch") {
+      if (item.value != "arm64" && item.value != "arm64e")
+        return usage_error("run", "--arch takes arm64 or arm64e, not '" + std::string(item.value) + "'");
+      c.run.arch = std::string(item.value);
     } else {
       c.run.root = std::string(item.value);
     }
   }
   if (walk.error) return *walk.error;
   if (!have_script) return usage_error("run", "missing SCRIPT (a file, or - for standard input)");
+  if (!c.run.arch.empty() && c.run.library.empty())
+    return usage_error("run", "--arch picks a slice of the phone's library: give --library too");
   return c;
 }
 
 CliCommand parse_preview(std::span<const std::string_view> args) {
   if (wants_help(args)) return show(preview_help());
-  static constexpr std::string_view kValued[] = {"-o",    "--output", "--settings", "--icon",
-                                                 "--app", "--ios",    "--scale",    "--library"};
+  static constexpr std::string_view kValued[] = {"-o",    "--output", "--settings", "--icon", "--app",
+                                                 "--ios", "--scale",  "--library",  "--arch"};
   CliCommand c;
   c.action = CliCommand::Action::Preview;
   ArgWalker walk("preview", args);
@@ -184,6 +190,10 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
     } else if (item.name == "--library") {
       if (item.value.empty()) return usage_error("preview", "--library takes a file");
       c.preview.library = std::string(item.value);
+    } else if (item.name == "--arch") {
+      if (item.value != "arm64" && item.value != "arm64e")
+        return usage_error("preview", "--arch takes arm64 or arm64e, not '" + std::string(item.value) + "'");
+      c.preview.arch = std::string(item.value);
     } else if (item.name == "--app") {
       if (c.preview.apps.size() == 4) return usage_error("preview", "--app may be given at most 4 times");
       c.preview.apps.emplace_back(item.value);

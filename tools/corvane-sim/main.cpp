@@ -32,11 +32,11 @@ int run(const RunOptions& o) {
     std::cerr << "corvane-sim: cannot read the script: " << error << "\n";
     return 2;
   }
-  if (auto e = check_library_option(o.library)) {
+  if (auto e = check_library_option(o.library, o.arch)) {
     std::cerr << "corvane-sim: " << *e << "\n";
     return 2;
   }
-  Session session(o.root, o.library);
+  Session session(o.root, o.library, o.arch);
   Interpreter interpreter(session, std::cout, std::cerr);
   return interpreter.run_script(name, source);
 }

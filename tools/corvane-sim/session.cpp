@@ -11,7 +11,7 @@
 
 namespace corvane::cli {
 
-Session::Session(std::optional<std::string> root, std::string library) {
+Session::Session(std::optional<std::string> root, std::string library, std::string arch) {
   if (root && !root->empty()) {
     root_ = std::filesystem::absolute(*root).string();
     std::filesystem::create_directories(root_);
@@ -23,6 +23,7 @@ Session::Session(std::optional<std::string> root, std::string library) {
   }
   options_.root = root_;
   options_.library = std::move(library);
+  options_.library_arch = std::move(arch);
   sim::clear_events();  // a session's log starts empty, whatever ran before it in this program
   boot();
 }
@@ -70,10 +71,11 @@ void Session::reset() {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(root_, ec))
     std::filesystem::remove_all(entry.path(), ec);
-  const std::string library = options_.library;
+  const std::string library = options_.library, arch = options_.library_arch;
   options_ = sim::ProcessOptions{};
   options_.root = root_;
   options_.library = library;
+  options_.library_arch = arch;
   boot();
 }
 
