@@ -101,6 +101,13 @@ void on_interrupt(uc_struct* uc, uint32_t, void* user) {
   }
 }
 
+// Each translated block of the library's code as it runs: its instructions
+// counted (the stubs and helpers outside the image are the host's side).
+void on_block(uc_struct*, uint64_t address, uint32_t size, void* user) {
+  auto* lib = static_cast<EmulatedLibrary*>(user);
+  if (address - lib->slide_ < lib->image_.vm_end) lib->instructions_ += size / 4;
+}
+
 bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, void* user) {
   auto* lib = static_cast<EmulatedLibrary*>(user);
   uint64_t pc = 0;
@@ -123,7 +130,7 @@ bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, 
 }
 
 std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, std::string& error,
-                                                       const std::string& arch) {
+                                                       const std::string& arch, bool count_instructions) {
   std::string bytes;
   if (!io::read_whole_file(path, kMaxDylibBytes, &bytes, &error)) return nullptr;
   if (!select_slice(bytes, arch, error)) {
@@ -137,6 +144,7 @@ std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, 
   }
   std::unique_ptr<EmulatedLibrary> lib(new EmulatedLibrary());
   lib->image_ = std::move(*image);
+  lib->count_instructions_ = count_instructions;
   if (!lib->map_and_bind(bytes, error)) {
     error = path + ": " + error;
     return nullptr;
@@ -197,6 +205,10 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   uc_hook h1, h2;
   uc_hook_add(uc_, &h1, UC_HOOK_INTR, reinterpret_cast<void*>(on_interrupt), this, 1, 0);
   uc_hook_add(uc_, &h2, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(on_invalid_memory), this, 1, 0);
+  if (count_instructions_) {
+    uc_hook h3;
+    uc_hook_add(uc_, &h3, UC_HOOK_BLOCK, reinterpret_cast<void*>(on_block), this, 1, 0);
+  }
   // Slot 0 is where guest code returns to the host: emulation stops there.
   return_address_ = add_stub(nullptr, nullptr);
   // Two words of guest memory for the data the library imports.

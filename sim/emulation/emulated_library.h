@@ -47,8 +47,12 @@ class EmulatedLibrary {
   // returns nullptr with `error` set (an import the host lacks is named).
   // `arch` picks the slice of a fat file: "arm64", "arm64e", or "" for the
   // arm64e slice when there is one (a thin file is taken as it is).
+  // With `count_instructions`, every guest instruction the library runs is
+  // counted (instructions(); the loader's and the boundary's own helpers
+  // are not), from its initialisers on.
   static std::unique_ptr<EmulatedLibrary> load(const std::string& path, std::string& error,
-                                               const std::string& arch = "");
+                                               const std::string& arch = "", bool count_instructions = false);
+  uint64_t instructions() const { return instructions_; }
   ~EmulatedLibrary();
   EmulatedLibrary(const EmulatedLibrary&) = delete;
   EmulatedLibrary& operator=(const EmulatedLibrary&) = delete;
@@ -152,10 +156,13 @@ class EmulatedLibrary {
   struct HostCall;
   std::vector<std::unique_ptr<HostCall>> host_calls_;
   int depth_ = 0;
+  bool count_instructions_ = false;
+  uint64_t instructions_ = 0;
   std::exception_ptr pending_;  // a host raise inside a stub, rethrown outside the emulator
   std::string fault_;
 
   friend void on_interrupt(uc_struct*, uint32_t, void*);
+  friend void on_block(uc_struct*, uint64_t, uint32_t, void*);
   friend bool on_invalid_memory(uc_struct*, int, uint64_t, int, int64_t, void*);
 };
 

@@ -61,6 +61,7 @@ void Process::shut_down() {
   if (emulated_) {
     // The host holds the library's functions until its objects are gone.
     runtime_stop();
+    instructions_before_ += emulated_->instructions();
     emulated_.reset();
   } else if (library_) {
     // Objects hold implementations of the library, so the library goes
@@ -84,13 +85,18 @@ void Process::load_library() {
   if (library_loaded()) fatal("the library is already loaded in this process");
   if (!options_.library.empty() && is_device_library(options_.library)) {
     std::string error;
-    emulated_ = emulation::EmulatedLibrary::load(options_.library, error, options_.library_arch);
+    emulated_ = emulation::EmulatedLibrary::load(options_.library, error, options_.library_arch,
+                                                 options_.count_instructions);
     if (!emulated_) fatal("cannot load the library: " + error);
     return;
   }
   const std::string path = options_.library.empty() ? library_path() : options_.library;
   library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library_) fatal(std::string("cannot load the library: ") + dlerror());
+}
+
+uint64_t Process::guest_instructions() const {
+  return instructions_before_ + (emulated_ ? emulated_->instructions() : 0);
 }
 
 void* Process::library_symbol(const char* name) const {

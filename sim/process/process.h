@@ -29,6 +29,8 @@ struct ProcessOptions {
   // slice `library_arch` names ("" for arm64e, "arm64" for the A9-A11 one).
   std::string library;
   std::string library_arch;
+  // The phone's dylib counts the guest instructions it runs.
+  bool count_instructions = false;
   // An App Store app under the stock sandbox (apps only): its reads under
   // /var/mobile/Library/Preferences/ fail.
   bool sandboxed = false;
@@ -53,6 +55,9 @@ class Process final : public System {
   // Whether the loaded library is the phone's dylib under emulation.
   bool library_emulated() const { return emulated_ != nullptr; }
   void* library_symbol(const char* name) const;
+  // Guest instructions the phone's dylib has run in this process, across
+  // relaunches (with ProcessOptions::count_instructions; else 0).
+  uint64_t guest_instructions() const;
 
   // The process ends and starts anew: every object goes, the files stay,
   // and the library loads again if it was loaded.
@@ -82,6 +87,7 @@ class Process final : public System {
   ProcessOptions options_;
   void* library_ = nullptr;
   std::unique_ptr<emulation::EmulatedLibrary> emulated_;
+  uint64_t instructions_before_ = 0;  // of libraries this process unloaded
   bool relaunch_requested_ = false;
   NSInteger system_style_ = 1;
 };

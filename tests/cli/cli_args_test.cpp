@@ -46,6 +46,7 @@ TEST(CliArgs, ArchPicksASliceOfThePhonesLibrary) {
   EXPECT_EQ(r.run.library, "C.dylib");
   EXPECT_EQ(r.run.arch, "arm64");
   EXPECT_EQ(parse({"run", "a.cvs", "--library=C.dylib"}).run.arch, "");
+  EXPECT_TRUE(parse({"run", "--count-instructions", "a.cvs", "--library=C.dylib"}).run.count_instructions);
   EXPECT_EQ(parse({"preview", "--library", "C.dylib", "--arch=arm64e"}).preview.arch, "arm64e");
 }
 
@@ -121,6 +122,12 @@ TEST(CliArgs, UsageErrorsGoToStandardErrorWithStatusTwo) {
        "Usage: corvane-sim run"},
       {{"run", "a.cvs", "--library", "x.dylib", "--arch", "armv7"},
        "run: --arch takes arm64 or arm64e, not 'armv7'",
+       "Usage: corvane-sim run"},
+      {{"run", "a.cvs", "--count-instructions"},
+       "--count-instructions counts the phone's library under emulation",
+       "Usage: corvane-sim run"},
+      {{"run", "a.cvs", "--library", "x", "--count-instructions=yes"},
+       "run: option '--count-instructions' takes no value",
        "Usage: corvane-sim run"},
       {{"preview", "--library", "x.dylib", "--arch=x86_64"},
        "preview: --arch takes arm64 or arm64e, not 'x86_64'",

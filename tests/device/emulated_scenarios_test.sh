@@ -75,5 +75,19 @@ printf 'scenarios: native %.2f s, arm64 %.2f s, arm64e %.2f s (%.2fx arm64); pre
   "$(echo "${seconds[native]} - ${scenario_seconds[native]}" | bc)" \
   "$(echo "${seconds[arm64]} - ${scenario_seconds[arm64]}" | bc)" \
   "$(echo "${seconds[arm64e]} - ${scenario_seconds[arm64e]}" | bc)"
+# --count-instructions reports, for each slice, the guest instructions of the
+# load-time entry and of a banner's layout.
+counted='load
+new b1 banner icon=solid:255,59,48,255@40x40 frame=0,0,359,76
+layout b1'
+for arch in arm64 arm64e; do
+  out=$(cd "$scratch/cwd" && "$sim" run - --library "$dylib" --arch $arch --count-instructions <<<"$counted" 2>&1)
+  grep -qE '^<stdin>:1: load: [1-9][0-9]* guest instructions$' <<<"$out" &&
+    grep -qE '^<stdin>:3: layout: [1-9][0-9]* guest instructions$' <<<"$out" || {
+    echo "FAIL: --count-instructions under $arch: $out"
+    failures=$((failures + 1))
+  }
+done
+
 [ "$failures" -eq 0 ] || { echo "$failures difference(s) under emulation"; exit 1; }
 echo "every scenario and the preview are identical under emulation of both slices"

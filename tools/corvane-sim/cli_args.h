@@ -24,6 +24,7 @@ struct RunOptions {
   std::optional<std::string> root;  // --root DIR; empty: a fresh temporary directory
   std::string library;              // --library PATH; empty: the native module
   std::string arch;                 // --arch arm64|arm64e: the slice of the phone's fat dylib
+  bool count_instructions = false;  // --count-instructions: per command, on standard error
 };
 
 struct PreviewOptions {

@@ -7,7 +7,8 @@ namespace corvane::cli {
 namespace {
 
 constexpr std::string_view kRunSynopsis =
-    "corvane-sim run SCRIPT [--root DIR] [--library PATH [--arch ARCH]]";
+    "corvane-sim run SCRIPT [--root DIR]\n"
+    "                       [--library PATH [--arch ARCH] [--count-instructions]]";
 // Both usage texts print a synopsis after a 7-column prefix ("Usage: "), so
 // the continuation line lines up under the first option.
 constexpr std::string_view kPreviewSynopsis =
@@ -31,6 +32,10 @@ Options:
   --arch ARCH    which slice of the phone's fat dylib runs: arm64e (the
                  default; A12 and later, with pointer authentication
                  enforced) or arm64 (A9-A11)
+  --count-instructions
+                 after each command, print on standard error the guest
+                 instructions the phone's library ran for it
+                 (SCRIPT:LINE: COMMAND: N guest instructions)
   -h, --help     show this help
 
 Exit status: 0 when the script ran to its end and every expect held; 1 when

@@ -36,8 +36,9 @@ int run(const RunOptions& o) {
     std::cerr << "corvane-sim: " << *e << "\n";
     return 2;
   }
-  Session session(o.root, o.library, o.arch);
+  Session session(o.root, o.library, o.arch, o.count_instructions);
   Interpreter interpreter(session, std::cout, std::cerr);
+  interpreter.count_instructions(o.count_instructions);
   return interpreter.run_script(name, source);
 }
 

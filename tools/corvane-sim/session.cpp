@@ -11,7 +11,8 @@
 
 namespace corvane::cli {
 
-Session::Session(std::optional<std::string> root, std::string library, std::string arch) {
+Session::Session(std::optional<std::string> root, std::string library, std::string arch,
+                 bool count_instructions) {
   if (root && !root->empty()) {
     root_ = std::filesystem::absolute(*root).string();
     std::filesystem::create_directories(root_);
@@ -24,6 +25,7 @@ Session::Session(std::optional<std::string> root, std::string library, std::stri
   options_.root = root_;
   options_.library = std::move(library);
   options_.library_arch = std::move(arch);
+  options_.count_instructions = count_instructions;
   sim::clear_events();  // a session's log starts empty, whatever ran before it in this program
   boot();
 }
@@ -72,10 +74,12 @@ void Session::reset() {
   for (const auto& entry : std::filesystem::directory_iterator(root_, ec))
     std::filesystem::remove_all(entry.path(), ec);
   const std::string library = options_.library, arch = options_.library_arch;
+  const bool count = options_.count_instructions;
   options_ = sim::ProcessOptions{};
   options_.root = root_;
   options_.library = library;
   options_.library_arch = arch;
+  options_.count_instructions = count;
   boot();
 }
 

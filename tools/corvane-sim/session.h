@@ -20,7 +20,8 @@ class Session {
   // folder, removed when the session ends.
   // `library`: the library the process loads (empty: the native module this
   // build made; an arm64 dylib runs under emulation).
-  explicit Session(std::optional<std::string> root, std::string library = "", std::string arch = "");
+  explicit Session(std::optional<std::string> root, std::string library = "", std::string arch = "",
+                   bool count_instructions = false);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
