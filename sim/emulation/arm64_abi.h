@@ -46,8 +46,9 @@ struct AbiSlot {
 
 // How many bytes of guest memory the host may touch through a pointer to
 // the encoded type: a scalar's own size, and for anything else (void, a
-// structure) the most any host method reads or writes through one.
-constexpr size_t kMaxPointeeBytes = 64;
+// structure) the most the host reads or writes through one (the library's
+// settings, an NSValue's bytes).
+constexpr size_t kMaxPointeeBytes = 256;
 size_t pointee_bytes(std::string_view pointee);
 
 class Signature {

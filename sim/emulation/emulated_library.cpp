@@ -11,6 +11,7 @@
 #include "sim/graphics/live_graphics.h"
 #include "sim/io/whole_file.h"
 #include "sim/runtime/block.h"
+#include "sim/runtime/object.h"
 #include "sim/runtime/runtime.h"
 
 namespace sim::emulation {
@@ -20,7 +21,10 @@ namespace {
 constexpr size_t kStubBytes = 64 * 1024;     // 8 bytes a stub
 constexpr size_t kStackBytes = 1024 * 1024;  // the guest's main-thread stack
 constexpr size_t kHeapBytes = size_t{320} << 20;
-constexpr uint64_t kInstructionBudget = 200'000'000;  // per entry into guest code
+// Guest instructions per entry into guest code. The library's largest entry,
+// averaging a 4096 x 4096 icon's pixels, takes about 17 million; a runaway
+// loop ends after a second or two instead of tens.
+constexpr uint64_t kInstructionBudget = 64'000'000;
 // Host -> guest -> host nesting. Each level is a nested uc_emu_start, and
 // Unicorn 2.0.1 itself fails at 64 of them; the library's own deepest
 // nesting (a hook that sends a message whose hook runs) is a handful.
@@ -68,6 +72,8 @@ struct EmulatedLibrary::HostCall {
   Signature* sig;
   const char* checks;
   std::string name;
+  int releases;
+  bool owned_result;
 };
 
 void on_interrupt(uc_struct* uc, uint32_t, void* user) {
@@ -313,14 +319,17 @@ Signature& EmulatedLibrary::signature(const std::string& types) {
 }
 
 uint64_t EmulatedLibrary::guest_callable(void* fn, const std::string& types, const char* checks,
-                                         const std::string& name) {
+                                         const std::string& name, int releases, bool owned_result) {
   auto key = std::make_pair(fn, types);
   if (auto it = guest_callables_.find(key); it != guest_callables_.end()) return it->second;
-  auto call = std::make_unique<HostCall>(HostCall{fn, &signature(types), checks, name});
+  auto call =
+      std::make_unique<HostCall>(HostCall{fn, &signature(types), checks, name, releases, owned_result});
   const uint64_t at = add_stub(
       [](EmulatedLibrary& lib, void* c) {
         auto* hc = static_cast<HostCall*>(c);
+        if (hc->releases >= 0) lib.release_owned(lib.reg_x(hc->releases), hc->name);
         lib.call_host(hc->fn, *hc->sig, hc->checks, hc->name);
+        if (hc->owned_result) lib.ownership().gained(reinterpret_cast<const void*>(lib.reg_x(0)));
       },
       call.get());
   host_calls_.push_back(std::move(call));
@@ -523,7 +532,17 @@ void EmulatedLibrary::host_argument(Signature& sig, size_t i, void* out, uint64_
   std::memcpy(out, raw, t.size);
 }
 
+void EmulatedLibrary::release_owned(uint64_t object, const std::string& name) {
+  const void* p = reinterpret_cast<const void*>(object);
+  if (!object || (sim::is_live_object(p) && (static_cast<const objc_object*>(p)->flags & sim::kImmortal)))
+    return;
+  if (!ownership_.give_up(p))
+    crash(name + " of " + hex(object) + ", which the library does not own: an over-release" +
+          where(reg_x(30)));
+}
+
 void EmulatedLibrary::refuse(const std::string& name, size_t i, uint64_t value, const char* what) {
+  if (i == kResult) crash("the library returned " + hex(value) + " from " + name + ", which is " + what);
   crash("the library passed " + hex(value) + " as argument " + std::to_string(i) + " of " + name +
         ", which is " + what + where(reg_x(30)));
 }
@@ -537,6 +556,7 @@ void EmulatedLibrary::refuse(const std::string& name, size_t i, uint64_t value, 
 //   w  a weak reference's place: writable guest memory holding nil or a
 //      live object
 //   p  nil or writable guest memory of the pointee's size, aligned for it
+//   r  nil or readable guest memory of the pointee's size (a result)
 //   B  nil or writable guest memory of argument 4 x argument 2 bytes (a
 //      bitmap's rows)
 //   g, i, x  nil or a live colour space, image or bitmap context
@@ -581,6 +601,10 @@ void EmulatedLibrary::admit(char check, size_t i, uint64_t* value, void* const* 
         refuse(name, i, v, "a weak reference that holds no live object");
       return;
     }
+    case 'r':
+      if (v && !memory_.allows(v, pointee, kGuestRead))
+        refuse(name, i, v, "not memory of the library's that holds what the host reads there");
+      return;
     case 'p':
     case 'B': {
       if (!v) return;
@@ -718,6 +742,16 @@ void EmulatedLibrary::call_guest(uint64_t address, Signature& sig, void** args, 
     std::exception_ptr e = pending_;
     pending_ = nullptr;
     std::rethrow_exception(e);
+  }
+  // What the guest returns reaches the host as a host value: checked as an
+  // argument of the same type would be.
+  const AbiType& r = sig.result();
+  if (result && r.check != '-' && !sig.result_indirect()) {
+    uint64_t v = 0;
+    std::memcpy(&v, result, 8);
+    admit(r.check == 'p' ? 'r' : r.check, kResult, &v, nullptr,
+          "the library's function at " + hex(address) + where(address), r.pointee);
+    std::memcpy(result, &v, 8);
   }
 }
 

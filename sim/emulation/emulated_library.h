@@ -35,6 +35,7 @@
 #include "sim/emulation/guest_heap.h"
 #include "sim/emulation/guest_memory.h"
 #include "sim/emulation/macho.h"
+#include "sim/emulation/ownership.h"
 #include "sim/emulation/pointer_auth.h"
 
 struct uc_struct;
@@ -77,8 +78,15 @@ class EmulatedLibrary {
   uint64_t add_stub(StubHandler handler, void* context);
   // A guest address that calls the host function `fn` of type `types`, named
   // `name` in crash reports. `checks` says what each argument must be (one
-  // letter each, see admit()); without it each argument's type says.
-  uint64_t guest_callable(void* fn, const std::string& types, const char* checks, const std::string& name);
+  // letter each, see admit()); without it each argument's type says. A
+  // function that releases its argument number `releases`, or returns a
+  // reference the caller owns, keeps the library's ownership count.
+  uint64_t guest_callable(void* fn, const std::string& types, const char* checks, const std::string& name,
+                          int releases = -1, bool owned_result = false);
+  Ownership& ownership() { return ownership_; }
+  // Gives up the library's reference to `object` (nil and immortal objects
+  // need none); an over-release crashes.
+  void release_owned(uint64_t object, const std::string& name);
   // A host function that runs guest code at `address` with type `types`.
   void* host_callable(uint64_t address, const std::string& types);
   Signature& signature(const std::string& types);
@@ -91,6 +99,8 @@ class EmulatedLibrary {
   // holds every argument, for the checks that depend on another.
   void admit(char check, size_t i, uint64_t* value, void* const* all, const std::string& name,
              size_t pointee = 8);
+  // Argument `i`, or with kResult the result, is not what `name` takes.
+  static constexpr size_t kResult = ~size_t{0};
   [[noreturn]] void refuse(const std::string& name, size_t i, uint64_t value, const char* what);
   const GuestMemory& memory() const { return memory_; }
   bool is_guest_code(uint64_t address) const;
@@ -138,6 +148,7 @@ class EmulatedLibrary {
   uint64_t stub_base_ = 0, stub_capacity_ = 0, return_address_ = 0;
   uint64_t stack_top_ = 0;
   GuestMemory memory_;
+  Ownership ownership_;
   std::chrono::milliseconds host_time_budget_ = kDefaultHostTimeBudget;
   std::chrono::steady_clock::time_point entry_started_;
   uint64_t stack_block_class_ = 0, stack_guard_ = 0;

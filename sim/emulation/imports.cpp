@@ -32,6 +32,10 @@ void message_send(EmulatedLibrary& lib, void*) {
   if (!sim::is_live_object(receiver)) lib.refuse("objc_msgSend", 0, lib.reg_x(0), "not a live object");
   if (!sim::is_selector(sel)) lib.refuse("objc_msgSend", 1, lib.reg_x(1), "not a selector");
   Class cls = object_getClass(receiver);
+  const MethodFamily family = method_family(sel_getName(sel));
+  const std::string name = method_name(cls, sel);
+  if (family == MethodFamily::Dealloc)
+    lib.crash(name + ": the library sent dealloc, which only the runtime may");
   const char* types = sim_class_method_types(cls, sel);
   IMP imp = types ? class_getMethodImplementation(cls, sel) : nullptr;
   if (!types || !imp) {
@@ -39,7 +43,11 @@ void message_send(EmulatedLibrary& lib, void*) {
     sim::fatal(std::string(meta ? "+[" : "-[") + class_getName(cls) + " " + sel_getName(sel) +
                "]: unrecognized selector sent to " + (meta ? "class" : "instance"));
   }
-  lib.call_host(reinterpret_cast<void*>(imp), lib.signature(types), nullptr, method_name(cls, sel));
+  // The library's references, counted as the platform's rules have them.
+  if (family == MethodFamily::Release || family == MethodFamily::Init) lib.release_owned(lib.reg_x(0), name);
+  lib.call_host(reinterpret_cast<void*>(imp), lib.signature(types), nullptr, name);
+  if (family == MethodFamily::Owning || family == MethodFamily::Init || family == MethodFamily::Retain)
+    lib.ownership().gained(reinterpret_cast<const void*>(lib.reg_x(0)));
 }
 
 // The register arguments of a custom import, checked as a typed one's are.
@@ -131,6 +139,8 @@ struct Typed {
   void* fn;
   const char* types;
   const char* checks;
+  int releases = -1;          // the argument whose reference it gives up
+  bool owned_result = false;  // it creates: the caller owns the result
 };
 
 template <typename F>
@@ -145,19 +155,19 @@ const Typed kTyped[] = {
     {"_objc_setAssociatedObject", fn(objc_setAssociatedObject), "v@^v@Q", "o-o-"},
     {"_objc_getAssociatedObject", fn(objc_getAssociatedObject), "@@^v", "o-"},
     {"_objc_storeWeak", fn(objc_storeWeak), "@^@@", "wo"},
-    {"_objc_loadWeakRetained", fn(objc_loadWeakRetained), "@^@", "w"},
+    {"_objc_loadWeakRetained", fn(objc_loadWeakRetained), "@^@", "w", -1, true},
     {"_objc_destroyWeak", fn(objc_destroyWeak), "v^@", "w"},
-    {"_objc_release", fn(objc_release), "v@", "o"},
-    {"_objc_retain", fn(objc_retain), "@@", "o"},
-    {"_CFStringCreateWithCString", fn(CFStringCreateWithCString), "@^v*I", "-z-"},
+    {"_objc_release", fn(objc_release), "v@", "o", 0},
+    {"_objc_retain", fn(objc_retain), "@@", "o", -1, true},
+    {"_CFStringCreateWithCString", fn(CFStringCreateWithCString), "@^v*I", "-z-", -1, true},
     {"_CFNotificationCenterGetDarwinNotifyCenter", fn(CFNotificationCenterGetDarwinNotifyCenter), "^v", ""},
     {"_CFNotificationCenterGetDistributedCenter", fn(CFNotificationCenterGetDistributedCenter), "^v", ""},
     {"_CFNotificationCenterPostNotification", fn(CFNotificationCenterPostNotification), "v^v@^v@C", "nodd-"},
-    {"_CGBitmapContextCreate", fn(CGBitmapContextCreate), "^v^vQQQQ^vI", "B----g-"},
-    {"_CGColorSpaceCreateDeviceRGB", fn(CGColorSpaceCreateDeviceRGB), "^v", ""},
-    {"_CGColorSpaceRelease", fn(CGColorSpaceRelease), "v^v", "g"},
+    {"_CGBitmapContextCreate", fn(CGBitmapContextCreate), "^v^vQQQQ^vI", "B----g-", -1, true},
+    {"_CGColorSpaceCreateDeviceRGB", fn(CGColorSpaceCreateDeviceRGB), "^v", "", -1, true},
+    {"_CGColorSpaceRelease", fn(CGColorSpaceRelease), "v^v", "g", 0},
     {"_CGContextDrawImage", fn(CGContextDrawImage), "v^v{CGRect={CGPoint=dd}{CGSize=dd}}^v", "x-i"},
-    {"_CGContextRelease", fn(CGContextRelease), "v^v", "x"},
+    {"_CGContextRelease", fn(CGContextRelease), "v^v", "x", 0},
     {"_CGImageGetColorSpace", fn(CGImageGetColorSpace), "^v^v", "i"},
 };
 
@@ -185,7 +195,7 @@ bool bind_import(EmulatedLibrary& lib, const MachBind& bind, uint64_t& value, st
   }
   for (const Typed& t : kTyped) {
     if (bind.symbol != t.symbol) continue;
-    value = lib.guest_callable(t.fn, t.types, t.checks, t.symbol + 1);
+    value = lib.guest_callable(t.fn, t.types, t.checks, t.symbol + 1, t.releases, t.owned_result);
     return true;
   }
   if (bind.weak_import) {

@@ -263,6 +263,8 @@ void runtime_stop() {
   for (Class c : g_rt->order) {
     for (Method* m : c->counterpart->methods) delete m;
     for (Method* m : c->methods) delete m;
+    delete c->counterpart->side;  // a class's associations and weak places
+    delete c->side;
     delete c->counterpart;
     delete c;
   }

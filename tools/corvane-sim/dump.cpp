@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sim/emulation/arm64_abi.h"
 #include "sim/foundation/foundation.h"
 #include "sim/foundation/plist_file.h"
 #include "sim/render/looks.h"
@@ -258,6 +259,10 @@ Json file_json(const Session& s, const std::string& device_path) {
   auto v = sim::plist::read_file(const_cast<Session&>(s).process().host_path(device_path), nullptr);
   return v ? plist_json(*v) : Json();
 }
+
+// Under emulation the pointer comes from the guest, which is checked to hold
+// this many bytes of its memory behind it.
+static_assert(sizeof(corvane::Settings) <= sim::emulation::kMaxPointeeBytes);
 
 Json settings_json(const Session& s) {
   using Fn = const corvane::Settings* (*)();
