@@ -39,7 +39,7 @@ std::optional<std::string> check_library_option(const std::string& path, const s
                     "ELF") == 0 &&
       bytes[16] == 3)
     return std::nullopt;
-  return "cannot use library " + path + ": neither the phone's arm64 dylib nor a native module";
+  return "cannot use library " + path + ": neither the phone's dylib nor a native module";
 }
 
 }  // namespace corvane::cli
