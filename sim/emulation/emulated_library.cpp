@@ -162,9 +162,9 @@ std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, 
 bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error) {
   const uint64_t image_bytes = round_up(image_.vm_end, 64 * 1024);
   region_size_ = image_bytes + kStubBytes + kStackBytes + kHeapBytes;
-  region_ = image_.cpusubtype == kCpuSubtypeArm64e ? PointerAuth::reserve_region(region_size_)
-                                                   : mmap(nullptr, region_size_, PROT_READ | PROT_WRITE,
-                                                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  region_ = is_arm64e(image_) ? PointerAuth::reserve_region(region_size_)
+                              : mmap(nullptr, region_size_, PROT_READ | PROT_WRITE,
+                                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (region_ == MAP_FAILED) {
     region_ = nullptr;
     error = "cannot reserve memory for the library";
@@ -183,7 +183,7 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
     error = "cannot start the arm64 emulator";
     return false;
   }
-  if (image_.cpusubtype == kCpuSubtypeArm64e) {
+  if (is_arm64e(image_)) {
     pac_ = std::make_unique<PointerAuth>();
     if (!PointerAuth::choose_cpu(uc_, error)) return false;
   }
@@ -420,7 +420,9 @@ void* EmulatedLibrary::host_block(uint64_t guest_block, size_t i, const std::str
   // the guest heap for as long as it holds the block.
   const uint64_t copy = heap_->allocate(1, size);
   if (!copy) crash("the library's heap is exhausted");
-  std::memcpy(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
+  // memmove: a literal that claims more bytes than the guest gave it may reach
+  // into the heap block just taken for the copy.
+  std::memmove(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
   reinterpret_cast<uint64_t*>(copy)[2] = invoke;
   struct GuestBlock {
     EmulatedLibrary* lib;

@@ -46,6 +46,8 @@ struct MachImage {
 };
 
 constexpr uint32_t kCpuSubtypeArm64e = 2;
+// The top byte of the subtype holds capability bits (the arm64e ABI version).
+inline bool is_arm64e(const MachImage& image) { return (image.cpusubtype & 0x00ffffff) == kCpuSubtypeArm64e; }
 
 // Whether the bytes start like a 64-bit arm64 Mach-O file.
 bool looks_like_arm64_macho(const std::string& bytes);
