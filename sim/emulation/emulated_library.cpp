@@ -224,11 +224,19 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   if (pac_ && !pac_->enable(*this, uc_, error)) return false;
   if (pac_ || !image_.threaded.empty()) return apply_threaded_fixups(error);
 
-  for (uint64_t at : image_.rebases) *reinterpret_cast<uint64_t*>(base + at) += slide_;
+  // A damaged file may place a pointer at any byte: each is read and written
+  // whole, without assuming alignment.
+  for (uint64_t at : image_.rebases) {
+    uint64_t v;
+    std::memcpy(&v, reinterpret_cast<const void*>(base + at), 8);
+    v += slide_;
+    std::memcpy(reinterpret_cast<void*>(base + at), &v, 8);
+  }
   for (const MachBind& b : image_.binds) {
     uint64_t value = 0;
     if (!import_value(b, value, error)) return false;
-    *reinterpret_cast<uint64_t*>(base + b.address) = value + static_cast<uint64_t>(b.addend);
+    value += static_cast<uint64_t>(b.addend);
+    std::memcpy(reinterpret_cast<void*>(base + b.address), &value, 8);
   }
   return true;
 }
@@ -263,7 +271,8 @@ bool EmulatedLibrary::is_guest_code(uint64_t address) const {
 void EmulatedLibrary::run_initialisers() {
   Signature& sig = signature("v");
   for (uint64_t at : image_.init_pointers) {
-    uint64_t fn = *reinterpret_cast<uint64_t*>(slide_ + at);
+    uint64_t fn;
+    std::memcpy(&fn, reinterpret_cast<const void*>(slide_ + at), 8);
     if (!is_guest_code(pac_ ? PointerAuth::strip(fn) : fn))
       crash("an initialiser at " + hex(fn) + " is not in the library's code");
     if (!pac_) {
