@@ -7,6 +7,10 @@ is written at 40 x 40 pixels (name.png, a 40-point icon at scale 1) and at
 120 x 120 pixels (name@3x.png, the same icon at scale 3), as 8-bit RGBA PNGs
 with straight (not premultiplied) alpha.
 
+With --pane it draws the settings pane's icon instead, the row's icon in
+the Settings app: 29, 58 and 87 pixels (icon.png, icon@2x.png, icon@3x.png,
+29 points at scales 1, 2 and 3) into assets/pane/.
+
 Only the standard library is used (zlib, struct), and the output is the same
 on every run, so the files can be checked in and regenerated at will.
 """
@@ -24,6 +28,10 @@ DESIGNS = {
 }
 
 SIZES = ((40, ""), (120, "@3x"))
+
+# The pane's icon: the same design language in the project's own colours.
+PANE_DESIGN = ((124, 77, 255), (30, 144, 255), (255, 214, 102))
+PANE_SIZES = ((29, ""), (58, "@2x"), (87, "@3x"))
 
 SUPERSAMPLE = 4  # sub-pixel samples per axis for edge coverage
 CORNER = 0.225  # corner radius as a share of the side
@@ -89,16 +97,26 @@ def draw(side, colours):
     return rows
 
 
+def write(path, side, colours):
+    with open(path, "wb") as f:
+        f.write(encode_png(side, draw(side, colours)))
+    print(path)
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "assets", "icons")
+    args = sys.argv[1:]
+    if args[:1] == ["--pane"]:
+        out_dir = args[1] if len(args) > 1 else os.path.join(root, "assets", "pane")
+        os.makedirs(out_dir, exist_ok=True)
+        for side, suffix in PANE_SIZES:
+            write(os.path.join(out_dir, f"icon{suffix}.png"), side, PANE_DESIGN)
+        return
+    out_dir = args[0] if args else os.path.join(root, "assets", "icons")
     os.makedirs(out_dir, exist_ok=True)
     for name, colours in DESIGNS.items():
         for side, suffix in SIZES:
-            path = os.path.join(out_dir, f"{name}{suffix}.png")
-            with open(path, "wb") as f:
-                f.write(encode_png(side, draw(side, colours)))
-            print(path)
+            write(os.path.join(out_dir, f"{name}{suffix}.png"), side, colours)
 
 
 if __name__ == "__main__":

@@ -11,6 +11,7 @@ typedef struct objc_class* Class;
 typedef struct objc_object* id;
 typedef struct objc_selector* SEL;
 typedef void (*IMP)(void);
+typedef struct objc_ivar* Ivar;
 
 // On arm64 the runtime's BOOL is the C++ bool and NSInteger is long.
 typedef bool BOOL;
@@ -31,6 +32,11 @@ extern "C" {
 Class objc_getClass(const char* name);
 Class object_getClass(id obj);
 BOOL class_addMethod(Class cls, SEL name, IMP imp, const char* types);
+Class objc_allocateClassPair(Class superclass, const char* name, size_t extraBytes);
+void objc_registerClassPair(Class cls);
+Ivar class_getInstanceVariable(Class cls, const char* name);
+id object_getIvar(id obj, Ivar ivar);
+void object_setIvarWithStrongDefault(id obj, Ivar ivar, id value);
 SEL sel_registerName(const char* name);
 void objc_setAssociatedObject(id object, const void* key, id value, objc_AssociationPolicy policy);
 id objc_getAssociatedObject(id object, const void* key);

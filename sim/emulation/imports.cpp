@@ -159,6 +159,14 @@ const Typed kTyped[] = {
     {"_objc_destroyWeak", fn(objc_destroyWeak), "v^@", "w"},
     {"_objc_release", fn(objc_release), "v@", "o", 0},
     {"_objc_retain", fn(objc_retain), "@@", "o", -1, true},
+    {"_objc_allocateClassPair", fn(objc_allocateClassPair), "##*Q", "cZ-"},
+    {"_objc_registerClassPair", fn(objc_registerClassPair), "v#", "c"},
+    // An Ivar is the host's record, opaque to the library: object_getIvar
+    // and object_setIvarWithStrongDefault use it only when it is one of the
+    // object's class's own.
+    {"_class_getInstanceVariable", fn(class_getInstanceVariable), "^v#*", "cz"},
+    {"_object_getIvar", fn(object_getIvar), "@@^v", "o-"},
+    {"_object_setIvarWithStrongDefault", fn(object_setIvarWithStrongDefault), "v@^v@", "o-o"},
     {"_CFStringCreateWithCString", fn(CFStringCreateWithCString), "@^v*I", "-z-", -1, true},
     {"_CFNotificationCenterGetDarwinNotifyCenter", fn(CFNotificationCenterGetDarwinNotifyCenter), "^v", ""},
     {"_CFNotificationCenterGetDistributedCenter", fn(CFNotificationCenterGetDistributedCenter), "^v", ""},

@@ -9,6 +9,7 @@ namespace {
 constexpr uint32_t kMagic64 = 0xfeedfacf;
 constexpr uint32_t kCpuArm64 = 0x0100000c;
 constexpr uint32_t kFileDylib = 6;
+constexpr uint32_t kFileBundle = 8;  // a loadable bundle (a settings pane): loaded as a dylib is
 constexpr uint32_t kLcSegment64 = 0x19, kLcSymtab = 0x2, kLcDyldInfo = 0x22, kLcDyldInfoOnly = 0x80000022,
                    kLcLoadDylib = 0xc, kLcLoadWeakDylib = 0x80000018, kLcReexportDylib = 0x8000001f,
                    kLcLoadUpwardDylib = 0x80000023, kLcLazyLoadDylib = 0x20, kLcChainedFixups = 0x80000034;
@@ -241,8 +242,8 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
     error = "not an arm64 Mach-O file";
     return std::nullopt;
   }
-  if (r.at<uint32_t>(12) != kFileDylib) {
-    error = "not a dynamic library";
+  if (r.at<uint32_t>(12) != kFileDylib && r.at<uint32_t>(12) != kFileBundle) {
+    error = "not a dynamic library or a bundle";
     return std::nullopt;
   }
   const uint32_t ncmds = r.at<uint32_t>(16), sizeofcmds = r.at<uint32_t>(20);

@@ -25,6 +25,15 @@ std::string library_path() {
 #endif
 }
 
+std::string pane_path() {
+  if (const char* env = std::getenv("CORVANE_PANE"); env && *env) return env;
+#ifdef CORVANE_PANE_DIR
+  return CORVANE_PANE_DIR;
+#else
+  return "pane";
+#endif
+}
+
 bool is_device_library(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string head(8, '\0');
@@ -54,7 +63,46 @@ void Process::boot() {
   runtime_start();
   bool uikit = options_.kind != ProcessKind::Daemon;
   bool springboard = options_.kind == ProcessKind::SpringBoard;
-  install_layers(uikit, springboard);
+  bool settings = options_.kind == ProcessKind::Settings;
+  if (settings) install_pane();
+  install_layers(uikit, springboard, settings, options_.list_library);
+}
+
+// The package's files for the pane, as dpkg would leave them: the entry in
+// PreferenceLoader's folder and the bundle in the preference bundles'. The
+// copy is refreshed at every boot, so the Settings app runs this build's
+// pane.
+void Process::install_pane() {
+  namespace fs = std::filesystem;
+  const fs::path from = pane_path();
+  std::error_code ec;
+  const fs::path entries = host_path("/Library/PreferenceLoader/Preferences");
+  const fs::path bundles = host_path("/Library/PreferenceBundles");
+  fs::create_directories(entries, ec);
+  fs::create_directories(bundles, ec);
+  if (!fs::is_directory(from, ec)) fatal("the settings pane's files are not at " + from.string());
+  for (const auto& item : fs::directory_iterator(from, ec)) {
+    const fs::path name = item.path().filename();
+    if (item.is_directory() && item.path().extension() == ".bundle") {
+      fs::remove_all(bundles / name, ec);
+      fs::copy(item.path(), bundles / name, fs::copy_options::recursive, ec);
+    } else if (item.is_regular_file() && item.path().extension() == ".plist") {
+      fs::copy_file(item.path(), entries / name, fs::copy_options::overwrite_existing, ec);
+    }
+    if (ec) fatal("cannot install the settings pane: " + ec.message());
+  }
+  if (options_.pane.empty()) return;
+  // The phone's bundle: its folder replaces the native one, or its
+  // executable replaces the native module.
+  const fs::path bundle = bundles / "Corvane13Prefs.bundle";
+  const fs::path phone = options_.pane;
+  if (fs::is_directory(phone, ec)) {
+    fs::remove_all(bundle, ec);
+    fs::copy(phone, bundle, fs::copy_options::recursive, ec);
+  } else {
+    fs::copy_file(phone, bundle / "Corvane13Prefs", fs::copy_options::overwrite_existing, ec);
+  }
+  if (ec) fatal("cannot install the phone's settings pane from " + phone.string() + ": " + ec.message());
 }
 
 void Process::shut_down() {
@@ -79,6 +127,26 @@ void Process::shut_down() {
   } else {
     runtime_stop();
   }
+  // Bundles' code goes after every object that holds its implementations.
+  for (auto it = executables_.rbegin(); it != executables_.rend(); ++it) dlclose(*it);
+  executables_.clear();
+  emulated_executables_.clear();
+}
+
+bool Process::load_executable(const std::string& host_path, std::string* error) {
+  if (is_device_library(host_path)) {
+    auto loaded = emulation::EmulatedLibrary::load(host_path, *error);
+    if (!loaded) return false;
+    emulated_executables_.push_back(std::move(loaded));
+    return true;
+  }
+  void* handle = dlopen(host_path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    *error = dlerror();
+    return false;
+  }
+  executables_.push_back(handle);
+  return true;
 }
 
 void Process::load_library() {

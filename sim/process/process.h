@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sim/runtime/runtime.h"
 #include "sim/system/system.h"
@@ -17,7 +18,9 @@ namespace emulation {
 class EmulatedLibrary;
 }
 
-enum class ProcessKind { SpringBoard, App, Daemon };
+// The Settings app is a UIKit application with the Preferences framework and
+// PreferenceLoader; the project's pane is installed in its file system.
+enum class ProcessKind { SpringBoard, App, Daemon, Settings };
 
 struct ProcessOptions {
   OSVersion ios;
@@ -34,6 +37,14 @@ struct ProcessOptions {
   // An App Store app under the stock sandbox (apps only): its reads under
   // /var/mobile/Library/Preferences/ fail.
   bool sandboxed = false;
+  // The settings pane installed in the Settings app's file system when it
+  // boots: empty for the native pane this build made; else the phone's
+  // bundle (its folder, or its Mach-O executable in place of the native
+  // one), which then loads under emulation.
+  std::string pane;
+  // Whether the per-application list library is installed (its classes
+  // then exist in every UIKit process).
+  bool list_library = true;
 };
 
 class Process final : public System {
@@ -79,14 +90,21 @@ class Process final : public System {
 
   // Device paths ("/var/mobile/...") mapped below the root.
   std::string host_path(const std::string& device_path) const override;
+  // A bundle's executable: a native module (dlopen) of this build's kind.
+  bool load_executable(const std::string& host_path, std::string* error) override;
 
  private:
   void boot();
   void shut_down();
+  void install_pane();
 
   ProcessOptions options_;
   void* library_ = nullptr;
   std::unique_ptr<emulation::EmulatedLibrary> emulated_;
+  // Loaded bundles' code: native modules and phone executables under
+  // emulation, let go after the objects that hold their functions.
+  std::vector<void*> executables_;
+  std::vector<std::unique_ptr<emulation::EmulatedLibrary>> emulated_executables_;
   uint64_t instructions_before_ = 0;  // of libraries this process unloaded
   bool relaunch_requested_ = false;
   NSInteger system_style_ = 1;
@@ -94,6 +112,9 @@ class Process final : public System {
 
 // The library this build made (overridable with CORVANE_LIBRARY).
 std::string library_path();
+// The folder holding the pane's installed files that this build made
+// (overridable with CORVANE_PANE).
+std::string pane_path();
 // Whether the file at `path` is an arm64 Mach-O file (else it is taken for a
 // native module).
 bool is_device_library(const std::string& path);

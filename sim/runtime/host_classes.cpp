@@ -18,12 +18,16 @@ std::map<std::string, Entry>& registry() {
 
 bool g_uikit = false;
 bool g_springboard = false;
+bool g_preferences = false;
+bool g_list_library = true;
 
 bool layer_present(Layer l) {
   switch (l) {
     case Layer::Foundation: return true;
     case Layer::UIKit: return g_uikit;
     case Layer::SpringBoard: return g_springboard;
+    case Layer::Preferences: return g_preferences;
+    case Layer::ListLibrary: return g_uikit && g_list_library;
   }
   return false;
 }
@@ -43,9 +47,11 @@ Class ensure_class(const char* class_name) {
   return it->second.install();
 }
 
-void install_layers(bool uikit, bool springboard) {
+void install_layers(bool uikit, bool springboard, bool preferences, bool list_library) {
+  g_list_library = list_library;
   g_uikit = uikit;
   g_springboard = springboard;
+  g_preferences = preferences;
   for (auto& [name, e] : registry())
     if (layer_present(e.layer)) ensure_class(name.c_str());
 }

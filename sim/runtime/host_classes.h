@@ -1,14 +1,17 @@
 // The host's classes are defined when a simulated process boots. Each host
 // class file registers an installer for its class; the process runs the
 // installers of the layers that exist in it (Foundation everywhere, UIKit in
-// applications and the home screen, the home screen's own classes only there).
+// applications and the home screen, the home screen's own classes only there,
+// the Preferences framework's only in the Settings app).
 #pragma once
 
 #include "sim/runtime/runtime.h"
 
 namespace sim {
 
-enum class Layer { Foundation, UIKit, SpringBoard };
+// ListLibrary: the per-application list library's classes, in UIKit
+// processes of a device where that library is installed.
+enum class Layer { Foundation, UIKit, SpringBoard, Preferences, ListLibrary };
 
 using Installer = Class (*)();
 
@@ -19,7 +22,7 @@ void register_installer(const char* class_name, Layer layer, Installer install);
 Class ensure_class(const char* class_name);
 
 // Installs every registered class of the given layers.
-void install_layers(bool uikit, bool springboard);
+void install_layers(bool uikit, bool springboard, bool preferences = false, bool list_library = true);
 
 struct InstallerRegistration {
   InstallerRegistration(const char* class_name, Layer layer, Installer install) {

@@ -14,6 +14,7 @@ typedef struct objc_object* id;
 struct CGImage;  // CoreGraphics' image, encoded by name
 typedef struct objc_class* Class;
 typedef const struct objc_selector* SEL;
+typedef struct objc_ivar* Ivar;  // opaque: the runtime's record of an instance variable
 typedef void (*IMP)(void);
 typedef bool BOOL;  // arm64: BOOL is the C++ bool
 typedef long NSInteger;
@@ -46,6 +47,11 @@ Class class_getSuperclass(Class cls);
 BOOL class_isMetaClass(Class cls);
 BOOL class_addMethod(Class cls, SEL name, IMP imp, const char* types);
 BOOL class_respondsToSelector(Class cls, SEL sel);
+Class objc_allocateClassPair(Class superclass, const char* name, size_t extraBytes);
+void objc_registerClassPair(Class cls);
+Ivar class_getInstanceVariable(Class cls, const char* name);
+id object_getIvar(id obj, Ivar ivar);
+void object_setIvarWithStrongDefault(id obj, Ivar ivar, id value);
 IMP class_getMethodImplementation(Class cls, SEL sel);
 const char* sim_class_method_types(Class cls, SEL sel);  // nullptr if none
 SEL sel_registerName(const char* name);

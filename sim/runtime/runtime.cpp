@@ -440,6 +440,57 @@ BOOL class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
   return YES;
 }
 
+// A class made at run time (a preference bundle's controller): its
+// instances are laid out as its superclass's, plus extraBytes that nothing
+// here names. It is hidden from objc_getClass until it is registered, as on
+// the platform; a name already taken yields Nil.
+Class objc_allocateClassPair(Class superclass, const char* name, size_t extraBytes) {
+  if (!g_rt || !name || !*name || g_rt->classes.count(name)) return nullptr;
+  const size_t size = (superclass ? superclass->instance_size : sizeof(objc_object)) + extraBytes;
+  Class cls = define_class_raw(name, superclass, size, superclass ? superclass->construct : nullptr,
+                               superclass ? superclass->destruct : nullptr);
+  g_rt->classes.erase(name);
+  return cls;
+}
+
+void objc_registerClassPair(Class cls) {
+  if (!g_rt || !cls || cls->meta) return;
+  g_rt->classes.emplace(cls->name, cls);
+}
+
+::Ivar class_getInstanceVariable(Class cls, const char* name) {
+  if (!cls || !name) return nullptr;
+  return reinterpret_cast<::Ivar>(const_cast<sim::Ivar*>(find_ivar(cls, name)));
+}
+
+// An object ivar read or written by the runtime: a weak ivar through the
+// weak-reference functions, any other as strong (what the platform's
+// object_setIvarWithStrongDefault does for an ivar of unknown ownership).
+// Only an object ivar of the object's own class chain is used: anything
+// else (a scalar ivar, another class's record, any other pointer) reads nil
+// and writes nothing.
+static const sim::Ivar* object_ivar(id obj, ::Ivar ivar) {
+  if (!obj || !ivar) return nullptr;
+  for (Class c = obj->isa; c; c = c->superclass)
+    for (const sim::Ivar& iv : c->ivars)
+      if (reinterpret_cast<const void*>(&iv) == reinterpret_cast<const void*>(ivar))
+        return iv.is_object() ? &iv : nullptr;
+  return nullptr;
+}
+
+id object_getIvar(id obj, ::Ivar ivar) {
+  const sim::Ivar* iv = object_ivar(obj, ivar);
+  return iv ? iv->object_in(obj) : nullptr;
+}
+
+void object_setIvarWithStrongDefault(id obj, ::Ivar ivar, id value) {
+  const sim::Ivar* iv = object_ivar(obj, ivar);
+  if (!iv) return;
+  char* at = reinterpret_cast<char*>(obj) + iv->offset;
+  if (iv->ownership == Ownership::Weak) *reinterpret_cast<Weak*>(at) = value;
+  else *reinterpret_cast<Strong*>(at) = value;
+}
+
 BOOL class_respondsToSelector(Class cls, SEL sel) { return cls && sel && lookup(cls, sel); }
 
 IMP class_getMethodImplementation(Class cls, SEL sel) {
@@ -468,6 +519,9 @@ const char* sel_getName(SEL sel) { return sel ? sel->name.c_str() : "<null selec
 
 void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* result) {
   if (!cls || !sel || !g_rt) return;
+  // Installed, a null implementation would crash the next send of the
+  // message; the simulated process crashes here instead, where it is clear.
+  if (!replacement) fatal(std::string("MSHookMessageEx of ") + sel_getName(sel) + " with no replacement");
   Method* own = own_method(cls, sel);
   if (own) {
     // The slot is filled before the replacement can first run.

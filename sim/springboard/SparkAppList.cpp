@@ -58,7 +58,7 @@ Class install() {
   return c;
 }
 
-SIM_HOST_CLASS("SparkAppList", Layer::UIKit, install);
+SIM_HOST_CLASS("SparkAppList", Layer::ListLibrary, install);
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 // SparkAppList: per-application lists kept in a preference file per
 // identifier. The list under identifier I and key K is the array of strings
 // stored under K in "/var/mobile/Library/Preferences/I.plist" (a device path,
-// below the process's root). The class is in every UIKit process.
+// below the process's root). The class is in every UIKit process of a
+// device with the list library installed (the default).
 #pragma once
 
 #include <cstddef>

@@ -33,6 +33,11 @@ class System {
   virtual void request_relaunch() = 0;
   // An App Store app under the stock iOS sandbox.
   virtual bool sandboxed() const = 0;
+  // The loader loads a bundle's executable (a host path) into the process:
+  // its load-time initialisers run before this returns. False, with the
+  // reason in `error`, when it cannot be loaded. It stays loaded for the
+  // life of the process.
+  virtual bool load_executable(const std::string& host_path, std::string* error) = 0;
 
  protected:
   System() = default;

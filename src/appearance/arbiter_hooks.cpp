@@ -2,6 +2,7 @@
 
 #include "core/host_style.h"
 #include "core/names.h"
+#include "core/settings_file.h"
 #include "core/signals.h"
 #include "core/state.h"
 
@@ -13,25 +14,16 @@ IMP g_saved_mode = nullptr;
 IMP g_saved_log = nullptr;
 
 // Writes `dark` into the settings file's "enabled" key, keeping every other
-// key. A file that exists but cannot be read as a dictionary is left as it
-// is: rewriting it would throw away whatever it holds. A missing file is
-// created with "enabled" alone. The write is atomic (a temporary file moved
-// into place), so no reader, and no other writer, ever sees a partial file.
-void record_dark_state_in_settings(bool dark) {
-  id path = CV_STR(names::kSettingsPath);
-  id stored = msg<id>(msg<id>(cls("NSDictionary"), CV_SEL("alloc")), CV_SEL("initWithContentsOfFile:"), path);
-  if (!stored) {
-    id files = msg<id>(cls("NSFileManager"), CV_SEL("defaultManager"));
-    if (msg<BOOL>(files, CV_SEL("fileExistsAtPath:"), path)) return;  // unreadable: keep it
-  }
-  id updated =
-      msg<id>(msg<id>(cls("NSMutableDictionary"), CV_SEL("alloc")), CV_SEL("initWithDictionary:"), stored);
+// key, by the settings file's rewrite rules (core/settings_file.h): a file
+// that cannot be read back is left as it is, a missing one is created with
+// "enabled" alone.
+void set_enabled_key(id dict, void* context) {
+  const bool dark = *static_cast<const bool*>(context);
   id flag = msg<id>(cls("NSNumber"), CV_SEL("numberWithBool:"), (BOOL)dark);
-  msg<void>(updated, CV_SEL("setValue:forKey:"), flag, CV_STR(names::kEnabledKey));
-  msg<BOOL>(updated, CV_SEL("writeToFile:atomically:"), path, (BOOL) true);
-  msg<void>(updated, CV_SEL("release"));
-  msg<void>(stored, CV_SEL("release"));
+  msg<void>(dict, CV_SEL("setValue:forKey:"), flag, CV_STR(names::kEnabledKey));
 }
+
+void record_dark_state_in_settings(bool dark) { rewrite_settings_file(set_enabled_key, &dark, true); }
 
 // Tells other processes whether the system is now dark.
 void broadcast_dark_state(bool dark) {

@@ -7,6 +7,9 @@ namespace corvane::names {
 inline constexpr const char* kSettingsPath =
     "/var/mobile/Library/Preferences/com.tallowbirch.corvane13prefs.settings.plist";
 inline constexpr const char* kEnabledKey = "enabled";
+// The settings file's preferences domain (the file's name without .plist),
+// as the settings pane's page names it.
+inline constexpr const char* kSettingsDomain = "com.tallowbirch.corvane13prefs.settings";
 
 inline constexpr const char* kAppListIdentifier = "com.tallowbirch.corvaneprefs.settings";
 inline constexpr const char* kAppListKey = "Enabled Apps";

@@ -114,8 +114,33 @@ case_fails "a file too many" "$good_dylib" "$scratch/extra-file.deb" "package co
 repack "$scratch/arch.deb" "sed -i 's/^Architecture: .*/Architecture: iphoneos-arm64/' DEBIAN/control"
 case_fails "rootless architecture" "$good_dylib" "$scratch/arch.deb" "Architecture"
 
-repack "$scratch/depends.deb" "sed -i 's/^Depends: .*/Depends: mobilesubstrate/' DEBIAN/control"
+repack "$scratch/depends.deb" "sed -i 's/^Depends: .*/Depends: mobilesubstrate, firmware (>= 13.0)/' DEBIAN/control"
 case_fails "no firmware dependency" "$good_dylib" "$scratch/depends.deb" "Depends"
+
+# The settings pane: a page that lost a key, a default that disagrees with
+# the library, and an executable that does not make the principal class.
+pane=Library/PreferenceBundles/Corvane13Prefs.bundle
+edit_page() {
+  echo "python3 -c 'import plistlib, sys
+p = \"$pane/Root.plist\"
+page = plistlib.load(open(p, \"rb\"))
+$1
+plistlib.dump(page, open(p, \"wb\"))'"
+}
+repack "$scratch/lost-key.deb" "$(edit_page 'page["items"] = [i for i in page["items"] if i.get("key") != "hijackSnap"]')"
+case_fails "a page without a key" "$good_dylib" "$scratch/lost-key.deb" "pane Root.plist keys"
+
+repack "$scratch/default.deb" \
+  "$(edit_page 'next(i for i in page["items"] if i.get("key") == "darkModeOffset")["default"] = 0.5')"
+case_fails "a default the library does not have" "$good_dylib" "$scratch/default.deb" "pane Root.plist keys"
+
+repack "$scratch/no-class.deb" \
+  "sed -i 's/Corvane13RootListController/Corvane13RootListControllex/g' $pane/Corvane13Prefs"
+case_fails "a bundle without its principal class" "$good_dylib" "$scratch/no-class.deb" \
+  "makes no Corvane13RootListController"
+
+repack "$scratch/no-pane.deb" "rm -r $pane"
+case_fails "a package without the pane" "$good_dylib" "$scratch/no-pane.deb" "no pane executable"
 
 cp "$good_dylib" "$scratch/other.dylib"
 printf '\0' >> "$scratch/other.dylib"

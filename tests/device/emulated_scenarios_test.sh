@@ -2,13 +2,15 @@
 # Runs every scenario script, the script fuzzer's seeds and regression
 # inputs, and the default preview three times: with the native library, and
 # with each slice of the phone's fat dylib under emulation (arm64, and arm64e
-# with pointer authentication enforced), and requires the same output, the
-# same exit status and the same picture, byte for byte. Needs
+# with pointer authentication enforced; in the Settings app, the native
+# settings pane and the phone's bundle under emulation), and requires the
+# same output, the same exit status and the same picture, byte for byte. Needs
 # build/corvane-sim and the output of ./scripts/package.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 sim=$PWD/build/corvane-sim
 dylib=$PWD/build-device/Corvane13.dylib
+pane=$PWD/build-device/Corvane13Prefs.bundle
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -49,7 +51,7 @@ for script in tests/scenarios/*.cvs fuzz/corpus/script/*.cvs fuzz/regressions/sc
   cd "$scratch/cwd"
   timed native "$sim" run "$script"
   for arch in arm64 arm64e; do
-    timed $arch "$sim" run "$script" --library "$dylib" --arch $arch
+    timed $arch "$sim" run "$script" --library "$dylib" --arch $arch --pane "$pane"
     same "$script" $arch
   done
   cd - >/dev/null

@@ -118,6 +118,11 @@ TEST(EmulationBoundary, EveryImportRefusesWhatTheHostNeverHandedOut) {
          return regs({w.view_class(), w.u(sim::sel("layoutSubviews")), w.guest.code(), w.guest.code()});
        },
        "as argument 3 of MSHookMessageEx, which is not writable memory"},
+      {"a hook with no replacement", nullptr, Import::HookMessage,
+       [](World& w) {
+         return regs({w.view_class(), w.u(sim::sel("layoutSubviews")), 0, 0});
+       },
+       "MSHookMessageEx of layoutSubviews with no replacement"},
       {"a weak place holding garbage", nullptr, Import::StoreWeak,
        [](World& w) {
          return regs({w.guest.copy_in(uint64_t{0x1234}), w.u(w.view)});

@@ -233,8 +233,8 @@ const Missing kMissingIvars[] = {
     {"WGWidgetPlatterView", "_headerBackgroundView", On::iOS14},
 };
 
-const Ivar* own_ivar(Class cls, const char* name) {
-  for (const Ivar& iv : cls->ivars)
+const sim::Ivar* own_ivar(Class cls, const char* name) {
+  for (const sim::Ivar& iv : cls->ivars)
     if (iv.name == name) return &iv;
   return nullptr;
 }
@@ -292,7 +292,7 @@ TEST_P(IosClasses, IvarsSitOnTheirDeclaringClassWithTheirOwnership) {
     if (!holds_on(f.on, ios14())) continue;
     Class c = need(f.cls);
     if (!c) continue;
-    const Ivar* iv = own_ivar(c, f.name);
+    const sim::Ivar* iv = own_ivar(c, f.name);
     ASSERT_NE(iv, nullptr) << f.cls << " " << f.name;
     EXPECT_EQ(iv->ownership, f.ownership) << f.cls << " " << f.name;
     if (f.type) {

@@ -198,6 +198,54 @@ TEST_F(RuntimeTest, UnknownSelectorAbortsNamingClassAndSelector) {
                "\\+\\[TestSub fly\\]: unrecognized selector");
 }
 
+// A class made at run time (a preference bundle's controller) is found by
+// name only once registered, takes no name already in use, and lays its
+// instances out as its superclass's, ivars included.
+TEST_F(RuntimeTest, AClassMadeAtRunTimeIsFoundOnceRegistered) {
+  Class made = objc_allocateClassPair(c.base, "TestMade", 0);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(objc_getClass("TestMade"), nullptr);
+  EXPECT_EQ(objc_allocateClassPair(c.base, "TestSub", 0), nullptr);
+  EXPECT_TRUE(class_addMethod(made, sel("answer"), reinterpret_cast<IMP>(sub_answer), "i16@0:8"));
+  objc_registerClassPair(made);
+  EXPECT_EQ(objc_getClass("TestMade"), made);
+  id obj = make(made);
+  EXPECT_EQ(send<int>(obj, sel("answer")), 2);
+  EXPECT_TRUE(send<BOOL>(obj, sel("flag")));
+}
+
+// object_getIvar and object_setIvarWithStrongDefault use only an object ivar
+// of the object's own class chain, strongly (or weakly, as declared).
+TEST_F(RuntimeTest, IvarsAreReadAndWrittenOnlyThroughTheirOwnClassChain) {
+  struct Holder : Counter {
+    Strong held;
+    Weak seen;
+  };
+  Class holder = define_class<Holder>("TestHolder", c.base);
+  add_ivar(holder, "_held", offsetof(Holder, held));
+  add_ivar(holder, "_seen", offsetof(Holder, seen), nullptr, Ownership::Weak);
+  add_scalar_ivar(holder, "_count", offsetof(Holder, value), "i");
+  Class other = define_class<Holder>("TestOther", c.base);
+  add_ivar(other, "_held", offsetof(Holder, held));
+  id obj = make(holder);
+  id value = make(c.base);
+  ::Ivar held = class_getInstanceVariable(holder, "_held");
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(class_getInstanceVariable(holder, "_missing"), nullptr);
+  object_setIvarWithStrongDefault(obj, held, value);
+  EXPECT_EQ(object_getIvar(obj, held), value);
+  EXPECT_EQ(value->refcount, 2u) << "held strongly";
+  object_setIvarWithStrongDefault(obj, class_getInstanceVariable(holder, "_seen"), value);
+  EXPECT_EQ(value->refcount, 2u) << "a weak ivar does not retain";
+  EXPECT_EQ(object_getIvar(obj, class_getInstanceVariable(holder, "_seen")), value);
+  // Another class's record, a scalar ivar or any other pointer: nothing.
+  id stranger = make(other);
+  object_setIvarWithStrongDefault(stranger, held, value);
+  EXPECT_EQ(as<Holder>(stranger)->held.get(), nullptr);
+  EXPECT_EQ(object_getIvar(obj, class_getInstanceVariable(holder, "_count")), nullptr);
+  EXPECT_EQ(object_getIvar(obj, reinterpret_cast<::Ivar>(value)), nullptr);
+}
+
 TEST(Encoding, NormalizationIgnoresOffsetsQualifiersAndBlocks) {
   struct Case {
     const char* method;

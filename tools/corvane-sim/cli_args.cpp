@@ -148,7 +148,7 @@ bool wants_help(std::span<const std::string_view> args) {
 
 CliCommand parse_run(std::span<const std::string_view> args) {
   if (wants_help(args)) return show(run_help());
-  static constexpr std::string_view kValued[] = {"--root", "--library", "--arch"};
+  static constexpr std::string_view kValued[] = {"--root", "--library", "--arch", "--pane"};
   static constexpr std::string_view kFlags[] = {"--count-instructions"};
   CliCommand c;
   c.action = CliCommand::Action::Run;
@@ -170,6 +170,9 @@ CliCommand parse_run(std::span<const std::string_view> args) {
       c.run.arch = std::string(item.value);
     } else if (item.name == "--count-instructions") {
       c.run.count_instructions = true;
+    } else if (item.name == "--pane") {
+      if (item.value.empty()) return usage_error("run", "--pane takes a folder or a file");
+      c.run.pane = std::string(item.value);
     } else {
       c.run.root = std::string(item.value);
     }

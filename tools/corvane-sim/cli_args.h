@@ -1,6 +1,7 @@
 // Reads the command line of corvane-sim:
 //
-//   corvane-sim run SCRIPT [--root DIR] [--library PATH [--arch arm64|arm64e]]
+//   corvane-sim run SCRIPT [--root DIR] [--library PATH [--arch arm64|arm64e] [--count-instructions]]
+//                          [--pane PATH]
 //   corvane-sim preview [-o FILE.png] [--settings FILE.plist] [--icon FILE.png | --app PATH ...]
 //                       [--ios VERSION] [--scale N] [--library PATH [--arch arm64|arm64e]]
 //   corvane-sim --help | -h | help [COMMAND] | COMMAND --help
@@ -23,6 +24,7 @@ struct RunOptions {
   std::string script;               // a path, or "-" for standard input
   std::optional<std::string> root;  // --root DIR; empty: a fresh temporary directory
   std::string library;              // --library PATH; empty: the native module
+  std::string pane;                 // --pane PATH; empty: the native settings pane
   std::string arch;                 // --arch arm64|arm64e: the slice of the phone's fat dylib
   bool count_instructions = false;  // --count-instructions: per command, on standard error
 };

@@ -39,4 +39,8 @@ CommandError run_dump(CommandContext& context, const Words& words);
 CommandError run_expect(CommandContext& context, const Words& words);
 CommandError run_render(CommandContext& context, const Words& words);
 
+// pane_commands.cpp: the Settings app and the settings pane.
+CommandError run_switch(CommandContext& context, const Words& words);
+CommandError run_pane(CommandContext& context, const Words& words);
+
 }  // namespace corvane::cli

@@ -29,4 +29,7 @@ Json file_json(const Session& s, const std::string& device_path);
 // The library's settings values as it holds them; null before it loads.
 Json settings_json(const Session& s);
 
+// The Settings app's open page (dump pane); null outside the Settings app.
+Json pane_json(const Session& s);
+
 }  // namespace corvane::cli

@@ -7,7 +7,7 @@ namespace corvane::cli {
 namespace {
 
 constexpr std::string_view kRunSynopsis =
-    "corvane-sim run SCRIPT [--root DIR]\n"
+    "corvane-sim run SCRIPT [--root DIR] [--pane PATH]\n"
     "                       [--library PATH [--arch ARCH] [--count-instructions]]";
 // Both usage texts print a synopsis after a 7-column prefix ("Usage: "), so
 // the continuation line lines up under the first option.
@@ -36,6 +36,10 @@ Options:
                  after each command, print on standard error the guest
                  instructions the phone's library ran for it
                  (SCRIPT:LINE: COMMAND: N guest instructions)
+  --pane PATH    the settings pane the Settings app (process settings)
+                 finds: the native one (the default) or the phone's bundle,
+                 its folder (build-device/Corvane13Prefs.bundle) or its
+                 Mach-O, which then runs under emulation
   -h, --help     show this help
 
 Exit status: 0 when the script ran to its end and every expect held; 1 when

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 
 #include "sim/io/whole_file.h"
@@ -36,7 +37,14 @@ int run(const RunOptions& o) {
     std::cerr << "corvane-sim: " << *e << "\n";
     return 2;
   }
-  Session session(o.root, o.library, o.arch, o.count_instructions);
+  if (!o.pane.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::exists(o.pane, ec)) {
+      std::cerr << "corvane-sim: cannot use pane " << o.pane << ": no such file or folder\n";
+      return 2;
+    }
+  }
+  Session session(o.root, o.library, o.pane, o.arch, o.count_instructions);
   Interpreter interpreter(session, std::cout, std::cerr);
   interpreter.count_instructions(o.count_instructions);
   return interpreter.run_script(name, source);

@@ -37,6 +37,7 @@ const ProcessView kProcessViews[] = {
     {"runtime", [](const Session&) { return runtime_json(); }},
     {"process", process_json},
     {"settings", settings_json},
+    {"pane", pane_json},
     {"settings-file", [](const Session& s) { return file_json(s, corvane::names::kSettingsPath); }},
 };
 

@@ -184,7 +184,7 @@ std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, s
     return nullptr;
   }
   std::unique_ptr<PreviewScene> scene(new PreviewScene);
-  scene->session_ = std::make_unique<Session>(std::nullopt, options.library, options.arch);
+  scene->session_ = std::make_unique<Session>(std::nullopt, options.library, "", options.arch);
   Session& s = *scene->session_;
   sim::ProcessOptions po = s.options();  // the home-screen process
   po.ios = {options.ios.major, options.ios.minor, options.ios.patch};

@@ -20,8 +20,12 @@ class Session {
   // folder, removed when the session ends.
   // `library`: the library the process loads (empty: the native module this
   // build made; an arm64 dylib runs under emulation).
-  explicit Session(std::optional<std::string> root, std::string library = "", std::string arch = "",
-                   bool count_instructions = false);
+  // `pane`: the settings pane the Settings app finds (empty: the native one;
+  // else the phone's bundle folder or Mach-O, under emulation). `arch`: the
+  // slice of the phone's fat dylib; `count_instructions`: the emulated
+  // library counts the guest instructions it runs.
+  explicit Session(std::optional<std::string> root, std::string library = "", std::string pane = "",
+                   std::string arch = "", bool count_instructions = false);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -36,6 +40,9 @@ class Session {
 
   // The process ends and starts anew: every binding to an object goes.
   void relaunch();
+  // The process ends and one of another kind starts on the same files, with
+  // the library loaded into it as the injection framework would.
+  void switch_to(const sim::ProcessOptions& options);
   // For running many scripts in one session. end() ends the process (also
   // one that crashed) and drops every binding; nothing may use the process
   // until reset(), which empties the root folder and boots a fresh process

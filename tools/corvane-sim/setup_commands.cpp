@@ -68,12 +68,17 @@ CommandError run_process(CommandContext& context, const Words& w) {
       if (!yes) return yes.error;
       o.sandboxed = *yes;
     }
+  } else if (w.size() == 2 && w[1].text == "settings") {
+    o.kind = sim::ProcessKind::Settings;
+    o.bundle_id = "com.apple.Preferences";
   } else if (w.size() == 3 && w[1].text == "daemon") {
     o.kind = sim::ProcessKind::Daemon;
     o.bundle_id = w[2].text;
   } else {
     return std::string(
-        "usage: process springboard | process app BUNDLE_ID [sandboxed=YES|NO] | process daemon NAME");
+        "usage: process springboard | process app BUNDLE_ID [sandboxed=YES|NO] | process daemon NAME | "
+        "process "
+        "settings");
   }
   return reconfigure(context, w, o);
 }
