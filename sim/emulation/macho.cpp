@@ -452,9 +452,17 @@ std::optional<MachImage> read(std::string&& bytes, std::string& error) {
     error = "dyld information beyond the file";
     return std::nullopt;
   }
-  if (!read_rebases(b, rebase_off, rebase_size, im, error) ||
-      !read_binds(b, bind_off, bind_size, false, libraries, im, error) ||
-      !read_binds(b, lazy_off, lazy_size, true, libraries, im, error))
+  im.cpusubtype = r.at<uint32_t>(8);
+  const bool threaded = is_threaded_bind_stream(b, bind_off, bind_size);
+  if (threaded) {
+    if (rebase_size || lazy_size) {
+      error = "threaded fixups beside rebase or lazy-bind streams";
+      return std::nullopt;
+    }
+    if (!read_threaded_fixups(b, bind_off, bind_size, libraries, im, error)) return std::nullopt;
+  } else if (!read_rebases(b, rebase_off, rebase_size, im, error) ||
+             !read_binds(b, bind_off, bind_size, false, libraries, im, error) ||
+             !read_binds(b, lazy_off, lazy_size, true, libraries, im, error))
     return std::nullopt;
   read_functions(b, symoff, nsyms, stroff, strsize, im);
   return im;

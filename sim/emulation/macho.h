@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/emulation/threaded_fixups.h"
+
 namespace sim::emulation {
 
 struct MachSegment {
@@ -49,7 +51,14 @@ struct MachImage {
   std::vector<uint64_t> init_pointers;  // unslid addresses of the initialiser table entries
   std::vector<MachSymbol> functions;    // defined symbols, sorted by address
   uint64_t vm_end = 0;                  // end of the highest segment
+  uint32_t cpusubtype = 0;              // kCpuSubtypeArm64e for the A12's slice
+  // arm64e: the fixups, threaded; `binds` then holds the ordinal table.
+  std::vector<ThreadedFixup> threaded;
 };
+
+constexpr uint32_t kCpuSubtypeArm64e = 2;
+// The top byte of the subtype holds capability bits (the arm64e ABI version).
+inline bool is_arm64e(const MachImage& image) { return (image.cpusubtype & 0x00ffffff) == kCpuSubtypeArm64e; }
 
 // Whether the bytes start like a 64-bit arm64 Mach-O file.
 bool looks_like_arm64_macho(const std::string& bytes);

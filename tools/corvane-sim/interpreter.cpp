@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "sim/foundation/foundation.h"
+#include "sim/process/process.h"
 #include "sim/runtime/crash.h"
 #include "tools/corvane-sim/command_table.h"
 
@@ -61,6 +62,8 @@ std::optional<std::string> Interpreter::run_line(const Line& line) {
     s_.process();
   s_.invalidate_names();
   std::optional<std::string> e;
+  const sim::Process* process = count_instructions_ ? &s_.process() : nullptr;
+  const uint64_t before = process ? process->guest_instructions() : 0;
   try {
     sim::CrashScope scope;
     sim::AutoreleasePool pool;
@@ -68,6 +71,12 @@ std::optional<std::string> Interpreter::run_line(const Line& line) {
   } catch (const sim::ProcessCrashed& crash) {
     crashed_ = true;
     return std::string(crash.what());
+  }
+  // A command that made a new process (reset) counts from its start.
+  if (count_instructions_) {
+    const uint64_t after = s_.process().guest_instructions();
+    err_ << location() << ": " << line.words[0].text << ": "
+         << (&s_.process() == process && after >= before ? after - before : after) << " guest instructions\n";
   }
   // The host asked to exit and relaunch: that happens once the command ends.
   s_.relaunch_if_requested();

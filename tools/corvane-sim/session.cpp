@@ -11,7 +11,8 @@
 
 namespace corvane::cli {
 
-Session::Session(std::optional<std::string> root, std::string library, std::string pane) {
+Session::Session(std::optional<std::string> root, std::string library, std::string pane, std::string arch,
+                 bool count_instructions) {
   if (root && !root->empty()) {
     root_ = std::filesystem::absolute(*root).string();
     std::filesystem::create_directories(root_);
@@ -24,6 +25,8 @@ Session::Session(std::optional<std::string> root, std::string library, std::stri
   options_.root = root_;
   options_.library = std::move(library);
   options_.pane = std::move(pane);
+  options_.library_arch = std::move(arch);
+  options_.count_instructions = count_instructions;
   sim::clear_events();  // a session's log starts empty, whatever ran before it in this program
   boot();
 }
@@ -90,11 +93,14 @@ void Session::reset() {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(root_, ec))
     std::filesystem::remove_all(entry.path(), ec);
-  const std::string library = options_.library;
+  const std::string library = options_.library, arch = options_.library_arch;
   const std::string pane = options_.pane;
+  const bool count = options_.count_instructions;
   options_ = sim::ProcessOptions{};
   options_.root = root_;
   options_.library = library;
+  options_.library_arch = arch;
+  options_.count_instructions = count;
   options_.pane = pane;
 }
 

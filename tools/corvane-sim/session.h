@@ -22,8 +22,11 @@ class Session {
   // `library`: the library the process loads (empty: the native module this
   // build made; an arm64 dylib runs under emulation).
   // `pane`: the settings pane the Settings app finds (empty: the native one;
-  // else the phone's bundle folder or Mach-O, under emulation).
-  explicit Session(std::optional<std::string> root, std::string library = "", std::string pane = "");
+  // else the phone's bundle folder or Mach-O, under emulation). `arch`: the
+  // slice of the phone's fat dylib; `count_instructions`: the emulated
+  // library counts the guest instructions it runs.
+  explicit Session(std::optional<std::string> root, std::string library = "", std::string pane = "",
+                   std::string arch = "", bool count_instructions = false);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
