@@ -135,7 +135,9 @@ void Process::shut_down() {
 
 bool Process::load_executable(const std::string& host_path, std::string* error) {
   if (is_device_library(host_path)) {
-    auto loaded = emulation::EmulatedLibrary::load(host_path, *error);
+    // A fat bundle runs the slice the library runs: an arm64e process loads
+    // arm64e code only, an arm64 one arm64 code.
+    auto loaded = emulation::EmulatedLibrary::load(host_path, *error, options_.library_arch);
     if (!loaded) return false;
     emulated_executables_.push_back(std::move(loaded));
     return true;

@@ -29,7 +29,8 @@ struct ProcessOptions {
   std::string root;  // the simulated file system's root folder (must exist)
   // The library to load: the native module (empty: the one this build made)
   // or the phone's dylib, which then runs under emulation: of a fat file the
-  // slice `library_arch` names ("" for arm64e, "arm64" for the A9-A11 one).
+  // slice `library_arch` names ("" for arm64e, "arm64" for the A9-A11 one),
+  // which is also the slice of the phone's settings pane that runs.
   std::string library;
   std::string library_arch;
   // The phone's dylib counts the guest instructions it runs.

@@ -118,7 +118,7 @@ TEST(CliArgs, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"run", "-x", "a.cvs"}, "run: unknown option '-x'", "Usage: corvane-sim run"},
       {{"run", "--", "-h"}, "", ""},  // "-h" after "--" is the script: not an error
       {{"run", "a.cvs", "--arch", "arm64"},
-       "run: --arch picks a slice of the phone's library: give --library too",
+       "run: --arch picks a slice of the phone's library and pane: give --library or --pane",
        "Usage: corvane-sim run"},
       {{"run", "a.cvs", "--library", "x.dylib", "--arch", "armv7"},
        "run: --arch takes arm64 or arm64e, not 'armv7'",

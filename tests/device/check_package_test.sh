@@ -139,6 +139,13 @@ repack "$scratch/no-class.deb" \
 case_fails "a bundle without its principal class" "$good_dylib" "$scratch/no-class.deb" \
   "makes no Corvane13RootListController"
 
+# The pane's arm64e slice is inspected as the library's is.
+build/arm64e-fixup rewrite build-device/pane/arm64e/linked "$scratch/pane.arm64e" --plain-initialisers >/dev/null
+fat "$scratch/pane-plain-init" build-device/Corvane13Prefs-arm64 "$scratch/pane.arm64e"
+repack "$scratch/pane-plain-init.deb" "cp '$scratch/pane-plain-init' $pane/Corvane13Prefs"
+case_fails "a pane with an unsigned initialiser" "$good_dylib" "$scratch/pane-plain-init.deb" \
+  "pane arm64e: initialisers (signed IA"
+
 repack "$scratch/no-pane.deb" "rm -r $pane"
 case_fails "a package without the pane" "$good_dylib" "$scratch/no-pane.deb" "no pane executable"
 

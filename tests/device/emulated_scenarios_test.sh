@@ -3,8 +3,9 @@
 # inputs, and the default preview three times: with the native library, and
 # with each slice of the phone's fat dylib under emulation (arm64, and arm64e
 # with pointer authentication enforced; in the Settings app, the native
-# settings pane and the phone's bundle under emulation), and requires the
-# same output, the same exit status and the same picture, byte for byte. Needs
+# settings pane and the same slice of the phone's fat bundle under
+# emulation), and requires the same output, the same exit status and the
+# same picture, byte for byte. Needs
 # build/corvane-sim and the output of ./scripts/package.
 set -euo pipefail
 cd "$(dirname "$0")/../.."

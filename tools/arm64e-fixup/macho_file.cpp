@@ -6,7 +6,7 @@
 namespace arm64e {
 namespace {
 
-constexpr uint32_t kMagic64 = 0xFEEDFACF, kFileDylib = 6;
+constexpr uint32_t kMagic64 = 0xFEEDFACF, kFileDylib = 6, kFileBundle = 8;
 constexpr uint32_t kLcSegment64 = 0x19, kLcSymtab = 0x2, kLcDyldInfo = 0x22, kLcDyldInfoOnly = 0x80000022,
                    kLcLoadDylib = 0xC, kLcLoadWeakDylib = 0x80000018, kLcReexportDylib = 0x8000001F,
                    kLcLoadUpwardDylib = 0x80000023, kLcLazyLoadDylib = 0x20, kLcCodeSignature = 0x1D,
@@ -83,7 +83,10 @@ MachFile MachFile::read(std::vector<uint8_t> bytes) {
   if (get32(b, 0) != kMagic64) throw Failure("not a 64-bit Mach-O file");
   if (get32(b, 4) != kCpuArm64) throw Failure("not an arm64 Mach-O file");
   m.cpusubtype = get32(b, 8);
-  if (get32(b, 12) != kFileDylib) throw Failure("not a dylib");
+  // A dylib (the library) or a loadable bundle (the settings pane): dyld
+  // binds and fixes up both alike.
+  if (get32(b, 12) != kFileDylib && get32(b, 12) != kFileBundle)
+    throw Failure("neither a dylib nor a bundle");
   uint32_t ncmds = get32(b, 16), sizeofcmds = get32(b, 20);
   if (sizeofcmds > b.size() - 32) throw Failure("load commands beyond the file");
   uint64_t at = 32, end = 32 + static_cast<uint64_t>(sizeofcmds);

@@ -179,8 +179,9 @@ CliCommand parse_run(std::span<const std::string_view> args) {
   }
   if (walk.error) return *walk.error;
   if (!have_script) return usage_error("run", "missing SCRIPT (a file, or - for standard input)");
-  if (!c.run.arch.empty() && c.run.library.empty())
-    return usage_error("run", "--arch picks a slice of the phone's library: give --library too");
+  if (!c.run.arch.empty() && c.run.library.empty() && c.run.pane.empty())
+    return usage_error("run",
+                       "--arch picks a slice of the phone's library and pane: give --library or --pane");
   if (c.run.count_instructions && c.run.library.empty())
     return usage_error("run",
                        "--count-instructions counts the phone's library under emulation: give --library");

@@ -29,8 +29,8 @@ Options:
                  one this build made) or the phone's dylib
                  (build-device/Corvane13.dylib), which then runs under
                  emulation against the same simulated host
-  --arch ARCH    which slice of the phone's fat dylib runs: arm64e (the
-                 default; A12 and later, with pointer authentication
+  --arch ARCH    which slice of the phone's fat dylib and pane runs: arm64e
+                 (the default; A12 and later, with pointer authentication
                  enforced) or arm64 (A9-A11)
   --count-instructions
                  after each command, print on standard error the guest
