@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 #include "prefs/page.h"
 #include "sim/foundation/foundation.h"
@@ -167,8 +166,9 @@ void draw_row(cairo_t* cr, const PaneRow& row, double left, double right, double
   draw_text(cr, row.label, text_x, baseline, label, label_room);
 }
 
-// The page from `top` down; returns where it ends. Drawing into a surface
-// of any height: the first pass measures on a small one.
+// The page below the bars; returns where it ends. The height of the page
+// is found by drawing it once into a surface of one pixel (the footers'
+// line breaks depend on the font), then it is drawn for real.
 double draw_page(cairo_t* cr, const PanePage& page, bool inset, const Palette& p) {
   const double left = inset ? kInsetMargin : 0, right = kWidth - left;
   const double text_width = right - left - 2 * kTextInset;
