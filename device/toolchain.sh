@@ -6,6 +6,11 @@ DEVICE_CXX=clang++-14
 DEVICE_LD=ld64.lld-14
 DEVICE_OBJDUMP=llvm-objdump-14
 DEVICE_NM=llvm-nm-14
+# The arm64e slice (A12 and later) and the fat file.
+ARM64E_CXX=clang++-19
+ARM64E_LD=ld64.lld-19
+ARM64E_OBJDUMP=llvm-objdump-19
+DEVICE_LIPO=llvm-lipo-19
 DEVICE_INSTALL_NAME=/Library/MobileSubstrate/DynamicLibraries/Corvane13.dylib
 DEVICE_PACKAGE_ID=com.tallowbirch.corvane13
 

@@ -1,6 +1,7 @@
 // The colour engine's sampling with arbitrary images: any bitmap layout the
 // host makes, any point size (negative, fractional, huge, not a number) and
-// any scale, through the added methods of every class that has them.
+// any scale, through the added methods of every class that has them
+// (bitmaps of at most 2^16 pixels: see bounded_height).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -116,6 +117,20 @@ void check(id colour, const char* owner, const char* selector, double max, bool 
   if (opaque_result && (*c)[3] != 1.0) fail(owner, selector, "not opaque");
 }
 
+// The library's sampling bitmap follows the point size, up to 4096 points a
+// side. Drawing a bitmap near that limit on both sides costs a hundred times
+// a whole ordinary input and teaches nothing its edges do not, so a height
+// that would make a bitmap of more than 2^16 pixels is cut to fit; a width or
+// height the library refuses (past 4096, negative, not finite) stays as it
+// is, and so do the edges of one side.
+double bounded_height(double points_w, double points_h) {
+  constexpr double kMaxPixels = 1 << 16, kMaxSide = 4097;
+  if (points_w >= 1 && points_w < kMaxSide && points_h >= 1 && points_h < kMaxSide &&
+      points_w * points_h > kMaxPixels)
+    return kMaxPixels / points_w;
+  return points_h;
+}
+
 id make_object(const char* class_name) {
   id cls = reinterpret_cast<id>(sim::class_named(class_name));
   return objc_autorelease(sim::send<id>(sim::send<id>(cls, sim::sel("alloc")), sim::sel("init")));
@@ -139,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Layout& layout = kLayouts[in.byte() % (sizeof kLayouts / sizeof kLayouts[0])];
   const double scale = in.number(1.0);
   const double points_w = in.number(static_cast<double>(width) / scale);
-  const double points_h = in.number(static_cast<double>(height) / scale);
+  const double points_h = bounded_height(points_w, in.number(static_cast<double>(height) / scale));
   size_t n = 0;
   const uint8_t* rest = in.rest(&n);
   std::vector<uint8_t> pixels(width * height * layout.bytes_per_pixel);

@@ -5,7 +5,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <string_view>
 
+#include "sim/emulation/fat_file.h"
 #include "sim/foundation/CFNotificationCenter.h"
 #include "sim/graphics/live_graphics.h"
 #include "sim/io/whole_file.h"
@@ -84,6 +87,10 @@ void on_interrupt(uc_struct* uc, uint32_t, void* user) {
   if (pc < lib->stub_base_ || (pc - lib->stub_base_) % 8 != 4 || slot >= lib->stubs_.size() ||
       !lib->stubs_[slot].handler) {
     lib->fault_ = "an unexpected trap: an svc at " + hex(pc - 4) + lib->where(pc - 4);
+    // On arm64e a branch through a pointer whose authentication failed
+    // traps at the address with error bits in its top.
+    if (lib->pac_ && (pc >> 48) && lib->is_guest_code(PointerAuth::strip(pc)))
+      lib->fault_ = lib->failed_branch(pc);
     uc_emu_stop(uc);
     return;
   }
@@ -102,6 +109,13 @@ void on_interrupt(uc_struct* uc, uint32_t, void* user) {
   }
 }
 
+// Each translated block of the library's code as it runs: its instructions
+// counted (the stubs and helpers outside the image are the host's side).
+void on_block(uc_struct*, uint64_t address, uint32_t size, void* user) {
+  auto* lib = static_cast<EmulatedLibrary*>(user);
+  if (address - lib->slide_ < lib->image_.vm_end) lib->instructions_ += size / 4;
+}
+
 bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, void* user) {
   auto* lib = static_cast<EmulatedLibrary*>(user);
   uint64_t pc = 0;
@@ -115,32 +129,56 @@ bool on_invalid_memory(uc_struct* uc, int type, uint64_t address, int, int64_t, 
                 prot ? "protected" : "unmapped", static_cast<unsigned long long>(address),
                 static_cast<unsigned long long>(pc));
   lib->fault_ = text + lib->where(pc);
+  // A branch through a pointer whose authentication failed lands on the
+  // address with error bits in its top: the crash that names it.
+  if (lib->pac_ && type == UC_MEM_FETCH_UNMAPPED && (address >> 48) &&
+      lib->is_guest_code(PointerAuth::strip(address)))
+    lib->fault_ = lib->failed_branch(address);
   return false;
 }
 
-std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, std::string& error) {
+std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, std::string& error,
+                                                       const std::string& arch, bool count_instructions) {
   std::string bytes;
   if (!io::read_whole_file(path, kMaxDylibBytes, &bytes, &error)) return nullptr;
-  auto image = read_macho(bytes, error);
-  if (!image) {
-    error = path + ": " + error;
+  return load_bytes(std::move(bytes), path, error, true, arch, count_instructions);
+}
+
+std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load_bytes(std::string bytes, const std::string& name,
+                                                             std::string& error, bool run_initialisers,
+                                                             const std::string& arch, bool count_instructions) {
+  std::unique_ptr<EmulatedLibrary> lib;
+  try {
+    if (!select_slice(bytes, arch, error)) {
+      error = name + ": " + error;
+      return nullptr;
+    }
+    auto image = read_macho(std::move(bytes), error);
+    if (!image) {
+      error = name + ": " + error;
+      return nullptr;
+    }
+    lib.reset(new EmulatedLibrary());
+    lib->image_ = std::move(*image);
+    lib->count_instructions_ = count_instructions;
+    if (!lib->map_and_bind(*lib->image_.file, error)) {
+      error = name + ": " + error;
+      return nullptr;
+    }
+  } catch (const std::bad_alloc&) {
+    error = name + ": not enough memory to load the library";
     return nullptr;
   }
-  std::unique_ptr<EmulatedLibrary> lib(new EmulatedLibrary());
-  lib->image_ = std::move(*image);
-  if (!lib->map_and_bind(bytes, error)) {
-    error = path + ": " + error;
-    return nullptr;
-  }
-  lib->run_initialisers();
+  if (run_initialisers) lib->run_initialisers();
   return lib;
 }
 
 bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error) {
   const uint64_t image_bytes = round_up(image_.vm_end, 64 * 1024);
   region_size_ = image_bytes + kStubBytes + kStackBytes + kHeapBytes;
-  region_ =
-      mmap(nullptr, region_size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  region_ = is_arm64e(image_) ? PointerAuth::reserve_region(region_size_)
+                              : mmap(nullptr, region_size_, PROT_READ | PROT_WRITE,
+                                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (region_ == MAP_FAILED) {
     region_ = nullptr;
     error = "cannot reserve memory for the library";
@@ -158,6 +196,10 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   if (uc_open(UC_ARCH_ARM64, UC_MODE_ARM, &uc_) != UC_ERR_OK) {
     error = "cannot start the arm64 emulator";
     return false;
+  }
+  if (is_arm64e(image_)) {
+    pac_ = std::make_unique<PointerAuth>();
+    if (!PointerAuth::choose_cpu(uc_, error)) return false;
   }
   // Each segment with the access its load command gives, whole pages each;
   // the stubs can be run but not written; the stack and heap read and
@@ -183,21 +225,42 @@ bool EmulatedLibrary::map_and_bind(const std::string& bytes, std::string& error)
   uc_hook h1, h2;
   uc_hook_add(uc_, &h1, UC_HOOK_INTR, reinterpret_cast<void*>(on_interrupt), this, 1, 0);
   uc_hook_add(uc_, &h2, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(on_invalid_memory), this, 1, 0);
+  if (count_instructions_) {
+    uc_hook h3;
+    uc_hook_add(uc_, &h3, UC_HOOK_BLOCK, reinterpret_cast<void*>(on_block), this, 1, 0);
+  }
   // Slot 0 is where guest code returns to the host: emulation stops there.
   return_address_ = add_stub(nullptr, nullptr);
   // Two words of guest memory for the data the library imports.
   stack_block_class_ = heap_->allocate(32, 8);
   stack_guard_ = heap_->allocate(1, 8);
   *reinterpret_cast<uint64_t*>(stack_guard_) = 0x2f8a6c1b5d3e9047;
+  if (pac_ && !pac_->enable(*this, uc_, error)) return false;
+  if (pac_ || !image_.threaded.empty()) return apply_threaded_fixups(error);
 
-  for (uint64_t at : image_.rebases) *reinterpret_cast<uint64_t*>(base + at) += slide_;
-  for (const MachBind& b : image_.binds) {
-    uint64_t value = 0;
-    if (b.symbol == "___stack_chk_guard") value = stack_guard_;
-    else if (b.symbol == "__NSConcreteStackBlock") value = stack_block_class_;
-    else if (!bind_import(*this, b, value, error)) return false;
-    *reinterpret_cast<uint64_t*>(base + b.address) = value + static_cast<uint64_t>(b.addend);
+  // A damaged file may place a pointer at any byte: each is read and written
+  // whole, without assuming alignment.
+  for (uint64_t at : image_.rebases) {
+    uint64_t v;
+    std::memcpy(&v, reinterpret_cast<const void*>(base + at), 8);
+    v += slide_;
+    std::memcpy(reinterpret_cast<void*>(base + at), &v, 8);
   }
+  // Each import is bound once, however many slots name it.
+  std::map<std::pair<std::string_view, bool>, uint64_t> bound;
+  for (const MachBind& b : image_.binds) {
+    auto [it, fresh] = bound.try_emplace({b.symbol, b.weak_import}, 0);
+    if (fresh && !import_value(b, it->second, error)) return false;
+    const uint64_t value = it->second + static_cast<uint64_t>(b.addend);
+    std::memcpy(reinterpret_cast<void*>(base + b.address), &value, 8);
+  }
+  return true;
+}
+
+bool EmulatedLibrary::import_value(const MachBind& b, uint64_t& value, std::string& error) {
+  if (b.symbol == "___stack_chk_guard") value = stack_guard_;
+  else if (b.symbol == "__NSConcreteStackBlock") value = stack_block_class_;
+  else return bind_import(*this, b, value, error);
   return true;
 }
 
@@ -224,9 +287,18 @@ bool EmulatedLibrary::is_guest_code(uint64_t address) const {
 void EmulatedLibrary::run_initialisers() {
   Signature& sig = signature("v");
   for (uint64_t at : image_.init_pointers) {
-    const uint64_t fn = *reinterpret_cast<uint64_t*>(slide_ + at);
-    if (!is_guest_code(fn)) crash("an initialiser at " + hex(fn) + " is not in the library's code");
-    call_guest(fn, sig, nullptr, nullptr);
+    uint64_t fn;
+    std::memcpy(&fn, reinterpret_cast<const void*>(slide_ + at), 8);
+    if (!is_guest_code(pac_ ? PointerAuth::strip(fn) : fn))
+      crash("an initialiser at " + hex(fn) + " is not in the library's code");
+    if (!pac_) {
+      call_guest(fn, sig, nullptr, nullptr);
+      continue;
+    }
+    // As dyld calls it on arm64e: through a branch that authenticates the
+    // slot's value (IA, discriminator 0).
+    void* args[] = {&fn};
+    call_guest(pac_->authenticating_branch(), signature("v^v"), args, nullptr);
   }
 }
 
@@ -363,8 +435,12 @@ void* EmulatedLibrary::host_block(uint64_t guest_block, size_t i, const std::str
   const uint64_t size = reinterpret_cast<const uint64_t*>(descriptor)[1];
   if (size < 32 || size > 4096 || !memory_.allows(guest_block, size, kGuestRead))
     refuse(name, i, guest_block, "a block whose size its memory does not hold");
-  if (!is_guest_code(words[2]))
-    refuse(name, i, guest_block, "a block whose invoke is not the library's code");
+  // On arm64e the invoke is signed IA with the address of its field.
+  const uint64_t invoke =
+      pac_ ? code_from_guest(words[2], guest_block + 16,
+                             "the invoke of a block passed as argument " + std::to_string(i) + " of " + name)
+           : words[2];
+  if (!is_guest_code(invoke)) refuse(name, i, guest_block, "a block whose invoke is not the library's code");
   // The block lives on the guest's stack; the host keeps its own copy in
   // the guest heap for as long as it holds the block.
   const uint64_t copy = heap_->allocate(1, size);
@@ -372,6 +448,7 @@ void* EmulatedLibrary::host_block(uint64_t guest_block, size_t i, const std::str
   // memmove: a literal that claims more bytes than the guest gave it may reach
   // into the heap block just taken for the copy.
   std::memmove(reinterpret_cast<void*>(copy), reinterpret_cast<const void*>(guest_block), size);
+  reinterpret_cast<uint64_t*>(copy)[2] = invoke;
   struct GuestBlock {
     EmulatedLibrary* lib;
     uint64_t block;
@@ -540,7 +617,8 @@ void EmulatedLibrary::admit(char check, size_t i, uint64_t* value, void* const* 
         refuse(name, i, v, "not a string that ends in the library's memory");
       return;
     case 'f':
-      if (v && !is_guest_code(v)) refuse(name, i, v, "not the library's code");
+      if (v && pac_) *value = code_from_guest(v, 0, "argument " + std::to_string(i) + " of " + name);
+      if (v && !is_guest_code(*value)) refuse(name, i, v, "not the library's code");
       return;
     case 'w': {
       if (v % 8 || !memory_.allows(v, 8, kGuestRead | kGuestWrite))

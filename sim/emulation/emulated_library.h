@@ -36,6 +36,7 @@
 #include "sim/emulation/guest_memory.h"
 #include "sim/emulation/macho.h"
 #include "sim/emulation/ownership.h"
+#include "sim/emulation/pointer_auth.h"
 
 struct uc_struct;
 
@@ -45,7 +46,20 @@ class EmulatedLibrary {
  public:
   // Loads and binds the dylib, then runs its initialisers. On failure
   // returns nullptr with `error` set (an import the host lacks is named).
-  static std::unique_ptr<EmulatedLibrary> load(const std::string& path, std::string& error);
+  // `arch` picks the slice of a fat file: "arm64", "arm64e", or "" for the
+  // arm64e slice when there is one (a thin file is taken as it is).
+  // With `count_instructions`, every guest instruction the library runs is
+  // counted (instructions(); the loader's and the boundary's own helpers
+  // are not), from its initialisers on.
+  static std::unique_ptr<EmulatedLibrary> load(const std::string& path, std::string& error,
+                                               const std::string& arch = "", bool count_instructions = false);
+  // The same from the file's bytes (`name` prefixes errors). Without
+  // `run_initialisers` no guest code runs: the library is only mapped and
+  // bound, as the loader's fuzzing needs.
+  static std::unique_ptr<EmulatedLibrary> load_bytes(std::string bytes, const std::string& name,
+                                                     std::string& error, bool run_initialisers = true,
+                                                     const std::string& arch = "", bool count_instructions = false);
+  uint64_t instructions() const { return instructions_; }
   ~EmulatedLibrary();
   EmulatedLibrary(const EmulatedLibrary&) = delete;
   EmulatedLibrary& operator=(const EmulatedLibrary&) = delete;
@@ -99,6 +113,17 @@ class EmulatedLibrary {
   // Runs guest code at `address` with native arguments and result.
   void call_guest(uint64_t address, Signature& sig, void** args, void* result);
 
+  // arm64e: pointer authentication is enforced (pointer_auth.h). A code
+  // pointer the library hands the host is authenticated (a failure is the
+  // process crashing), and one the host hands back is signed IA/0. Both
+  // pass the value through unchanged on arm64.
+  bool pointer_auth() const { return pac_ != nullptr; }
+  uint64_t code_from_guest(uint64_t value, uint64_t discriminator, const std::string& what);
+  uint64_t code_for_guest(uint64_t address);
+  uint64_t return_address() const { return return_address_; }
+  // The crash report of a branch to `target` that failed authentication.
+  std::string failed_branch(uint64_t target);
+
   uint64_t reg_x(int n);
   void set_reg_x(int n, uint64_t v);
   void clear_result_registers();
@@ -109,6 +134,9 @@ class EmulatedLibrary {
  private:
   EmulatedLibrary() = default;
   bool map_and_bind(const std::string& bytes, std::string& error);
+  bool import_value(const MachBind& bind, uint64_t& value, std::string& error);
+  // arm64e: the threaded fixups, slid, bound and signed (arm64e_loading.cpp).
+  bool apply_threaded_fixups(std::string& error);
   void run_initialisers();
   void host_argument(Signature& sig, size_t i, void* out, uint64_t sp, const std::string& name);
   bool map_guest(uint64_t begin, uint64_t end, uint8_t access, std::string& error);
@@ -131,6 +159,7 @@ class EmulatedLibrary {
   std::chrono::steady_clock::time_point entry_started_;
   uint64_t stack_block_class_ = 0, stack_guard_ = 0;
   std::unique_ptr<GuestHeap> heap_;
+  std::unique_ptr<PointerAuth> pac_;
   struct Stub {
     StubHandler handler;
     void* context;
@@ -144,10 +173,13 @@ class EmulatedLibrary {
   struct HostCall;
   std::vector<std::unique_ptr<HostCall>> host_calls_;
   int depth_ = 0;
+  bool count_instructions_ = false;
+  uint64_t instructions_ = 0;
   std::exception_ptr pending_;  // a host raise inside a stub, rethrown outside the emulator
   std::string fault_;
 
   friend void on_interrupt(uc_struct*, uint32_t, void*);
+  friend void on_block(uc_struct*, uint64_t, uint32_t, void*);
   friend bool on_invalid_memory(uc_struct*, int, uint64_t, int, int64_t, void*);
 };
 

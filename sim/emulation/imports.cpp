@@ -89,9 +89,10 @@ void hook_message(EmulatedLibrary& lib, void*) {
   MSHookMessageEx(cls, sel,
                   replacement ? reinterpret_cast<IMP>(lib.host_callable(replacement, types)) : nullptr,
                   slot ? &saved : nullptr);
+  // Handed back as the platform's runtime hands it: on arm64e signed IA/0.
   if (slot)
-    *slot = saved ? lib.guest_callable(reinterpret_cast<void*>(saved), types, nullptr,
-                                       "the saved " + method_name(cls, sel))
+    *slot = saved ? lib.code_for_guest(lib.guest_callable(reinterpret_cast<void*>(saved), types, nullptr,
+                                                          "the saved " + method_name(cls, sel)))
                   : 0;
 }
 
@@ -209,7 +210,8 @@ bool bind_import(EmulatedLibrary& lib, const MachBind& bind, uint64_t& value, st
     value = 0;
     return true;
   }
-  error = "the host does not provide " + bind.symbol + " (imported from " + bind.library + ")";
+  error = "the host does not provide " + std::string(bind.symbol) + " (imported from " +
+          std::string(bind.library) + ")";
   return false;
 }
 

@@ -1,7 +1,9 @@
 #include "sim/emulation/macho.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace sim::emulation {
 namespace {
@@ -15,6 +17,12 @@ constexpr uint32_t kLcSegment64 = 0x19, kLcSymtab = 0x2, kLcDyldInfo = 0x22, kLc
                    kLcLoadUpwardDylib = 0x80000023, kLcLazyLoadDylib = 0x20, kLcChainedFixups = 0x80000034;
 constexpr uint32_t kModInitFuncPointers = 0x9;
 constexpr size_t kMaxCount = 1 << 20;  // a bound on any table, against hostile counts
+
+std::string hex(uint64_t v) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
+  return text;
+}
 
 // Bounds-checked reads of a byte string; every failure is remembered.
 class Reader {
@@ -31,10 +39,13 @@ class Reader {
     return v;
   }
   bool in_range(uint64_t off, uint64_t size) const { return off <= b_.size() && size <= b_.size() - off; }
-  std::string cstring(uint64_t off, uint64_t limit) {
-    std::string s;
-    while (off < limit && off < b_.size() && b_[off]) s += b_[off++];
-    return s;
+  // The bytes from `off` up to a NUL or `limit`, whichever comes first.
+  std::string_view cstring(uint64_t off, uint64_t limit) const {
+    limit = std::min<uint64_t>(limit, b_.size());
+    if (off >= limit) return {};
+    const char* start = b_.data() + off;
+    const void* nul = std::memchr(start, 0, limit - off);
+    return {start, nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : limit - off};
   }
   bool bad() const { return bad_; }
 
@@ -68,8 +79,10 @@ struct Stream {
       if (!(c & 0x80)) return v;
     }
   }
+  // Worked in unsigned arithmetic: a 63-bit shift's sign extension would
+  // overflow a signed negation.
   int64_t sleb() {
-    int64_t v = 0;
+    uint64_t v = 0;
     int shift = 0;
     uint8_t c = 0;
     do {
@@ -78,40 +91,67 @@ struct Stream {
         bad = true;
         return 0;
       }
-      v |= static_cast<int64_t>(c & 0x7f) << shift;
+      v |= static_cast<uint64_t>(c & 0x7f) << shift;
       shift += 7;
     } while (c & 0x80);
-    if (shift < 64 && (c & 0x40)) v |= -(int64_t{1} << shift);
-    return v;
+    if (shift < 64 && (c & 0x40)) v |= ~uint64_t{0} << shift;
+    return static_cast<int64_t>(v);
   }
-  std::string cstring() {
-    std::string s;
-    for (uint8_t c = byte(); !bad && c; c = byte()) s += static_cast<char>(c);
+  // A NUL-terminated string in the stream, as a view of it.
+  std::string_view cstring() {
+    const void* nul = at < end ? std::memchr(b.data() + at, 0, end - at) : nullptr;
+    if (!nul) {
+      bad = true;
+      return {};
+    }
+    const std::string_view s(b.data() + at,
+                             static_cast<size_t>(static_cast<const char*>(nul) - (b.data() + at)));
+    at += s.size() + 1;
     return s;
   }
 };
 
 // libobjc.A.dylib -> libobjc, CoreFoundation -> CoreFoundation.
-std::string short_name(const std::string& path) {
-  std::string n = path.substr(path.rfind('/') + 1);
-  if (n.size() > 6 && n.ends_with(".dylib")) n.resize(n.size() - 6);
-  if (size_t dot = n.find('.'); dot != std::string::npos) n.resize(dot);
-  return n;
+std::string_view short_name(std::string_view path) {
+  if (size_t slash = path.rfind('/'); slash != std::string_view::npos) path.remove_prefix(slash + 1);
+  if (path.size() > 6 && path.ends_with(".dylib")) path.remove_suffix(6);
+  if (size_t dot = path.find('.'); dot != std::string_view::npos) path = path.substr(0, dot);
+  return path;
 }
 
-bool segment_address(const MachImage& im, uint64_t seg, uint64_t off, uint64_t& out) {
-  if (seg >= im.segments.size() || off >= im.segments[seg].vmsize) return false;
-  out = im.segments[seg].vmaddr + off;
-  return true;
+// The address of the pointer-sized fixup at `off` in segment `seg`: it must
+// be 8-byte aligned and lie wholly inside the segment. Returns "" or what is
+// wrong.
+std::string fixup_address(const MachImage& im, bool have_seg, uint64_t seg, uint64_t off, const char* what,
+                          uint64_t& out) {
+  if (!have_seg) return std::string("a ") + what + " before any segment is chosen";
+  if (seg >= im.segments.size())
+    return std::string("a ") + what + " in segment " + std::to_string(seg) + ", which the file does not have";
+  const MachSegment& s = im.segments[seg];
+  if (off > s.vmsize || s.vmsize - off < 8)
+    return std::string("a ") + what + " at offset " + hex(off) + " lies outside segment " + s.name;
+  out = s.vmaddr + off;
+  if (out % 8) return std::string("a ") + what + " at " + hex(out) + " is not 8-byte aligned";
+  return "";
 }
 
-bool read_rebases(const std::string& b, uint64_t off, uint64_t size, MachImage& im) {
+// No more fixups than the file has words: each one is a pointer the file
+// could hold.
+size_t fixup_limit(const std::string& b) { return std::min(kMaxCount, b.size() / 8); }
+
+bool read_rebases(const std::string& b, uint64_t off, uint64_t size, MachImage& im, std::string& error) {
   Stream s{b, off, off + size};
   uint64_t seg = 0, addr_off = 0;
   bool have_seg = false;
+  const size_t limit = fixup_limit(b);
   auto rebase = [&]() {
-    uint64_t a;
-    if (!have_seg || !segment_address(im, seg, addr_off, a) || im.rebases.size() >= kMaxCount) return false;
+    uint64_t a = 0;
+    error = fixup_address(im, have_seg, seg, addr_off, "rebase", a);
+    if (!error.empty()) return false;
+    if (im.rebases.size() >= limit) {
+      error = "more rebases than a file of " + std::to_string(b.size()) + " bytes can hold";
+      return false;
+    }
     im.rebases.push_back(a);
     addr_off += 8;
     return true;
@@ -120,7 +160,7 @@ bool read_rebases(const std::string& b, uint64_t off, uint64_t size, MachImage& 
     uint8_t c = s.byte();
     uint8_t op = c & 0xf0, imm = c & 0x0f;
     switch (op) {
-      case 0x00: return !s.bad;
+      case 0x00: return true;
       case 0x10: break;  // type: only pointers exist on arm64
       case 0x20:
         seg = imm;
@@ -134,9 +174,8 @@ bool read_rebases(const std::string& b, uint64_t off, uint64_t size, MachImage& 
           if (!rebase()) return false;
         break;
       case 0x60: {
-        uint64_t n = s.uleb();
-        if (n > kMaxCount) return false;
-        for (uint64_t i = 0; i < n; ++i)
+        const uint64_t n = s.uleb();
+        for (uint64_t i = 0; i < n && !s.bad; ++i)
           if (!rebase()) return false;
         break;
       }
@@ -145,35 +184,38 @@ bool read_rebases(const std::string& b, uint64_t off, uint64_t size, MachImage& 
         addr_off += s.uleb();
         break;
       case 0x80: {
-        uint64_t n = s.uleb(), skip = s.uleb();
-        if (n > kMaxCount) return false;
-        for (uint64_t i = 0; i < n; ++i) {
+        const uint64_t n = s.uleb(), skip = s.uleb();
+        for (uint64_t i = 0; i < n && !s.bad; ++i) {
           if (!rebase()) return false;
           addr_off += skip;
         }
         break;
       }
-      default: return false;
+      default: error = "an unknown rebase opcode " + hex(c); return false;
     }
   }
+  if (s.bad) error = "a truncated rebase stream";
   return !s.bad;
 }
 
 bool read_binds(const std::string& b, uint64_t off, uint64_t size, bool lazy,
-                const std::vector<std::string>& libraries, MachImage& im, std::string& error) {
+                const std::vector<std::string_view>& libraries, MachImage& im, std::string& error) {
   Stream s{b, off, off + size};
   uint64_t seg = 0, addr_off = 0;
   bool have_seg = false, weak = false;
   int64_t ordinal = 0, addend = 0;
-  std::string symbol;
+  std::string_view symbol;
+  const size_t limit = fixup_limit(b);
   auto bind = [&]() {
-    uint64_t a;
-    if (!have_seg || !segment_address(im, seg, addr_off, a) || im.binds.size() >= kMaxCount) {
-      error = "a bind outside the image";
+    uint64_t a = 0;
+    error = fixup_address(im, have_seg, seg, addr_off, "bind", a);
+    if (!error.empty()) return false;
+    if (im.binds.size() >= limit) {
+      error = "more binds than a file of " + std::to_string(b.size()) + " bytes can hold";
       return false;
     }
     if (ordinal < 1 || static_cast<uint64_t>(ordinal) > libraries.size()) {
-      error = "a bind of " + symbol + " to no library (ordinal " + std::to_string(ordinal) + ")";
+      error = "a bind of " + std::string(symbol) + " to no library (ordinal " + std::to_string(ordinal) + ")";
       return false;
     }
     im.binds.push_back({a, symbol, libraries[ordinal - 1], weak, addend});
@@ -185,7 +227,7 @@ bool read_binds(const std::string& b, uint64_t off, uint64_t size, bool lazy,
     uint8_t op = c & 0xf0, imm = c & 0x0f;
     switch (op) {
       case 0x00:
-        if (!lazy) return !s.bad;
+        if (!lazy) return true;
         break;
       case 0x10: ordinal = imm; break;
       case 0x20: ordinal = static_cast<int64_t>(s.uleb()); break;
@@ -214,34 +256,84 @@ bool read_binds(const std::string& b, uint64_t off, uint64_t size, bool lazy,
         addr_off += uint64_t{imm} * 8;
         break;
       case 0xc0: {
-        uint64_t n = s.uleb(), skip = s.uleb();
-        if (n > kMaxCount) return false;
-        for (uint64_t i = 0; i < n; ++i) {
+        const uint64_t n = s.uleb(), skip = s.uleb();
+        for (uint64_t i = 0; i < n && !s.bad; ++i) {
           if (!bind()) return false;
           addr_off += skip;
         }
         break;
       }
-      default: error = "an unknown bind opcode"; return false;
+      default: error = "an unknown bind opcode " + hex(c); return false;
     }
   }
   if (s.bad) error = "a truncated bind stream";
   return !s.bad;
 }
 
-}  // namespace
-
-bool looks_like_arm64_macho(const std::string& bytes) {
-  Reader r(bytes);
-  return r.at<uint32_t>(0) == kMagic64 && r.at<uint32_t>(4) == kCpuArm64 && !r.bad();
+// Segments may neither overlap in memory nor share bytes of the file, so
+// that mapping copies each byte of the file at most once. Returns "" or
+// which two overlap.
+std::string overlapping_segments(const std::vector<MachSegment>& segments) {
+  for (const bool in_file : {false, true}) {
+    std::vector<const MachSegment*> order;
+    for (const MachSegment& s : segments)
+      if (in_file ? s.filesize : s.vmsize) order.push_back(&s);
+    const auto start = [in_file](const MachSegment* s) { return in_file ? s->fileoff : s->vmaddr; };
+    const auto length = [in_file](const MachSegment* s) { return in_file ? s->filesize : s->vmsize; };
+    std::sort(order.begin(), order.end(),
+              [&](const MachSegment* a, const MachSegment* c) { return start(a) < start(c); });
+    for (size_t i = 1; i < order.size(); ++i)
+      if (start(order[i - 1]) + length(order[i - 1]) > start(order[i]))
+        return "segment " + order[i]->name + " overlaps segment " + order[i - 1]->name +
+               (in_file ? " in the file" : " in memory");
+  }
+  return "";
 }
 
-std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
+// The defined functions of the symbol table, each name a view that ends at
+// its NUL. Names are found in one pass over the string table (in order of
+// their offsets), so that many symbols naming one long string cost its
+// length once, not once each.
+void read_functions(const std::string& b, uint64_t symoff, uint64_t nsyms, uint64_t stroff, uint64_t strsize,
+                    MachImage& im) {
   Reader r(b);
-  if (!looks_like_arm64_macho(b)) {
+  if (!nsyms || !r.in_range(symoff, nsyms * 16) || !r.in_range(stroff, strsize)) return;
+  struct Entry {
+    uint64_t strx, address;
+  };
+  std::vector<Entry> entries;
+  for (uint64_t k = 0; k < nsyms && k < kMaxCount; ++k) {
+    const uint64_t e = symoff + k * 16;
+    const uint32_t strx = r.at<uint32_t>(e);
+    const uint8_t type = r.at<uint8_t>(e + 4);
+    if ((type & 0xe0) || (type & 0x0e) != 0x0e || strx >= strsize) continue;
+    entries.push_back({strx, r.at<uint64_t>(e + 8)});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& c) { return a.strx < c.strx; });
+  const char* table = b.data() + stroff;
+  uint64_t nul = 0;  // the first NUL at or after the current name's start, or strsize
+  bool scanned = false;
+  for (const Entry& e : entries) {
+    if (!scanned || nul < e.strx) {
+      scanned = true;
+      const void* p = std::memchr(table + e.strx, 0, strsize - e.strx);
+      nul = p ? static_cast<uint64_t>(static_cast<const char*>(p) - table) : strsize;
+    }
+    im.functions.push_back({e.address, std::string_view(table + e.strx, nul - e.strx)});
+  }
+  std::stable_sort(im.functions.begin(), im.functions.end(),
+                   [](const MachSymbol& a, const MachSymbol& c) { return a.address < c.address; });
+}
+
+std::optional<MachImage> read(std::string&& bytes, std::string& error) {
+  if (!looks_like_arm64_macho(bytes)) {
     error = "not an arm64 Mach-O file";
     return std::nullopt;
   }
+  MachImage im;
+  im.file = std::make_shared<const std::string>(std::move(bytes));
+  const std::string& b = *im.file;
+  Reader r(b);
   if (r.at<uint32_t>(12) != kFileDylib && r.at<uint32_t>(12) != kFileBundle) {
     error = "not a dynamic library or a bundle";
     return std::nullopt;
@@ -251,8 +343,7 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
     error = "load commands beyond the file";
     return std::nullopt;
   }
-  MachImage im;
-  std::vector<std::string> libraries;
+  std::vector<std::string_view> libraries;
   uint64_t rebase_off = 0, rebase_size = 0, bind_off = 0, bind_size = 0, lazy_off = 0, lazy_size = 0,
            symoff = 0, nsyms = 0, stroff = 0, strsize = 0;
   bool have_dyld_info = false;
@@ -266,17 +357,23 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
     switch (cmd) {
       case kLcSegment64: {
         MachSegment seg;
-        char name[17] = {};
-        for (int k = 0; k < 16; ++k) name[k] = static_cast<char>(r.at<uint8_t>(at + 8 + k));
-        seg.name = name;
+        seg.name = std::string(r.cstring(at + 8, at + 24));
         seg.vmaddr = r.at<uint64_t>(at + 24);
         seg.vmsize = r.at<uint64_t>(at + 32);
         seg.fileoff = r.at<uint64_t>(at + 40);
         seg.filesize = r.at<uint64_t>(at + 48);
         seg.initprot = r.at<uint32_t>(at + 60);
         const uint32_t nsects = r.at<uint32_t>(at + 64);
-        if (seg.filesize > seg.vmsize || !r.in_range(seg.fileoff, seg.filesize) ||
-            seg.vmsize > (1ull << 30) || seg.vmaddr > (1ull << 32) || 72 + uint64_t{nsects} * 80 > size) {
+        if (72 + uint64_t{nsects} * 80 > size) {
+          error = "the load command of segment " + seg.name + " is too small for its " +
+                  std::to_string(nsects) + " sections";
+          return std::nullopt;
+        }
+        if (!r.in_range(seg.fileoff, seg.filesize)) {
+          error = "segment " + seg.name + " lies beyond the end of the file";
+          return std::nullopt;
+        }
+        if (seg.filesize > seg.vmsize || seg.vmsize > (1ull << 30) || seg.vmaddr > (1ull << 32)) {
           error = "segment " + seg.name + " out of bounds";
           return std::nullopt;
         }
@@ -284,16 +381,25 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
           const uint64_t sect = at + 72 + uint64_t{k} * 80;
           const uint64_t addr = r.at<uint64_t>(sect + 32), sz = r.at<uint64_t>(sect + 40);
           const uint32_t flags = r.at<uint32_t>(sect + 64);
-          if ((flags & 0xff) == kModInitFuncPointers) {
-            if (addr < seg.vmaddr || sz > seg.vmsize || addr - seg.vmaddr > seg.vmsize - sz) {
-              error = "initialiser table outside its segment";
-              return std::nullopt;
-            }
-            for (uint64_t p = 0; p + 8 <= sz; p += 8) im.init_pointers.push_back(addr + p);
+          if ((flags & 0xff) != kModInitFuncPointers) continue;
+          // The table is data of the file: its entries cannot outnumber the
+          // file's words.
+          if (addr < seg.vmaddr || sz > seg.filesize || addr - seg.vmaddr > seg.filesize - sz) {
+            error = "initialiser table outside the file data of segment " + seg.name;
+            return std::nullopt;
           }
+          if (addr % 8) {
+            error = "initialiser table at " + hex(addr) + " is not 8-byte aligned";
+            return std::nullopt;
+          }
+          if (im.init_pointers.size() + sz / 8 > b.size() / 8) {
+            error = "more initialisers than a file of " + std::to_string(b.size()) + " bytes can hold";
+            return std::nullopt;
+          }
+          for (uint64_t p = 0; p + 8 <= sz; p += 8) im.init_pointers.push_back(addr + p);
         }
         im.vm_end = std::max(im.vm_end, seg.vmaddr + seg.vmsize);
-        im.segments.push_back(seg);
+        im.segments.push_back(std::move(seg));
         break;
       }
       case kLcDyldInfo:
@@ -336,6 +442,7 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
     error = "truncated load commands";
     return std::nullopt;
   }
+  if (error = overlapping_segments(im.segments); !error.empty()) return std::nullopt;
   if (!have_dyld_info) {
     error = "no dyld information";
     return std::nullopt;
@@ -345,32 +452,43 @@ std::optional<MachImage> read_macho(const std::string& b, std::string& error) {
     error = "dyld information beyond the file";
     return std::nullopt;
   }
-  if (!read_rebases(b, rebase_off, rebase_size, im)) {
-    error = "a damaged rebase stream";
-    return std::nullopt;
-  }
-  if (!read_binds(b, bind_off, bind_size, false, libraries, im, error) ||
-      !read_binds(b, lazy_off, lazy_size, true, libraries, im, error))
-    return std::nullopt;
-  if (nsyms && r.in_range(symoff, nsyms * 16) && r.in_range(stroff, strsize)) {
-    for (uint64_t k = 0; k < nsyms && k < kMaxCount; ++k) {
-      const uint64_t e = symoff + k * 16;
-      const uint32_t strx = r.at<uint32_t>(e);
-      const uint8_t type = r.at<uint8_t>(e + 4);
-      if ((type & 0xe0) || (type & 0x0e) != 0x0e || strx >= strsize) continue;
-      im.functions.push_back({r.at<uint64_t>(e + 8), r.cstring(stroff + strx, stroff + strsize)});
+  im.cpusubtype = r.at<uint32_t>(8);
+  const bool threaded = is_threaded_bind_stream(b, bind_off, bind_size);
+  if (threaded) {
+    if (rebase_size || lazy_size) {
+      error = "threaded fixups beside rebase or lazy-bind streams";
+      return std::nullopt;
     }
-    std::sort(im.functions.begin(), im.functions.end(),
-              [](const MachSymbol& a, const MachSymbol& c) { return a.address < c.address; });
-  }
+    if (!read_threaded_fixups(b, bind_off, bind_size, libraries, im, error)) return std::nullopt;
+  } else if (!read_rebases(b, rebase_off, rebase_size, im, error) ||
+             !read_binds(b, bind_off, bind_size, false, libraries, im, error) ||
+             !read_binds(b, lazy_off, lazy_size, true, libraries, im, error))
+    return std::nullopt;
+  read_functions(b, symoff, nsyms, stroff, strsize, im);
   return im;
+}
+
+}  // namespace
+
+bool looks_like_arm64_macho(const std::string& bytes) {
+  Reader r(bytes);
+  return r.at<uint32_t>(0) == kMagic64 && r.at<uint32_t>(4) == kCpuArm64 && !r.bad();
+}
+
+std::optional<MachImage> read_macho(std::string bytes, std::string& error) {
+  try {
+    return read(std::move(bytes), error);
+  } catch (const std::bad_alloc&) {
+    error = "not enough memory to read the library";
+    return std::nullopt;
+  }
 }
 
 std::string function_at(const MachImage& image, uint64_t address) {
   auto it = std::upper_bound(image.functions.begin(), image.functions.end(), address,
                              [](uint64_t a, const MachSymbol& s) { return a < s.address; });
   if (it == image.functions.begin()) return "";
-  return std::prev(it)->name;
+  return std::string(std::prev(it)->name);
 }
 
 }  // namespace sim::emulation

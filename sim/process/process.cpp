@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "sim/emulation/emulated_library.h"
+#include "sim/emulation/fat_file.h"
 #include "sim/emulation/macho.h"
 #include "sim/runtime/host_classes.h"
 
@@ -37,7 +38,7 @@ bool is_device_library(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string head(8, '\0');
   if (!in.read(head.data(), 8)) return false;
-  return emulation::looks_like_arm64_macho(head);
+  return emulation::looks_like_device_library(head);
 }
 
 Process::Process(ProcessOptions options) : options_(std::move(options)) {
@@ -108,6 +109,7 @@ void Process::shut_down() {
   if (emulated_) {
     // The host holds the library's functions until its objects are gone.
     runtime_stop();
+    instructions_before_ += emulated_->instructions();
     emulated_.reset();
   } else if (library_) {
     // Objects hold implementations of the library, so the library goes
@@ -151,13 +153,18 @@ void Process::load_library() {
   if (library_loaded()) fatal("the library is already loaded in this process");
   if (!options_.library.empty() && is_device_library(options_.library)) {
     std::string error;
-    emulated_ = emulation::EmulatedLibrary::load(options_.library, error);
+    emulated_ = emulation::EmulatedLibrary::load(options_.library, error, options_.library_arch,
+                                                 options_.count_instructions);
     if (!emulated_) fatal("cannot load the library: " + error);
     return;
   }
   const std::string path = options_.library.empty() ? library_path() : options_.library;
   library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library_) fatal(std::string("cannot load the library: ") + dlerror());
+}
+
+uint64_t Process::guest_instructions() const {
+  return instructions_before_ + (emulated_ ? emulated_->instructions() : 0);
 }
 
 void* Process::library_symbol(const char* name) const {

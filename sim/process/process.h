@@ -28,8 +28,12 @@ struct ProcessOptions {
   std::string bundle_id = "com.apple.springboard";
   std::string root;  // the simulated file system's root folder (must exist)
   // The library to load: the native module (empty: the one this build made)
-  // or the phone's arm64 dylib, which then runs under emulation.
+  // or the phone's dylib, which then runs under emulation: of a fat file the
+  // slice `library_arch` names ("" for arm64e, "arm64" for the A9-A11 one).
   std::string library;
+  std::string library_arch;
+  // The phone's dylib counts the guest instructions it runs.
+  bool count_instructions = false;
   // An App Store app under the stock sandbox (apps only): its reads under
   // /var/mobile/Library/Preferences/ fail.
   bool sandboxed = false;
@@ -62,6 +66,9 @@ class Process final : public System {
   // Whether the loaded library is the phone's dylib under emulation.
   bool library_emulated() const { return emulated_ != nullptr; }
   void* library_symbol(const char* name) const;
+  // Guest instructions the phone's dylib has run in this process, across
+  // relaunches (with ProcessOptions::count_instructions; else 0).
+  uint64_t guest_instructions() const;
 
   // The process ends and starts anew: every object goes, the files stay,
   // and the library loads again if it was loaded.
@@ -98,6 +105,7 @@ class Process final : public System {
   // emulation, let go after the objects that hold their functions.
   std::vector<void*> executables_;
   std::vector<std::unique_ptr<emulation::EmulatedLibrary>> emulated_executables_;
+  uint64_t instructions_before_ = 0;  // of libraries this process unloaded
   bool relaunch_requested_ = false;
   NSInteger system_style_ = 1;
 };

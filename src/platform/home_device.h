@@ -49,10 +49,32 @@ inline id constant_string(const char* literal) {
   return s;
 }
 
+// A stack block ready for the host. On arm64e (A12 and later) the blocks
+// runtime calls `invoke` as `braa invoke, &invoke` and re-signs it so when it
+// copies the block: it must be signed with key IA and the address of the
+// field as discriminator. clang leaves it unsigned, so the library signs it
+// here, on its own stack, before the host sees the block. Elsewhere nothing
+// is signed.
+struct BlockLiteralHead {
+  void* isa;
+  int flags;
+  int reserved;
+  void* invoke;
+};
+template <typename Block>
+inline id host_block(Block block) {
+#if __has_feature(ptrauth_calls)
+  BlockLiteralHead* head = (BlockLiteralHead*)(void*)block;
+  void* invoke = __builtin_ptrauth_strip(head->invoke, 0);
+  head->invoke = __builtin_ptrauth_sign_unauthenticated(invoke, 0, (__UINTPTR_TYPE__)&head->invoke);
+#endif
+  return (id)block;
+}
+
 inline void animate(double duration, void (*body)(void*), void* context) {
   void (^block)(void) = ^{ body(context); };
   send<void>((id)objc_getClass("UIView"), sel_registerName("animateWithDuration:animations:"), duration,
-             (id)block);
+             host_block(block));
 }
 
 }  // namespace corvane::platform
@@ -70,7 +92,7 @@ inline void schedule_weak_repeating_timer(double interval, id target, SEL select
     if (!weak_timer_tick(w, timer)) weak_timer_target_free(w);
   };
   send<id>((id)objc_getClass("NSTimer"), sel_registerName("scheduledTimerWithTimeInterval:repeats:block:"),
-           interval, (BOOL) true, (id)tick);
+           interval, (BOOL) true, host_block(tick));
 }
 
 inline void* zero_alloc(size_t bytes) { return calloc(1, bytes); }

@@ -40,6 +40,16 @@ TEST(CliArgs, RunReadsScriptAndRoot) {
   }
 }
 
+TEST(CliArgs, ArchPicksASliceOfThePhonesLibrary) {
+  CliCommand r = parse({"run", "a.cvs", "--library", "C.dylib", "--arch", "arm64"});
+  ASSERT_EQ(r.action, Action::Run) << r.err;
+  EXPECT_EQ(r.run.library, "C.dylib");
+  EXPECT_EQ(r.run.arch, "arm64");
+  EXPECT_EQ(parse({"run", "a.cvs", "--library=C.dylib"}).run.arch, "");
+  EXPECT_TRUE(parse({"run", "--count-instructions", "a.cvs", "--library=C.dylib"}).run.count_instructions);
+  EXPECT_EQ(parse({"preview", "--library", "C.dylib", "--arch=arm64e"}).preview.arch, "arm64e");
+}
+
 TEST(CliArgs, PreviewReadsItsOptions) {
   CliCommand d = parse({"preview"});
   ASSERT_EQ(d.action, Action::Preview);
@@ -120,6 +130,21 @@ TEST(CliArgs, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"run", "a.cvs", "--fast"}, "run: unknown option '--fast'", "Try 'corvane-sim run --help'"},
       {{"run", "-x", "a.cvs"}, "run: unknown option '-x'", "Usage: corvane-sim run"},
       {{"run", "--", "-h"}, "", ""},  // "-h" after "--" is the script: not an error
+      {{"run", "a.cvs", "--arch", "arm64"},
+       "run: --arch picks a slice of the phone's library: give --library too",
+       "Usage: corvane-sim run"},
+      {{"run", "a.cvs", "--library", "x.dylib", "--arch", "armv7"},
+       "run: --arch takes arm64 or arm64e, not 'armv7'",
+       "Usage: corvane-sim run"},
+      {{"run", "a.cvs", "--count-instructions"},
+       "--count-instructions counts the phone's library under emulation",
+       "Usage: corvane-sim run"},
+      {{"run", "a.cvs", "--library", "x", "--count-instructions=yes"},
+       "run: option '--count-instructions' takes no value",
+       "Usage: corvane-sim run"},
+      {{"preview", "--library", "x.dylib", "--arch=x86_64"},
+       "preview: --arch takes arm64 or arm64e, not 'x86_64'",
+       "Usage: corvane-sim preview"},
       {{"preview", "extra"}, "preview: unexpected argument 'extra'", "Usage: corvane-sim preview"},
       {{"preview", "-o"}, "preview: option '-o' needs a value", "Usage: corvane-sim preview"},
       {{"preview", "--ios", "fourteen"},

@@ -13,12 +13,24 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
 
-# A library linked from the real objects with the given linker arguments in
-# place of the usual ones.
+good_arm64e=build-device/Corvane13-arm64e.dylib
+# fat OUT ARM64 ARM64E: the two slices as one fat file.
+fat() { "$DEVICE_LIPO" -create "$2" "$3" -output "$1"; }
+# An arm64 slice linked from the real objects with the given linker arguments
+# in place of the usual ones, beside the good arm64e slice.
 link() {
   local out=$1
   shift
-  "$DEVICE_LD" -arch arm64 -dylib -o "$out" build-device/obj/*.o "$@" 2>/dev/null
+  "$DEVICE_LD" -arch arm64 -dylib -o "$out.arm64" build-device/obj/*.o "$@" 2>/dev/null
+  fat "$out" "$out.arm64" "$good_arm64e"
+}
+# An arm64e slice rewritten from the linker's output with the given options
+# of the post-link step, beside the good arm64 slice.
+rewrite() {
+  local out=$1
+  shift
+  build/arm64e-fixup rewrite build-device/arm64e/linked.dylib "$out.arm64e" "$@" >/dev/null
+  fat "$out" build-device/Corvane13-arm64.dylib "$out.arm64e"
 }
 stubs=device/stubs
 usual_libs=("$stubs/libobjc.A.tbd" "$stubs/libSystem.B.tbd" "$stubs/CoreFoundation.tbd"
@@ -73,10 +85,25 @@ printf 'extern "C" unsigned long strlen(const char*);\nextern "C" unsigned long 
   > "$scratch/probe.cpp"
 "$DEVICE_CXX" --target=arm64-apple-ios13.0 -ffreestanding -nostdinc++ -c "$scratch/probe.cpp" -o "$scratch/probe.o"
 sed "s/symbols: *\[ /symbols:         [ _strlen, /" "$stubs/libSystem.B.tbd" > "$scratch/libSystem.B.tbd"
-"$DEVICE_LD" -arch arm64 -dylib -o "$scratch/extra.dylib" build-device/obj/*.o "$scratch/probe.o" \
+link "$scratch/extra.dylib" "$scratch/probe.o" \
   "${usual[@]}" "$stubs/libobjc.A.tbd" "$scratch/libSystem.B.tbd" "$stubs/CoreFoundation.tbd" \
   "$stubs/CoreGraphics.tbd" "$stubs/CydiaSubstrate.tbd" -weak_library "$stubs/libsparkapplist.tbd"
 case_fails "an import not on the allow-list" "$scratch/extra.dylib" "$good_deb" "< _strlen libSystem"
+
+# The arm64e slice.
+case_fails "no arm64e slice" build-device/Corvane13-arm64.dylib "$good_deb" "architectures of the fat file"
+rewrite "$scratch/plain-init.dylib" --plain-initialisers
+case_fails "an unsigned initialiser" "$scratch/plain-init.dylib" "$good_deb" "initialisers (signed IA"
+rewrite "$scratch/ib.dylib" --request-key ib
+case_fails "table slots signed with IB" "$scratch/ib.dylib" "$good_deb" "key other than IA"
+cp "$good_arm64e" "$scratch/abi.arm64e"
+printf '\x80' | dd of="$scratch/abi.arm64e" bs=1 seek=11 conv=notrunc 2>/dev/null
+fat "$scratch/abi.dylib" build-device/Corvane13-arm64.dylib "$scratch/abi.arm64e"
+case_fails "arm64e subtype with ABI bits (refused by iOS 13)" "$scratch/abi.dylib" "$good_deb" "arm64e: subtype word"
+cp "$good_arm64e" "$scratch/hash.arm64e"
+printf '\x01' | dd of="$scratch/hash.arm64e" bs=1 seek=20000 conv=notrunc 2>/dev/null
+fat "$scratch/hash.dylib" build-device/Corvane13-arm64.dylib "$scratch/hash.arm64e"
+case_fails "a page changed after signing" "$scratch/hash.dylib" "$good_deb" "arm64e: code signature"
 
 repack "$scratch/mode.deb" "chmod 0644 Library/MobileSubstrate/DynamicLibraries/Corvane13.dylib"
 case_fails "library not executable" "$good_dylib" "$scratch/mode.deb" "package contents"

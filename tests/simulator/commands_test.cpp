@@ -42,6 +42,30 @@ void expect_script_errors(const ErrorCase* begin, const ErrorCase* end) {
   }
 }
 
+// Many scripts in one session (the script fuzzer): after end() and reset()
+// a script starts as in a fresh session, and no process boots until a
+// command other than ios or process needs one, which then has their options.
+TEST(ScriptCommands, AResetSessionStartsAfreshAndBootsWhenFirstNeeded) {
+  Session session(std::nullopt);
+  EXPECT_EQ(session.number_for(1000), 1u);
+  EXPECT_EQ(session.number_for(1001), 2u);
+  session.end();
+  session.reset();
+  EXPECT_FALSE(session.booted());
+  EXPECT_EQ(session.number_for(1001), 1u);
+  std::ostringstream out, err;
+  Interpreter interpreter(session, out, err);
+  for (const char* line : {"ios 14.0", "process app com.example", "frobnicate"}) {
+    interpreter.run_line(lex_script(line).lines[0]);
+    EXPECT_FALSE(session.booted()) << line;
+  }
+  const auto error = interpreter.run_line(lex_script("new v view").lines[0]);
+  EXPECT_FALSE(error) << *error;
+  ASSERT_TRUE(session.booted());
+  EXPECT_EQ(session.process().options().ios.major, 14);
+  EXPECT_EQ(session.process().options().kind, sim::ProcessKind::App);
+}
+
 TEST(ScriptCommands, MisuseGivesTheCommandsUsage) {
   const ErrorCase cases[] = {
       {"frobnicate\n", "t.cvs:1: unknown command 'frobnicate'\n"},

@@ -22,8 +22,9 @@ TEST(LibraryOption, AFileThatIsNoLibraryIsAUsageError) {
   } cases[] = {
       {"/no/such/library.dylib", "cannot use library /no/such/library.dylib: no such file"},
       {deb, "this is the package; pass the dylib inside it (Library/MobileSubstrate/DynamicLibraries/"},
-      {CORVANE_SOURCE_DIR "/README.md", "neither the phone's arm64 dylib nor a native module"},
+      {CORVANE_SOURCE_DIR "/README.md", "neither the phone's dylib nor a native module"},
       {CORVANE_SOURCE_DIR "/device", "is a directory"},
+      {std::string(CORVANE_PROBE_DYLIB) + " --arch arm64e", "a thin arm64 file has no arm64e slice"},
   };
   for (const auto& c : cases) {
     for (const std::string& command :

@@ -58,8 +58,9 @@ bool is_released_ios_version(const IosVersion& v) {
 }
 
 // Walks the arguments of one command: options with values (`--opt VALUE`,
-// `--opt=VALUE`, and for one-letter options `-oVALUE`) and positionals; `--`
-// makes every later argument positional and a lone `-` is a positional.
+// `--opt=VALUE`, and for one-letter options `-oVALUE`), flags (`--opt`) and
+// positionals; `--` makes every later argument positional and a lone `-` is
+// a positional.
 class ArgWalker {
  public:
   ArgWalker(std::string_view command, std::span<const std::string_view> args)
@@ -72,7 +73,8 @@ class ArgWalker {
   };
 
   // Returns false at the end or on an error (then `error` holds the result).
-  bool next(Item& item, std::span<const std::string_view> valued) {
+  bool next(Item& item, std::span<const std::string_view> valued,
+            std::span<const std::string_view> flags = {}) {
     if (i_ >= args_.size()) return false;
     std::string_view a = args_[i_++];
     item = Item{};
@@ -83,7 +85,7 @@ class ArgWalker {
     }
     if (a == "--") {
       after_dashes_ = true;
-      return next(item, valued);
+      return next(item, valued, flags);
     }
     std::string_view name = a;
     std::optional<std::string_view> inline_value;
@@ -96,6 +98,15 @@ class ArgWalker {
       name = a.substr(0, 2);
       inline_value = a.substr(2);
     }
+    for (std::string_view f : flags)
+      if (f == name) {
+        if (inline_value) {
+          error = usage_error(command_, "option '" + std::string(name) + "' takes no value");
+          return false;
+        }
+        item.name = name;
+        return true;
+      }
     bool takes_value = false;
     for (std::string_view v : valued) takes_value = takes_value || v == name;
     if (!takes_value) {
@@ -137,13 +148,14 @@ bool wants_help(std::span<const std::string_view> args) {
 
 CliCommand parse_run(std::span<const std::string_view> args) {
   if (wants_help(args)) return show(run_help());
-  static constexpr std::string_view kValued[] = {"--root", "--library", "--pane"};
+  static constexpr std::string_view kValued[] = {"--root", "--library", "--arch", "--pane"};
+  static constexpr std::string_view kFlags[] = {"--count-instructions"};
   CliCommand c;
   c.action = CliCommand::Action::Run;
   bool have_script = false;
   ArgWalker walk("run", args);
   ArgWalker::Item item;
-  while (walk.next(item, kValued)) {
+  while (walk.next(item, kValued, kFlags)) {
     if (item.positional) {
       if (have_script) return usage_error("run", "unexpected argument '" + std::string(item.value) + "'");
       if (item.value.empty()) return usage_error("run", "SCRIPT must not be empty");
@@ -152,6 +164,12 @@ CliCommand parse_run(std::span<const std::string_view> args) {
     } else if (item.name == "--library") {
       if (item.value.empty()) return usage_error("run", "--library takes a file");
       c.run.library = std::string(item.value);
+    } else if (item.name == "--arch") {
+      if (item.value != "arm64" && item.value != "arm64e")
+        return usage_error("run", "--arch takes arm64 or arm64e, not '" + std::string(item.value) + "'");
+      c.run.arch = std::string(item.value);
+    } else if (item.name == "--count-instructions") {
+      c.run.count_instructions = true;
     } else if (item.name == "--pane") {
       if (item.value.empty()) return usage_error("run", "--pane takes a folder or a file");
       c.run.pane = std::string(item.value);
@@ -161,6 +179,11 @@ CliCommand parse_run(std::span<const std::string_view> args) {
   }
   if (walk.error) return *walk.error;
   if (!have_script) return usage_error("run", "missing SCRIPT (a file, or - for standard input)");
+  if (!c.run.arch.empty() && c.run.library.empty())
+    return usage_error("run", "--arch picks a slice of the phone's library: give --library too");
+  if (c.run.count_instructions && c.run.library.empty())
+    return usage_error("run",
+                       "--count-instructions counts the phone's library under emulation: give --library");
   return c;
 }
 
@@ -199,8 +222,8 @@ bool picture_option(std::string_view command, const ArgWalker::Item& item, Optio
 
 CliCommand parse_preview(std::span<const std::string_view> args) {
   if (wants_help(args)) return show(preview_help());
-  static constexpr std::string_view kValued[] = {"-o",    "--output", "--settings", "--icon",
-                                                 "--app", "--ios",    "--scale",    "--library"};
+  static constexpr std::string_view kValued[] = {"-o",    "--output", "--settings", "--icon", "--app",
+                                                 "--ios", "--scale",  "--library",  "--arch"};
   CliCommand c;
   c.action = CliCommand::Action::Preview;
   ArgWalker walk("preview", args);
@@ -216,6 +239,10 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
     } else if (item.name == "--library") {
       if (item.value.empty()) return usage_error("preview", "--library takes a file");
       c.preview.library = std::string(item.value);
+    } else if (item.name == "--arch") {
+      if (item.value != "arm64" && item.value != "arm64e")
+        return usage_error("preview", "--arch takes arm64 or arm64e, not '" + std::string(item.value) + "'");
+      c.preview.arch = std::string(item.value);
     } else {
       if (c.preview.apps.size() == 4) return usage_error("preview", "--app may be given at most 4 times");
       c.preview.apps.emplace_back(item.value);

@@ -1,8 +1,9 @@
 // Reads the command line of corvane-sim:
 //
-//   corvane-sim run SCRIPT [--root DIR] [--library PATH] [--pane PATH]
+//   corvane-sim run SCRIPT [--root DIR] [--library PATH [--arch arm64|arm64e] [--count-instructions]]
+//                          [--pane PATH]
 //   corvane-sim preview [-o FILE.png] [--settings FILE.plist] [--icon FILE.png | --app PATH ...]
-//                       [--ios VERSION] [--scale N]
+//                       [--ios VERSION] [--scale N] [--library PATH [--arch arm64|arm64e]]
 //   corvane-sim pane [-o FILE.png] [--settings FILE.plist] [--ios VERSION] [--scale N]
 //   corvane-sim --help | -h | help [COMMAND] | COMMAND --help
 //
@@ -25,6 +26,8 @@ struct RunOptions {
   std::optional<std::string> root;  // --root DIR; empty: a fresh temporary directory
   std::string library;              // --library PATH; empty: the native module
   std::string pane;                 // --pane PATH; empty: the native settings pane
+  std::string arch;                 // --arch arm64|arm64e: the slice of the phone's fat dylib
+  bool count_instructions = false;  // --count-instructions: per command, on standard error
 };
 
 struct PreviewOptions {
@@ -35,6 +38,7 @@ struct PreviewOptions {
   IosVersion ios;                              // --ios VERSION, default 13.7
   double scale = 2;                            // --scale N: pixels per point, 0.5 to 4
   std::string library;                         // --library PATH; empty: the native module
+  std::string arch;                            // --arch arm64|arm64e
 };
 
 struct PaneOptions {

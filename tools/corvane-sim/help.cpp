@@ -7,13 +7,15 @@ namespace corvane::cli {
 namespace {
 
 constexpr std::string_view kRunSynopsis =
-    "corvane-sim run SCRIPT [--root DIR] [--library PATH] [--pane PATH]";
+    "corvane-sim run SCRIPT [--root DIR] [--pane PATH]\n"
+    "                       [--library PATH [--arch ARCH] [--count-instructions]]";
 // Both usage texts print a synopsis after a 7-column prefix ("Usage: "), so
 // the continuation line lines up under the first option.
 constexpr std::string_view kPreviewSynopsis =
     "corvane-sim preview [-o FILE.png] [--settings FILE.plist]\n"
     "                           [--icon FILE.png | --app PATH ...]\n"
-    "                           [--ios VERSION] [--scale N] [--library PATH]";
+    "                           [--ios VERSION] [--scale N]\n"
+    "                           [--library PATH [--arch ARCH]]";
 
 constexpr std::string_view kPaneSynopsis =
     "corvane-sim pane [-o FILE.png] [--settings FILE.plist] [--ios VERSION]\n"
@@ -28,9 +30,16 @@ Options:
   --root DIR     root of the simulated file system, kept afterwards; without
                  it a fresh temporary directory is used and removed at exit
   --library PATH the library to load: the native module (the default, the
-                 one this build made) or the phone's arm64 dylib
+                 one this build made) or the phone's dylib
                  (build-device/Corvane13.dylib), which then runs under
                  emulation against the same simulated host
+  --arch ARCH    which slice of the phone's fat dylib runs: arm64e (the
+                 default; A12 and later, with pointer authentication
+                 enforced) or arm64 (A9-A11)
+  --count-instructions
+                 after each command, print on standard error the guest
+                 instructions the phone's library ran for it
+                 (SCRIPT:LINE: COMMAND: N guest instructions)
   --pane PATH    the settings pane the Settings app (process settings)
                  finds: the native one (the default) or the phone's bundle,
                  its folder (build-device/Corvane13Prefs.bundle) or its
@@ -84,7 +93,10 @@ Options:
                            14.0 to 14.8.1: 13.7 (default), 14.0, 14.4.2
   --scale N                pixels per point, 0.5 to 4 (default 2)
   --library PATH           the library to load: the native module (default)
-                           or the phone's arm64 dylib, run under emulation
+                           or the phone's dylib, run under emulation
+  --arch ARCH              the slice of the phone's fat dylib: arm64e
+                           (default, pointer authentication enforced) or
+                           arm64
   -h, --help               show this help
 
 The icon of an app is found as the home screen finds it: Info.plist (XML or

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "sim/foundation/foundation.h"
+#include "sim/process/process.h"
 #include "sim/runtime/crash.h"
 #include "tools/corvane-sim/command_table.h"
 
@@ -54,8 +55,15 @@ int Interpreter::run_script(const std::string& script_name, const std::string& s
 std::optional<std::string> Interpreter::run_line(const Line& line) {
   if (crashed_) return "the simulated process has crashed";
   line_ = line.number;
+  // After a reset the process boots when a command first needs it; choosing
+  // the system or the process kind does not, nor a line that is no command.
+  if (!s_.booted() && !line.words.empty() && !line.words[0].quoted && find_command(line.words[0].text) &&
+      line.words[0].text != "ios" && line.words[0].text != "process")
+    s_.process();
   s_.invalidate_names();
   std::optional<std::string> e;
+  const sim::Process* process = count_instructions_ ? &s_.process() : nullptr;
+  const uint64_t before = process ? process->guest_instructions() : 0;
   try {
     sim::CrashScope scope;
     sim::AutoreleasePool pool;
@@ -63,6 +71,12 @@ std::optional<std::string> Interpreter::run_line(const Line& line) {
   } catch (const sim::ProcessCrashed& crash) {
     crashed_ = true;
     return std::string(crash.what());
+  }
+  // A command that made a new process (reset) counts from its start.
+  if (count_instructions_) {
+    const uint64_t after = s_.process().guest_instructions();
+    err_ << location() << ": " << line.words[0].text << ": "
+         << (&s_.process() == process && after >= before ? after - before : after) << " guest instructions\n";
   }
   // The host asked to exit and relaunch: that happens once the command ends.
   s_.relaunch_if_requested();

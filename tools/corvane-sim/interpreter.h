@@ -36,6 +36,9 @@ class Interpreter {
   std::string location() const { return script_name_ + ":" + std::to_string(line_); }
 
   const std::vector<std::string>& failures() const { return failures_; }
+  // After each command, "SCRIPT:LINE: COMMAND: N guest instructions" on the
+  // diagnostics stream: what the phone's library ran for it.
+  void count_instructions(bool on) { count_instructions_ = on; }
 
  private:
   // Finds the line's command in the command table and runs it.
@@ -48,6 +51,7 @@ class Interpreter {
   std::string script_name_;
   int line_ = 0;
   bool crashed_ = false;
+  bool count_instructions_ = false;
 };
 
 }  // namespace corvane::cli

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <utility>
 
+#include "sim/emulation/fat_file.h"
 #include "sim/emulation/macho.h"
 #include "sim/io/whole_file.h"
 
@@ -13,7 +15,7 @@ namespace {
 constexpr std::size_t kMaxLibraryBytes = 64u << 20;
 }
 
-std::optional<std::string> check_library_option(const std::string& path) {
+std::optional<std::string> check_library_option(const std::string& path, const std::string& arch) {
   if (path.empty()) return std::nullopt;
   struct stat st;
   if (lstat(path.c_str(), &st) != 0 && errno == ENOENT)
@@ -25,10 +27,12 @@ std::optional<std::string> check_library_option(const std::string& path) {
     return "cannot use library " + path +
            ": this is the package; pass the dylib inside it "
            "(Library/MobileSubstrate/DynamicLibraries/Corvane13.dylib, also build-device/Corvane13.dylib)";
-  if (sim::emulation::looks_like_arm64_macho(bytes)) {
-    if (!sim::emulation::read_macho(bytes, error)) return "cannot use library " + path + ": " + error;
+  if (sim::emulation::looks_like_device_library(bytes)) {
+    if (!sim::emulation::select_slice(bytes, arch, error) || !sim::emulation::read_macho(std::move(bytes), error))
+      return "cannot use library " + path + ": " + error;
     return std::nullopt;
   }
+  if (!arch.empty()) return "cannot use library " + path + " with --arch: it is not the phone's dylib";
   // An ELF shared object: the native module (dlopen reports what else is wrong).
   if (bytes.size() >= 18 &&
       bytes.compare(0, 4,
@@ -36,7 +40,7 @@ std::optional<std::string> check_library_option(const std::string& path) {
                     "ELF") == 0 &&
       bytes[16] == 3)
     return std::nullopt;
-  return "cannot use library " + path + ": neither the phone's arm64 dylib nor a native module";
+  return "cannot use library " + path + ": neither the phone's dylib nor a native module";
 }
 
 }  // namespace corvane::cli

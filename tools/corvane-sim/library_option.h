@@ -8,8 +8,9 @@
 
 namespace corvane::cli {
 
-// Nothing when `path` is empty (the native module this build made), a
-// readable arm64 Mach-O dylib, or a native shared object; else the reason.
-std::optional<std::string> check_library_option(const std::string& path);
+// Nothing when `path` is empty (the native module this build made), the
+// phone's dylib (thin arm64, or a fat file with the slice `arch` asks for),
+// or a native shared object; else the reason.
+std::optional<std::string> check_library_option(const std::string& path, const std::string& arch = "");
 
 }  // namespace corvane::cli

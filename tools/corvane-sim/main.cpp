@@ -35,7 +35,7 @@ int run(const RunOptions& o) {
     std::cerr << "corvane-sim: cannot read the script: " << error << "\n";
     return 2;
   }
-  if (auto e = check_library_option(o.library)) {
+  if (auto e = check_library_option(o.library, o.arch)) {
     std::cerr << "corvane-sim: " << *e << "\n";
     return 2;
   }
@@ -46,8 +46,9 @@ int run(const RunOptions& o) {
       return 2;
     }
   }
-  Session session(o.root, o.library, o.pane);
+  Session session(o.root, o.library, o.pane, o.arch, o.count_instructions);
   Interpreter interpreter(session, std::cout, std::cerr);
+  interpreter.count_instructions(o.count_instructions);
   return interpreter.run_script(name, source);
 }
 

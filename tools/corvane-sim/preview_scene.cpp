@@ -193,7 +193,7 @@ std::optional<std::string> check_scene_options(const SceneOptions& o) {
     return "at most " + std::to_string(kMaxPreviewApps) + " apps, not " + std::to_string(o.apps.size());
   if (o.icon)
     if (auto e = check_icon_header(*o.icon)) return e;
-  return check_library_option(o.library);
+  return check_library_option(o.library, o.arch);
 }
 
 std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, std::string* error) {
@@ -202,7 +202,7 @@ std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, s
     return nullptr;
   }
   std::unique_ptr<PreviewScene> scene(new PreviewScene);
-  scene->session_ = std::make_unique<Session>(std::nullopt, options.library);
+  scene->session_ = std::make_unique<Session>(std::nullopt, options.library, "", options.arch);
   Session& s = *scene->session_;
   sim::ProcessOptions po = s.options();  // the home-screen process
   po.ios = {options.ios.major, options.ios.minor, options.ios.patch};

@@ -28,6 +28,7 @@ struct SceneOptions {
   // `.app` folders or `.ipa` archives: one banner each, stacked; the widget
   // and the menu show the first. Not together with `icon`.
   std::vector<std::string> apps;
+  std::string arch;  // the slice of the phone's fat dylib: arm64, arm64e ("" arm64e)
 };
 
 // Checks the options as the preview takes them: a system version from 13.0

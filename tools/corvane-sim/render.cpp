@@ -124,7 +124,8 @@ bool render_screen(Session& session, const std::string& path, double scale, std:
 }
 
 int run_preview(const PreviewOptions& options, std::ostream& out, std::ostream& err) {
-  SceneOptions scene_options{options.settings, options.icon, options.ios, options.library, options.apps};
+  SceneOptions scene_options{options.settings, options.icon, options.ios,
+                             options.library,  options.apps, options.arch};
   std::string error;
   if (auto e = check_scene_options(scene_options)) {
     err << "corvane-sim: " << *e << "\n";

@@ -11,7 +11,8 @@
 
 namespace corvane::cli {
 
-Session::Session(std::optional<std::string> root, std::string library, std::string pane) {
+Session::Session(std::optional<std::string> root, std::string library, std::string pane, std::string arch,
+                 bool count_instructions) {
   if (root && !root->empty()) {
     root_ = std::filesystem::absolute(*root).string();
     std::filesystem::create_directories(root_);
@@ -24,6 +25,8 @@ Session::Session(std::optional<std::string> root, std::string library, std::stri
   options_.root = root_;
   options_.library = std::move(library);
   options_.pane = std::move(pane);
+  options_.library_arch = std::move(arch);
+  options_.count_instructions = count_instructions;
   sim::clear_events();  // a session's log starts empty, whatever ran before it in this program
   boot();
 }
@@ -40,13 +43,20 @@ Session::~Session() {
 
 void Session::boot() { process_ = std::make_unique<sim::Process>(options_); }
 
+sim::Process& Session::process() {
+  if (!process_) boot();
+  return *process_;
+}
+
 std::optional<std::string> Session::reconfigure(const sim::ProcessOptions& options) {
-  if (process_->library_loaded()) return "must come before load";
+  if (process_ && process_->library_loaded()) return "must come before load";
   if (!bindings_.empty()) return "must come before any object is made";
   options_ = options;
   options_.root = root_;
-  process_.reset();
-  boot();
+  if (process_) {
+    process_.reset();
+    boot();
+  }
   return std::nullopt;
 }
 
@@ -54,7 +64,7 @@ void Session::relaunch() {
   bindings_.clear();
   keepers_.clear();
   names_valid_ = false;
-  process_->relaunch();
+  process().relaunch();
 }
 
 void Session::switch_to(const sim::ProcessOptions& options) {
@@ -72,6 +82,7 @@ void Session::end() {
   bindings_.clear();
   keepers_.clear();
   names_.clear();
+  numbers_.clear();
   names_valid_ = false;
   process_.reset();
 }
@@ -82,17 +93,19 @@ void Session::reset() {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(root_, ec))
     std::filesystem::remove_all(entry.path(), ec);
-  const std::string library = options_.library;
+  const std::string library = options_.library, arch = options_.library_arch;
   const std::string pane = options_.pane;
+  const bool count = options_.count_instructions;
   options_ = sim::ProcessOptions{};
   options_.root = root_;
   options_.library = library;
+  options_.library_arch = arch;
+  options_.count_instructions = count;
   options_.pane = pane;
-  boot();
 }
 
 bool Session::relaunch_if_requested() {
-  if (!process_->take_relaunch_request()) return false;
+  if (!process_ || !process_->take_relaunch_request()) return false;
   relaunch();
   return true;
 }

@@ -1,6 +1,7 @@
-// One simulator session: the simulated process (booted at once, rebuilt
-// while nothing depends on it when `ios` or `process` changes it), its file
-// system root, and the names a script has bound.
+// One simulator session: the simulated process (booted at once, or after
+// reset() when first needed; rebuilt while nothing depends on it when `ios`
+// or `process` changes it), its file system root, and the names a script has
+// bound.
 #pragma once
 
 #include <map>
@@ -21,13 +22,18 @@ class Session {
   // `library`: the library the process loads (empty: the native module this
   // build made; an arm64 dylib runs under emulation).
   // `pane`: the settings pane the Settings app finds (empty: the native one;
-  // else the phone's bundle folder or Mach-O, under emulation).
-  explicit Session(std::optional<std::string> root, std::string library = "", std::string pane = "");
+  // else the phone's bundle folder or Mach-O, under emulation). `arch`: the
+  // slice of the phone's fat dylib; `count_instructions`: the emulated
+  // library counts the guest instructions it runs.
+  explicit Session(std::optional<std::string> root, std::string library = "", std::string pane = "",
+                   std::string arch = "", bool count_instructions = false);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  sim::Process& process() { return *process_; }
+  // The process, booted first if reset() left none.
+  sim::Process& process();
+  bool booted() const { return process_ != nullptr; }
   const std::string& root() const { return root_; }
 
   // Changes the system version or the process kind; only before the
@@ -42,9 +48,12 @@ class Session {
   void switch_to(const sim::ProcessOptions& options);
   // For running many scripts in one session. end() ends the process (also
   // one that crashed) and drops every binding; nothing may use the process
-  // until reset(), which empties the root folder and boots a fresh process
-  // with the default options (ending the old one first if end() was not
-  // called). reset() also empties the event log.
+  // until reset(), which empties the root folder and restores the default
+  // options (ending the old process first if end() was not called); a fresh
+  // process boots when process() is first asked for, so that a script that
+  // opens with `ios` or `process`, or fails at once, boots none it does not
+  // use. reset() also empties the event log. Numbering of unnamed objects
+  // (CLASS#N) starts again at 1 after end().
   void end();
   void reset();
   // Carries out a relaunch the host asked for during the last command.
@@ -89,7 +98,7 @@ class Session {
   std::map<std::string, sim::Strong> bindings_;
   std::map<std::string, sim::Strong> keepers_;     // by bound name
   mutable std::map<uint64_t, std::string> names_;  // serial -> name, made on demand
-  mutable std::map<uint64_t, uint64_t> numbers_;   // serial -> N of CLASS#N, never reset
+  mutable std::map<uint64_t, uint64_t> numbers_;   // serial -> N of CLASS#N, kept until end()
   mutable bool names_valid_ = false;
 };
 
