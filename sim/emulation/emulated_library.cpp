@@ -146,7 +146,8 @@ std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load(const std::string& path, 
 
 std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load_bytes(std::string bytes, const std::string& name,
                                                              std::string& error, bool run_initialisers,
-                                                             const std::string& arch, bool count_instructions) {
+                                                             const std::string& arch,
+                                                             bool count_instructions) {
   std::unique_ptr<EmulatedLibrary> lib;
   try {
     if (!select_slice(bytes, arch, error)) {

@@ -58,7 +58,8 @@ class EmulatedLibrary {
   // bound, as the loader's fuzzing needs.
   static std::unique_ptr<EmulatedLibrary> load_bytes(std::string bytes, const std::string& name,
                                                      std::string& error, bool run_initialisers = true,
-                                                     const std::string& arch = "", bool count_instructions = false);
+                                                     const std::string& arch = "",
+                                                     bool count_instructions = false);
   uint64_t instructions() const { return instructions_; }
   ~EmulatedLibrary();
   EmulatedLibrary(const EmulatedLibrary&) = delete;

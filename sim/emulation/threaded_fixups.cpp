@@ -77,13 +77,13 @@ bool read_threaded_fixups(const std::string& b, uint64_t off, uint64_t size,
       case 0x30: ordinal = imm ? static_cast<int8_t>(0xf0 | imm) : 0; break;
       case 0x40:
         weak = imm & 1;
-      {
-        const uint64_t begin = s.at;
-        uint64_t length = 0;
-        for (uint8_t ch = s.byte(); !s.bad && ch; ch = s.byte()) ++length;
-        symbol = std::string_view(b.data() + begin, length);
-        break;
-      }
+        {
+          const uint64_t begin = s.at;
+          uint64_t length = 0;
+          for (uint8_t ch = s.byte(); !s.bad && ch; ch = s.byte()) ++length;
+          symbol = std::string_view(b.data() + begin, length);
+          break;
+        }
       case 0x50: break;  // pointers only
       case 0x60: addend = s.sleb(); break;
       case 0x70:
@@ -96,7 +96,8 @@ bool read_threaded_fixups(const std::string& b, uint64_t off, uint64_t size,
           return false;
         }
         if (ordinal < 1 || static_cast<uint64_t>(ordinal) > libraries.size()) {
-          error = "an import of " + std::string(symbol) + " from no library (ordinal " + std::to_string(ordinal) + ")";
+          error = "an import of " + std::string(symbol) + " from no library (ordinal " +
+                  std::to_string(ordinal) + ")";
           return false;
         }
         im.binds.push_back({0, symbol, libraries[ordinal - 1], weak, addend});

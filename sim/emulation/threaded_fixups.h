@@ -36,7 +36,8 @@ bool is_threaded_bind_stream(const std::string& bytes, uint64_t off, uint64_t si
 // Refuses, with `error` set, anything outside the segments, chains that
 // meet, and binds beyond the table.
 bool read_threaded_fixups(const std::string& bytes, uint64_t off, uint64_t size,
-                          const std::vector<std::string_view>& libraries, MachImage& image, std::string& error);
+                          const std::vector<std::string_view>& libraries, MachImage& image,
+                          std::string& error);
 
 // The discriminator dyld signs a slot with.
 uint64_t fixup_discriminator(const ThreadedFixup& f, uint64_t slot);

@@ -28,7 +28,8 @@ std::optional<std::string> check_library_option(const std::string& path, const s
            ": this is the package; pass the dylib inside it "
            "(Library/MobileSubstrate/DynamicLibraries/Corvane13.dylib, also build-device/Corvane13.dylib)";
   if (sim::emulation::looks_like_device_library(bytes)) {
-    if (!sim::emulation::select_slice(bytes, arch, error) || !sim::emulation::read_macho(std::move(bytes), error))
+    if (!sim::emulation::select_slice(bytes, arch, error) ||
+        !sim::emulation::read_macho(std::move(bytes), error))
       return "cannot use library " + path + ": " + error;
     return std::nullopt;
   }
