@@ -144,6 +144,14 @@ std::optional<Page> open_page() {
     if (id k = specifier_property(item, "key"); is_string(k)) row.key = string_value(k);
     if (cell != PSButtonCell && cell != PSLinkCell) row.value = send<id>(item, sel("performGetter"));
     row.enabled = specifier_flag(item, "enabled", true);
+    if (id ident = send<id>(item, sel("identifier")); is_string(ident)) row.identifier = string_value(ident);
+    if (cell == PSSliderCell) {
+      if (id lo = specifier_property(item, "min"); is_number(lo))
+        row.min = send<double>(lo, sel("doubleValue"));
+      if (id hi = specifier_property(item, "max"); is_number(hi))
+        row.max = send<double>(hi, sel("doubleValue"));
+      row.show_value = specifier_flag(item, "showValue", false);
+    }
     page.groups.back().rows.push_back(std::move(row));
   }
   return page;

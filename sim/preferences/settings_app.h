@@ -34,6 +34,10 @@ struct Row {
   std::optional<std::string> key;
   Strong value;  // what the row shows: the getter's answer; nil for none
   bool enabled = true;
+  std::optional<std::string> identifier;  // the specifier's "id"
+  // A slider's ends, and whether it shows its value beside it.
+  double min = 0, max = 1;
+  bool show_value = false;
 };
 struct Group {
   std::optional<std::string> label;

@@ -124,6 +124,28 @@ double text_width(cairo_t* cr, std::string_view text, const TextStyle& style) {
   return w;
 }
 
+std::vector<std::string> wrap_text(cairo_t* cr, std::string_view text, const TextStyle& style, double width) {
+  std::vector<std::string> lines;
+  std::string line;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view word = text.substr(start, end - start);
+    start = end + 1;
+    if (word.empty()) continue;
+    std::string longer = line.empty() ? std::string(word) : line + " " + std::string(word);
+    if (!line.empty() && text_width(cr, longer, style) > width) {
+      lines.push_back(std::move(line));
+      line = std::string(word);
+    } else {
+      line = std::move(longer);
+    }
+  }
+  if (!line.empty()) lines.push_back(std::move(line));
+  return lines;
+}
+
 void draw_text(cairo_t* cr, std::string_view text, double x, double baseline, const TextStyle& style,
                double max_width) {
   cairo_save(cr);

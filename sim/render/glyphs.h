@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sim::render {
 
@@ -46,6 +47,10 @@ double text_width(cairo_t* cr, std::string_view text, const TextStyle& style);
 // Text wider than max_width (when positive) is cut and ends with "…".
 void draw_text(cairo_t* cr, std::string_view text, double x, double baseline, const TextStyle& style,
                double max_width = 0);
+
+// `text` broken into lines no wider than `width` in `style`, at spaces; a
+// word wider than the line stands on a line of its own (draw_text cuts it).
+std::vector<std::string> wrap_text(cairo_t* cr, std::string_view text, const TextStyle& style, double width);
 
 // A status bar's time, signal bars, Wi-Fi and battery over a bar of the
 // given size, in `colour`. A bar at least 30 points high is laid out as

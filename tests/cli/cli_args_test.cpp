@@ -73,6 +73,17 @@ TEST(CliArgs, PreviewReadsItsOptions) {
   EXPECT_EQ(parse({"preview", "--app", "A.app", "--app=B.ipa", "--app", "A.app"}).preview.apps,
             (std::vector<std::string>{"A.app", "B.ipa", "A.app"}));
   EXPECT_TRUE(parse({"preview"}).preview.apps.empty());
+
+  CliCommand pane = parse({"pane"});
+  ASSERT_EQ(pane.action, Action::Pane);
+  EXPECT_EQ(pane.pane.output, "corvane-pane.png");
+  EXPECT_FALSE(pane.pane.settings);
+  CliCommand p = parse({"pane", "-oP.png", "--settings=s.plist", "--ios", "14.2", "--scale", "1"});
+  ASSERT_EQ(p.action, Action::Pane) << p.err;
+  EXPECT_EQ(p.pane.output, "P.png");
+  EXPECT_EQ(p.pane.settings, "s.plist");
+  EXPECT_EQ(p.pane.ios, (IosVersion{14, 2, 0}));
+  EXPECT_EQ(p.pane.scale, 1.0);
 }
 
 TEST(CliArgs, HelpGoesToStandardOutputWithStatusZero) {
@@ -89,6 +100,8 @@ TEST(CliArgs, HelpGoesToStandardOutputWithStatusZero) {
       {{"run", "--help"}, run_help()},
       {{"run", "a.cvs", "--bogus", "-h"}, run_help()},
       {{"preview", "--help"}, preview_help()},
+      {{"help", "pane"}, pane_help()},
+      {{"pane", "--ios", "14.2", "-h"}, pane_help()},
       {{"--version"}, "corvane-sim " CORVANE_VERSION "\nCorvane13 library " CORVANE_VERSION "\n"},
   };
   for (const auto& c : cases) {
@@ -158,6 +171,13 @@ TEST(CliArgs, UsageErrorsGoToStandardErrorWithStatusTwo) {
        "--app may be given at most 4 times",
        "Usage: corvane-sim preview"},
       {{"preview", "--app"}, "option '--app' needs a value", "Usage: corvane-sim preview"},
+      // pane shares preview's checks of -o, --ios and --scale, under its own name.
+      {{"pane", "-o", "a.jpg"},
+       "pane: the output is a PNG picture: -o takes FILE.png, not 'a.jpg'",
+       "Usage: corvane-sim pane"},
+      {{"pane", "--ios", "13.8"}, "pane: --ios takes a version that iOS 13 or 14 had", ""},
+      {{"pane", "--icon", "i.png"}, "pane: unknown option '--icon'", "Try 'corvane-sim pane --help'"},
+      {{"pane", "extra"}, "pane: unexpected argument 'extra'", "Usage: corvane-sim pane"},
   };
   for (const auto& c : cases) {
     CliCommand r = parse(c.args);

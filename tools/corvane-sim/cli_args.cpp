@@ -188,6 +188,39 @@ CliCommand parse_run(std::span<const std::string_view> args) {
   return c;
 }
 
+// The options the picture commands share: -o, --settings, --ios and
+// --scale. Returns whether `item` was one of them; a bad value sets `error`.
+template <typename Options>
+bool picture_option(std::string_view command, const ArgWalker::Item& item, Options& o,
+                    std::optional<CliCommand>& error) {
+  if (item.name == "-o" || item.name == "--output") {
+    if (names_another_format(item.value))
+      error = usage_error(
+          command, "the output is a PNG picture: -o takes FILE.png, not '" + std::string(item.value) + "'");
+    else o.output = std::string(item.value);
+  } else if (item.name == "--settings") {
+    o.settings = std::string(item.value);
+  } else if (item.name == "--scale") {
+    auto scale = parse_number(item.value);
+    if (!scale || !(*scale >= 0.5 && *scale <= 4))
+      error =
+          usage_error(command, "--scale takes a number from 0.5 to 4, not '" + std::string(item.value) + "'");
+    else o.scale = *scale;
+  } else if (item.name == "--ios") {
+    auto version = parse_ios_version(item.value);
+    if (!version) error = usage_error(command, version.error);
+    else if (!is_released_ios_version(*version))
+      error = usage_error(command,
+                          "--ios takes a version that iOS 13 or 14 had (13.0 to 13.7, 14.0 to "
+                          "14.8.1), not '" +
+                              std::string(item.value) + "'");
+    else o.ios = *version;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 CliCommand parse_preview(std::span<const std::string_view> args) {
   if (wants_help(args)) return show(preview_help());
   static constexpr std::string_view kValued[] = {"-o",    "--output", "--settings", "--icon", "--app",
@@ -196,16 +229,12 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
   c.action = CliCommand::Action::Preview;
   ArgWalker walk("preview", args);
   ArgWalker::Item item;
+  std::optional<CliCommand> error;
   while (walk.next(item, kValued)) {
     if (item.positional)
       return usage_error("preview", "unexpected argument '" + std::string(item.value) + "'");
-    if (item.name == "-o" || item.name == "--output") {
-      if (names_another_format(item.value))
-        return usage_error("preview", "the output is a PNG picture: -o takes FILE.png, not '" +
-                                          std::string(item.value) + "'");
-      c.preview.output = std::string(item.value);
-    } else if (item.name == "--settings") {
-      c.preview.settings = std::string(item.value);
+    if (picture_option("preview", item, c.preview, error)) {
+      if (error) return *error;
     } else if (item.name == "--icon") {
       c.preview.icon = std::string(item.value);
     } else if (item.name == "--library") {
@@ -215,29 +244,31 @@ CliCommand parse_preview(std::span<const std::string_view> args) {
       if (item.value != "arm64" && item.value != "arm64e")
         return usage_error("preview", "--arch takes arm64 or arm64e, not '" + std::string(item.value) + "'");
       c.preview.arch = std::string(item.value);
-    } else if (item.name == "--app") {
+    } else {
       if (c.preview.apps.size() == 4) return usage_error("preview", "--app may be given at most 4 times");
       c.preview.apps.emplace_back(item.value);
-    } else if (item.name == "--scale") {
-      auto scale = parse_number(item.value);
-      if (!scale || !(*scale >= 0.5 && *scale <= 4))
-        return usage_error("preview",
-                           "--scale takes a number from 0.5 to 4, not '" + std::string(item.value) + "'");
-      c.preview.scale = *scale;
-    } else {
-      auto version = parse_ios_version(item.value);
-      if (!version) return usage_error("preview", version.error);
-      if (!is_released_ios_version(*version))
-        return usage_error("preview",
-                           "--ios takes a version that iOS 13 or 14 had (13.0 to 13.7, 14.0 to "
-                           "14.8.1), not '" +
-                               std::string(item.value) + "'");
-      c.preview.ios = *version;
     }
   }
   if (walk.error) return *walk.error;
   if (c.preview.icon && !c.preview.apps.empty())
     return usage_error("preview", "--icon and --app cannot be used together");
+  return c;
+}
+
+CliCommand parse_pane(std::span<const std::string_view> args) {
+  if (wants_help(args)) return show(pane_help());
+  static constexpr std::string_view kValued[] = {"-o", "--output", "--settings", "--ios", "--scale"};
+  CliCommand c;
+  c.action = CliCommand::Action::Pane;
+  ArgWalker walk("pane", args);
+  ArgWalker::Item item;
+  std::optional<CliCommand> error;
+  while (walk.next(item, kValued)) {
+    if (item.positional) return usage_error("pane", "unexpected argument '" + std::string(item.value) + "'");
+    picture_option("pane", item, c.pane, error);
+    if (error) return *error;
+  }
+  if (walk.error) return *walk.error;
   return c;
 }
 
@@ -257,6 +288,7 @@ CliCommand parse_cli(std::span<const std::string_view> args) {
     return show("corvane-sim " CORVANE_VERSION "\nCorvane13 library " CORVANE_VERSION "\n");
   if (first == "run") return parse_run(rest);
   if (first == "preview") return parse_preview(rest);
+  if (first == "pane") return parse_pane(rest);
   if (first.starts_with("-")) return usage_error("", "unknown option '" + std::string(first) + "'");
   return usage_error("", "unknown command '" + std::string(first) + "'");
 }

@@ -4,6 +4,7 @@
 //                          [--pane PATH]
 //   corvane-sim preview [-o FILE.png] [--settings FILE.plist] [--icon FILE.png | --app PATH ...]
 //                       [--ios VERSION] [--scale N] [--library PATH [--arch arm64|arm64e]]
+//   corvane-sim pane [-o FILE.png] [--settings FILE.plist] [--ios VERSION] [--scale N]
 //   corvane-sim --help | -h | help [COMMAND] | COMMAND --help
 //
 // Nothing is printed and nothing exits here: the result says what to do, and
@@ -40,15 +41,24 @@ struct PreviewOptions {
   std::string arch;                            // --arch arm64|arm64e
 };
 
+struct PaneOptions {
+  std::string output = "corvane-pane.png";  // -o FILE.png
+  std::optional<std::string> settings;      // --settings FILE.plist; empty: default settings
+  IosVersion ios;                           // --ios VERSION, default 13.7
+  double scale = 2;                         // --scale N: pixels per point, 0.5 to 4
+};
+
 struct CliCommand {
   enum class Action {
     Run,      // run the script in `run`
     Preview,  // render the preview in `preview`
+    Pane,     // draw the settings pane as `pane` says
     Exit,     // print `out` on standard output and `err` on standard error, then exit with `status`
   };
   Action action = Action::Exit;
   RunOptions run;
   PreviewOptions preview;
+  PaneOptions pane;
   std::string out;
   std::string err;
   int status = 0;  // 0 for help, 2 for a usage error

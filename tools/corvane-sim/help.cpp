@@ -17,6 +17,10 @@ constexpr std::string_view kPreviewSynopsis =
     "                           [--ios VERSION] [--scale N]\n"
     "                           [--library PATH [--arch ARCH]]";
 
+constexpr std::string_view kPaneSynopsis =
+    "corvane-sim pane [-o FILE.png] [--settings FILE.plist] [--ios VERSION]\n"
+    "                        [--scale N]";
+
 constexpr std::string_view kRunBodyBeforeCommands = R"(
 Runs one simulated process with the library loaded, driven by SCRIPT ("-"
 reads standard input). dump, send and expect print one JSON document a line
@@ -108,6 +112,33 @@ file named for another format than PNG or that cannot be written). No
 partial picture is left behind.
 )";
 
+constexpr std::string_view kPaneBody = R"(
+Draws the settings pane as the Settings app shows it, in the light and the
+dark style side by side, and writes it as a PNG: the pane is opened in a
+simulated Settings app (as the script commands process settings, load and
+pane open do) and its page is drawn from the rows its controller gives,
+with the values it reads from the settings file. The whole page is drawn,
+top to bottom, under the status and navigation bars. Grouped rows as iOS 13
+draws them (edge to edge) or iOS 14 (inset, with rounded corners).
+
+Options:
+  -o, --output FILE.png    where to write (default corvane-pane.png)
+  --settings FILE.plist    a settings file (XML or binary property list), as
+                           the pane finds it; without one the pane shows the
+                           defaults. A value of the wrong kind shows as the
+                           library reads it; warns as preview does
+  --ios VERSION            a version iOS 13 or 14 had, 13.0 to 13.7 and
+                           14.0 to 14.8.1: 13.7 (default), 14.0, 14.4.2
+  --scale N                pixels per point, 0.5 to 4 (default 2)
+  -h, --help               show this help
+
+Exit status: 0 on success; 2 for a usage error or bad input (a missing,
+unreadable or invalid --settings file, or one that holds no dictionary, an
+--ios version iOS 13 and 14 did not have, an -o file named for another
+format than PNG or that cannot be written). No partial picture is left
+behind.
+)";
+
 // The settings table: a key, its kind and default in fixed columns, then
 // its meaning, wrapped.
 constexpr size_t kKindColumn = 27;
@@ -130,6 +161,8 @@ std::string usage_text() {
   s += kRunSynopsis;
   s += "\n       ";
   s += kPreviewSynopsis;
+  s += "\n       ";
+  s += kPaneSynopsis;
   s += "\n       corvane-sim --help | COMMAND --help | --version\n";
   return s;
 }
@@ -137,6 +170,7 @@ std::string usage_text() {
 std::optional<std::string> command_usage(std::string_view command) {
   if (command == "run") return "Usage: " + std::string(kRunSynopsis) + "\n";
   if (command == "preview") return "Usage: " + std::string(kPreviewSynopsis) + "\n";
+  if (command == "pane") return "Usage: " + std::string(kPaneSynopsis) + "\n";
   return std::nullopt;
 }
 
@@ -146,6 +180,7 @@ std::string main_help() {
 Commands:
   run          run a scenario script; prints JSON Lines on standard output
   preview      render the screen in the light and dark style to a PNG
+  pane         draw the settings pane, light and dark, to a PNG
   help [CMD]   show this help, or the help of a command
   help settings
                the keys of the settings file: kind, default, meaning
@@ -183,9 +218,12 @@ std::string run_help() {
 
 std::string preview_help() { return *command_usage("preview") + std::string(kPreviewBody); }
 
+std::string pane_help() { return *command_usage("pane") + std::string(kPaneBody); }
+
 std::optional<std::string> command_help(std::string_view command) {
   if (command == "run") return run_help();
   if (command == "preview") return preview_help();
+  if (command == "pane") return pane_help();
   if (command == "settings") return settings_help();
   return std::nullopt;
 }

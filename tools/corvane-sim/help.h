@@ -20,7 +20,9 @@ std::string run_help();
 std::string settings_help();
 // corvane-sim preview --help.
 std::string preview_help();
-// The help of a command by name ("run", "preview") or of the settings
+// corvane-sim pane --help.
+std::string pane_help();
+// The help of a command by name ("run", "preview", "pane") or of the settings
 // ("settings"), if there is such a command.
 std::optional<std::string> command_help(std::string_view command);
 

@@ -1,5 +1,6 @@
 // corvane-sim: runs scenario scripts against a simulated process with the
-// library loaded, and renders light/dark previews.
+// library loaded, and renders light/dark previews of the screen and of
+// the settings pane.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "tools/corvane-sim/cli_args.h"
 #include "tools/corvane-sim/interpreter.h"
 #include "tools/corvane-sim/library_option.h"
+#include "tools/corvane-sim/pane_picture.h"
 #include "tools/corvane-sim/render.h"
 #include "tools/corvane-sim/session.h"
 
@@ -75,6 +77,7 @@ int main(int argc, char** argv) {
       return c.status;
     case CliCommand::Action::Run: return run(c.run);
     case CliCommand::Action::Preview: return run_preview(c.preview, std::cout, std::cerr);
+    case CliCommand::Action::Pane: return run_pane(c.pane, std::cout, std::cerr);
   }
   return 2;
 }

@@ -159,17 +159,35 @@ void set_header_title(id platter, const std::string& title) {
 
 }  // namespace
 
+std::optional<std::string> check_settings_file(const std::string& path) {
+  std::string error;
+  auto value = sim::plist::read_file(path, &error);
+  if (!value) return "cannot use settings file " + path + ": " + error;
+  if (!value->is_dictionary())
+    return "cannot use settings file " + path + ": it holds a property list that is not a dictionary";
+  return std::nullopt;
+}
+
+std::optional<std::string> install_settings_file(Session& session, const std::string& path) {
+  // The file's own bytes go in place, as the settings pane would leave them.
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  const std::string target = session.process().host_path(kSettingsDevicePath);
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
+  std::string write_error;
+  if (!in || !sim::plist::write_atomically(target, bytes.str(), &write_error))
+    return "cannot use settings file " + path + ": " +
+           (write_error.empty() ? std::string("cannot read it") : write_error);
+  return std::nullopt;
+}
+
 std::optional<std::string> check_scene_options(const SceneOptions& o) {
   if (o.ios.major < 13 || o.ios.major > 14)
     return "unsupported iOS version " + o.ios.text() + ": the preview simulates iOS 13.0 to 14.x";
-  if (o.settings) {
-    std::string error;
-    auto value = sim::plist::read_file(*o.settings, &error);
-    if (!value) return "cannot use settings file " + *o.settings + ": " + error;
-    if (!value->is_dictionary())
-      return "cannot use settings file " + *o.settings +
-             ": it holds a property list that is not a dictionary";
-  }
+  if (o.settings)
+    if (auto e = check_settings_file(*o.settings)) return e;
   if (o.icon && !o.apps.empty()) return std::string("--icon and --app cannot be used together");
   if (o.apps.size() > kMaxPreviewApps)
     return "at most " + std::to_string(kMaxPreviewApps) + " apps, not " + std::to_string(o.apps.size());
@@ -193,17 +211,8 @@ std::unique_ptr<PreviewScene> PreviewScene::build(const SceneOptions& options, s
     return nullptr;
   }
   if (options.settings) {
-    // The file's own bytes go in place, as the settings pane would leave them.
-    std::ifstream in(*options.settings, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    const std::string target = s.process().host_path(kSettingsDevicePath);
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
-    std::string write_error;
-    if (!in || !sim::plist::write_atomically(target, bytes.str(), &write_error)) {
-      *error = "cannot use settings file " + *options.settings + ": " +
-               (write_error.empty() ? std::string("cannot read it") : write_error);
+    if (auto e = install_settings_file(s, *options.settings)) {
+      *error = *e;
       return nullptr;
     }
   }
@@ -369,8 +378,9 @@ namespace {
 constexpr double kMargin = 36;
 constexpr double kGap = 56;
 constexpr double kCaptionHeight = 84;
-constexpr double kPhoneWidth = kScreenWidth + 2 * kBezel;
-constexpr double kPhoneHeight = kScreenHeight + 2 * kBezel;
+// A screen drawn without a phone around it (a page taller than the phone)
+// has corners of this radius and a shadow where the phone's body would be.
+constexpr double kBareCornerRadius = 16;
 
 // The settings file as the caption names it: the path as given, or, when
 // that is too long, its last part.
@@ -382,11 +392,13 @@ std::string settings_caption(cairo_t* cr, const std::string& label, const sim::r
   return "settings: \xE2\x80\xA6/" + name;
 }
 
-void paint_screen(cairo_t* cr, const sim::render::Surface& screen, double x, double y, double scale) {
+void paint_screen(cairo_t* cr, const sim::render::Surface& screen, const CGRect& where, double radius,
+                  double scale) {
   cairo_save(cr);
-  sim::render::rounded_rect_path(cr, x, y, kScreenWidth, kScreenHeight, kScreenCornerRadius);
+  sim::render::rounded_rect_path(cr, where.origin.x, where.origin.y, where.size.width, where.size.height,
+                                 radius);
   cairo_clip(cr);
-  cairo_translate(cr, x, y);
+  cairo_translate(cr, where.origin.x, where.origin.y);
   cairo_scale(cr, 1 / scale, 1 / scale);
   cairo_set_source_surface(cr, screen.get(), 0, 0);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
@@ -394,29 +406,41 @@ void paint_screen(cairo_t* cr, const sim::render::Surface& screen, double x, dou
   cairo_restore(cr);
 }
 
+void draw_bare_shadow(cairo_t* cr, const CGRect& r) {
+  cairo_save(cr);
+  for (int i = 6; i >= 1; --i) {
+    sim::render::rounded_rect_path(cr, r.origin.x - i * 1.5, r.origin.y - i * 1.0 + 6, r.size.width + i * 3,
+                                   r.size.height + i * 3, kBareCornerRadius + i * 1.5);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.03);
+    cairo_fill(cr);
+  }
+  cairo_restore(cr);
+}
+
 }  // namespace
 
-PreviewGeometry preview_geometry(double scale) {
+PreviewGeometry side_by_side_geometry(CGSize screen, double scale) {
+  const double phone_width = screen.width + 2 * kBezel, phone_height = screen.height + 2 * kBezel;
   PreviewGeometry g;
-  g.width = static_cast<int>(std::lround((2 * kMargin + 2 * kPhoneWidth + kGap) * scale));
-  g.height = static_cast<int>(std::lround((kMargin + kPhoneHeight + kCaptionHeight) * scale));
+  g.width = static_cast<int>(std::lround((2 * kMargin + 2 * phone_width + kGap) * scale));
+  g.height = static_cast<int>(std::lround((kMargin + phone_height + kCaptionHeight) * scale));
   for (int i = 0; i < 2; ++i) {
-    const double x = kMargin + i * (kPhoneWidth + kGap) + kBezel, y = kMargin + kBezel;
+    const double x = kMargin + i * (phone_width + kGap) + kBezel, y = kMargin + kBezel;
     (i == 0 ? g.light_screen : g.dark_screen) =
-        CGRect{{x * scale, y * scale}, {kScreenWidth * scale, kScreenHeight * scale}};
+        CGRect{{x * scale, y * scale}, {screen.width * scale, screen.height * scale}};
   }
   return g;
 }
 
-PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios,
-                               double scale) {
-  if (scene.style() != 1) scene.switch_style(1);
-  sim::render::Surface light = scene.render(scale);
-  scene.switch_style(2);
-  sim::render::Surface dark = scene.render(scale);
+PreviewGeometry preview_geometry(double scale) {
+  return side_by_side_geometry(CGSize{kScreenWidth, kScreenHeight}, scale);
+}
 
+PreviewPicture side_by_side(const sim::render::Surface& light, const sim::render::Surface& dark,
+                            CGSize screen, bool phone, const std::string& settings_label,
+                            const IosVersion& ios, double scale) {
   PreviewPicture picture;
-  picture.geometry = preview_geometry(scale);
+  picture.geometry = side_by_side_geometry(screen, scale);
   const PreviewGeometry& g = picture.geometry;
   picture.image = sim::render::Surface(g.width, g.height);
   if (!picture.image.ok() || !light.ok() || !dark.ok()) return picture;
@@ -436,24 +460,36 @@ PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_
     CGRect where;
   };
   const Half halves[] = {{&light, "Light", g.light_screen}, {&dark, "Dark", g.dark_screen}};
+  const double phone_width = screen.width + 2 * kBezel;
   for (const Half& h : halves) {
-    const double x = h.where.origin.x / scale, y = h.where.origin.y / scale;
-    draw_phone_body(cr, x, y, kScreenWidth, kScreenHeight);
-    paint_screen(cr, *h.screen, x, y, scale);
-    draw_phone_overlays(cr, x, y, kScreenWidth);
+    const CGRect where{{h.where.origin.x / scale, h.where.origin.y / scale}, screen};
+    const double x = where.origin.x, y = where.origin.y;
+    if (phone) draw_phone_body(cr, x, y, screen.width, screen.height);
+    else draw_bare_shadow(cr, where);
+    paint_screen(cr, *h.screen, where, phone ? kScreenCornerRadius : kBareCornerRadius, scale);
+    if (phone) draw_phone_overlays(cr, x, y, screen.width);
 
-    const double centre = x + kScreenWidth / 2;
-    const double below = y + kScreenHeight + kBezel;
+    const double centre = x + screen.width / 2;
+    const double below = y + screen.height + kBezel;
     sim::render::TextStyle title{22, true, {0.11, 0.11, 0.12, 1}, sim::render::Align::Centre};
     sim::render::TextStyle detail{14, false, {0.33, 0.33, 0.37, 1}, sim::render::Align::Centre};
     sim::render::draw_text(cr, h.name, centre, below + 38, title);
     std::string line = "iOS " + ios.text() + "  \xC2\xB7  ";
     line +=
-        settings_caption(cr, settings_label, detail, kPhoneWidth - sim::render::text_width(cr, line, detail));
-    sim::render::draw_text(cr, line, centre, below + 62, detail, kPhoneWidth);
+        settings_caption(cr, settings_label, detail, phone_width - sim::render::text_width(cr, line, detail));
+    sim::render::draw_text(cr, line, centre, below + 62, detail, phone_width);
   }
   cairo_destroy(cr);
   return picture;
+}
+
+PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios,
+                               double scale) {
+  if (scene.style() != 1) scene.switch_style(1);
+  sim::render::Surface light = scene.render(scale);
+  scene.switch_style(2);
+  sim::render::Surface dark = scene.render(scale);
+  return side_by_side(light, dark, CGSize{kScreenWidth, kScreenHeight}, true, settings_label, ios, scale);
 }
 
 }  // namespace corvane::cli

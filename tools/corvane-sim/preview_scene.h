@@ -38,6 +38,13 @@ struct SceneOptions {
 // file or value at fault. (The apps themselves are read by build.)
 std::optional<std::string> check_scene_options(const SceneOptions& options);
 
+// A settings file as the picture commands take it: readable, and holding a
+// property-list dictionary. The message names the file.
+std::optional<std::string> check_settings_file(const std::string& path);
+// Puts the file's own bytes where the library reads its settings, in the
+// session's file system. An error message naming the file, or nothing.
+std::optional<std::string> install_settings_file(Session& session, const std::string& path);
+
 class PreviewScene {
  public:
   // Boots a home-screen process in a temporary root, puts the settings file
@@ -100,6 +107,8 @@ struct PreviewGeometry {
   CGRect light_screen{}, dark_screen{};
 };
 PreviewGeometry preview_geometry(double scale = kPreviewScale);
+// The same for two screens of any size side by side.
+PreviewGeometry side_by_side_geometry(CGSize screen, double scale);
 
 // The picture: the light and the dark screen side by side in phones, each
 // captioned with its style, the system version and the settings file used.
@@ -113,5 +122,12 @@ struct PreviewPicture {
 // names the settings file ("defaults" when there is none).
 PreviewPicture compose_preview(PreviewScene& scene, const std::string& settings_label, const IosVersion& ios,
                                double scale = kPreviewScale);
+
+// The light and the dark screen (`screen` points, drawn at `scale`) laid out
+// side by side and captioned as the preview's are: in phones, or (phone
+// false, for a page taller than a phone) bare with rounded corners.
+PreviewPicture side_by_side(const sim::render::Surface& light, const sim::render::Surface& dark,
+                            CGSize screen, bool phone, const std::string& settings_label,
+                            const IosVersion& ios, double scale);
 
 }  // namespace corvane::cli

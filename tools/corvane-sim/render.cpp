@@ -131,12 +131,8 @@ int run_preview(const PreviewOptions& options, std::ostream& out, std::ostream& 
     err << "corvane-sim: " << *e << "\n";
     return 2;
   }
-  if (options.settings) {
-    // Readable: check_scene_options has read it.
-    std::string bytes, read_error;
-    if (sim::io::read_whole_file(*options.settings, sim::plist::kMaxFileBytes, &bytes, &read_error))
-      warn_settings_mistakes(err, "corvane-sim", *options.settings, bytes);
-  }
+  // Readable: check_scene_options has read it.
+  if (options.settings) warn_about_settings_file(err, *options.settings);
   // The output's folder is checked before anything is drawn.
   sim::render::PendingFile file;
   if (!file.open(options.output, &error)) {
@@ -151,13 +147,25 @@ int run_preview(const PreviewOptions& options, std::ostream& out, std::ostream& 
   PreviewPicture picture =
       compose_preview(*scene, options.settings ? *options.settings : "defaults", options.ios, options.scale);
   scene.reset();
-  if (!file.commit_png(picture.image, &error)) {
+  return commit_picture(file, picture.image, options.output, out, err);
+}
+
+void warn_about_settings_file(std::ostream& err, const std::string& path) {
+  std::string bytes, read_error;
+  if (sim::io::read_whole_file(path, sim::plist::kMaxFileBytes, &bytes, &read_error))
+    warn_settings_mistakes(err, "corvane-sim", path, bytes);
+}
+
+int commit_picture(sim::render::PendingFile& file, const sim::render::Surface& picture,
+                   const std::string& output, std::ostream& out, std::ostream& err) {
+  std::string error;
+  if (!file.commit_png(picture, &error)) {
     err << "corvane-sim: " << error << "\n";
     return 2;
   }
   std::error_code ec;
-  std::filesystem::path where = std::filesystem::absolute(options.output, ec);
-  out << "wrote " << (ec ? options.output : where.string()) << "\n";
+  std::filesystem::path where = std::filesystem::absolute(output, ec);
+  out << "wrote " << (ec ? output : where.string()) << "\n";
   return 0;
 }
 
