@@ -8,6 +8,13 @@
 #include "sim/emulation/opcode_stream.h"
 
 namespace sim::emulation {
+
+std::string hex(uint64_t v) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
+  return text;
+}
+
 namespace {
 
 constexpr uint32_t kMagic64 = 0xfeedfacf;
@@ -19,12 +26,6 @@ constexpr uint32_t kLcSegment64 = 0x19, kLcSymtab = 0x2, kLcDyldInfo = 0x22, kLc
                    kLcLoadUpwardDylib = 0x80000023, kLcLazyLoadDylib = 0x20, kLcChainedFixups = 0x80000034;
 constexpr uint32_t kModInitFuncPointers = 0x9;
 constexpr size_t kMaxCount = 1 << 20;  // a bound on any table, against hostile counts
-
-std::string hex(uint64_t v) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
-  return text;
-}
 
 // Bounds-checked reads of a byte string; every failure is remembered.
 class Reader {
