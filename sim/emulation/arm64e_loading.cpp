@@ -7,16 +7,6 @@
 #include "sim/emulation/emulated_library.h"
 
 namespace sim::emulation {
-namespace {
-
-std::string hex(uint64_t v) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
-  return text;
-}
-
-}  // namespace
-
 bool EmulatedLibrary::apply_threaded_fixups(std::string& error) {
   if (!pac_) {
     error = "threaded fixups in a library that is not arm64e";

@@ -5,7 +5,16 @@
 #include <cstring>
 #include <new>
 
+#include "sim/emulation/opcode_stream.h"
+
 namespace sim::emulation {
+
+std::string hex(uint64_t v) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
+  return text;
+}
+
 namespace {
 
 constexpr uint32_t kMagic64 = 0xfeedfacf;
@@ -17,12 +26,6 @@ constexpr uint32_t kLcSegment64 = 0x19, kLcSymtab = 0x2, kLcDyldInfo = 0x22, kLc
                    kLcLoadUpwardDylib = 0x80000023, kLcLazyLoadDylib = 0x20, kLcChainedFixups = 0x80000034;
 constexpr uint32_t kModInitFuncPointers = 0x9;
 constexpr size_t kMaxCount = 1 << 20;  // a bound on any table, against hostile counts
-
-std::string hex(uint64_t v) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
-  return text;
-}
 
 // Bounds-checked reads of a byte string; every failure is remembered.
 class Reader {
@@ -54,63 +57,6 @@ class Reader {
   bool bad_ = false;
 };
 
-// A cursor over one opcode stream.
-struct Stream {
-  const std::string& b;
-  uint64_t at, end;
-  bool bad = false;
-  bool more() const { return at < end; }
-  uint8_t byte() {
-    if (at >= end) {
-      bad = true;
-      return 0;
-    }
-    return static_cast<uint8_t>(b[at++]);
-  }
-  uint64_t uleb() {
-    uint64_t v = 0;
-    for (int shift = 0;; shift += 7) {
-      uint8_t c = byte();
-      if (bad || shift > 63) {
-        bad = true;
-        return 0;
-      }
-      v |= static_cast<uint64_t>(c & 0x7f) << shift;
-      if (!(c & 0x80)) return v;
-    }
-  }
-  // Worked in unsigned arithmetic: a 63-bit shift's sign extension would
-  // overflow a signed negation.
-  int64_t sleb() {
-    uint64_t v = 0;
-    int shift = 0;
-    uint8_t c = 0;
-    do {
-      c = byte();
-      if (bad || shift > 63) {
-        bad = true;
-        return 0;
-      }
-      v |= static_cast<uint64_t>(c & 0x7f) << shift;
-      shift += 7;
-    } while (c & 0x80);
-    if (shift < 64 && (c & 0x40)) v |= ~uint64_t{0} << shift;
-    return static_cast<int64_t>(v);
-  }
-  // A NUL-terminated string in the stream, as a view of it.
-  std::string_view cstring() {
-    const void* nul = at < end ? std::memchr(b.data() + at, 0, end - at) : nullptr;
-    if (!nul) {
-      bad = true;
-      return {};
-    }
-    const std::string_view s(b.data() + at,
-                             static_cast<size_t>(static_cast<const char*>(nul) - (b.data() + at)));
-    at += s.size() + 1;
-    return s;
-  }
-};
-
 // libobjc.A.dylib -> libobjc, CoreFoundation -> CoreFoundation.
 std::string_view short_name(std::string_view path) {
   if (size_t slash = path.rfind('/'); slash != std::string_view::npos) path.remove_prefix(slash + 1);
@@ -140,7 +86,7 @@ std::string fixup_address(const MachImage& im, bool have_seg, uint64_t seg, uint
 size_t fixup_limit(const std::string& b) { return std::min(kMaxCount, b.size() / 8); }
 
 bool read_rebases(const std::string& b, uint64_t off, uint64_t size, MachImage& im, std::string& error) {
-  Stream s{b, off, off + size};
+  OpcodeStream s{b, off, off + size};
   uint64_t seg = 0, addr_off = 0;
   bool have_seg = false;
   const size_t limit = fixup_limit(b);
@@ -200,7 +146,7 @@ bool read_rebases(const std::string& b, uint64_t off, uint64_t size, MachImage& 
 
 bool read_binds(const std::string& b, uint64_t off, uint64_t size, bool lazy,
                 const std::vector<std::string_view>& libraries, MachImage& im, std::string& error) {
-  Stream s{b, off, off + size};
+  OpcodeStream s{b, off, off + size};
   uint64_t seg = 0, addr_off = 0;
   bool have_seg = false, weak = false;
   int64_t ordinal = 0, addend = 0;

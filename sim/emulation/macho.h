@@ -60,6 +60,9 @@ constexpr uint32_t kCpuSubtypeArm64e = 2;
 // The top byte of the subtype holds capability bits (the arm64e ABI version).
 inline bool is_arm64e(const MachImage& image) { return (image.cpusubtype & 0x00ffffff) == kCpuSubtypeArm64e; }
 
+// "0x1f00": an address or offset as messages print it.
+std::string hex(uint64_t v);
+
 // Whether the bytes start like a 64-bit arm64 Mach-O file.
 bool looks_like_arm64_macho(const std::string& bytes);
 

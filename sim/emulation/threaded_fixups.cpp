@@ -4,52 +4,13 @@
 #include <set>
 
 #include "sim/emulation/macho.h"
+#include "sim/emulation/opcode_stream.h"
 
 namespace sim::emulation {
 namespace {
 
 constexpr size_t kMaxFixups = 1 << 20;
 constexpr size_t kMaxImports = 1 << 16;
-
-struct Cursor {
-  const std::string& b;
-  uint64_t at, end;
-  bool bad = false;
-  uint8_t byte() {
-    if (at >= end) {
-      bad = true;
-      return 0;
-    }
-    return static_cast<uint8_t>(b[at++]);
-  }
-  uint64_t uleb() {
-    uint64_t v = 0;
-    for (int shift = 0; !bad; shift += 7) {
-      const uint8_t c = byte();
-      if (shift > 63) bad = true;
-      if (bad) break;
-      v |= uint64_t{c & 0x7fu} << shift;
-      if (!(c & 0x80)) return v;
-    }
-    return 0;
-  }
-  int64_t sleb() {
-    int64_t v = 0;
-    int shift = 0;
-    uint8_t c = 0;
-    do {
-      c = byte();
-      if (bad || shift > 63) {
-        bad = true;
-        return 0;
-      }
-      v |= static_cast<int64_t>(uint64_t{c & 0x7fu} << shift);
-      shift += 7;
-    } while (c & 0x80);
-    if (shift < 64 && (c & 0x40)) v |= -(int64_t{1} << shift);
-    return v;
-  }
-};
 
 }  // namespace
 
@@ -59,7 +20,7 @@ bool is_threaded_bind_stream(const std::string& b, uint64_t off, uint64_t size) 
 
 bool read_threaded_fixups(const std::string& b, uint64_t off, uint64_t size,
                           const std::vector<std::string_view>& libraries, MachImage& im, std::string& error) {
-  Cursor s{b, off, off + size};
+  OpcodeStream s{b, off, off + size};
   struct Start {
     uint64_t segment, offset;
   };
@@ -77,13 +38,8 @@ bool read_threaded_fixups(const std::string& b, uint64_t off, uint64_t size,
       case 0x30: ordinal = imm ? static_cast<int8_t>(0xf0 | imm) : 0; break;
       case 0x40:
         weak = imm & 1;
-        {
-          const uint64_t begin = s.at;
-          uint64_t length = 0;
-          for (uint8_t ch = s.byte(); !s.bad && ch; ch = s.byte()) ++length;
-          symbol = std::string_view(b.data() + begin, length);
-          break;
-        }
+        symbol = s.cstring();
+        break;
       case 0x50: break;  // pointers only
       case 0x60: addend = s.sleb(); break;
       case 0x70:
