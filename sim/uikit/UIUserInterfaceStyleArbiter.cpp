@@ -54,8 +54,17 @@ struct ArbiterObj : objc_object {
 
 ArbiterObj* arbiter(id self) { return as<ArbiterObj>(self); }
 
-NSInteger& mode_of(id self) {
-  return as<UISUserInterfaceStyleModeObj>(arbiter(self)->style_mode.get())->mode_value;
+// The mode object the arbiter holds. A library may have set _styleMode to
+// nil or to another object: there is then no mode, read as unspecified (0),
+// and a change of the system's setting reaches no mode.
+UISUserInterfaceStyleModeObj* mode_object(id self) {
+  id m = arbiter(self)->style_mode.get();
+  return m && is_kind_of(m, "UISUserInterfaceStyleMode") ? as<UISUserInterfaceStyleModeObj>(m) : nullptr;
+}
+
+NSInteger mode_of(id self) {
+  const UISUserInterfaceStyleModeObj* m = mode_object(self);
+  return m ? m->mode_value : 0;
 }
 
 SharedInstance g_shared;
@@ -117,7 +126,7 @@ void change_system_style(NSInteger style) {
   if (!a) return;
   Strong keep = a;
   if (System* system = System::current()) system->set_system_style(style);
-  mode_of(a) = style;
+  if (UISUserInterfaceStyleModeObj* m = mode_object(a)) m->mode_value = style;
   send<void>(a, sel("userInterfaceStyleModeDidChange:"), arbiter(a)->style_mode.get());
 }
 
