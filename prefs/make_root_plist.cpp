@@ -18,24 +18,13 @@
 
 #include "core/names.h"
 #include "core/settings_keys.h"
+#include "prefs/library_keys.h"
 #include "prefs/page.h"
 
 namespace {
 
-struct KeyInfo {
-  bool flag;
-  double fallback;
-};
-
-std::map<std::string, KeyInfo> library_keys() {
-  std::map<std::string, KeyInfo> keys;
-#define FLAG_KEY(name, fallback, meaning) keys[#name] = {true, (fallback) ? 1.0 : 0.0};
-#define REAL_KEY(name, fallback, meaning) keys[#name] = {false, fallback};
-  CORVANE_SETTINGS_KEYS(FLAG_KEY, REAL_KEY)
-#undef FLAG_KEY
-#undef REAL_KEY
-  return keys;
-}
+using corvane::prefs::library_keys;
+using corvane::prefs::LibraryKey;
 
 std::string escaped(const char* text) {
   std::string out;
@@ -80,7 +69,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_root_plist OUTPUT.plist | --keys\n");
     return 2;
   }
-  std::map<std::string, KeyInfo> keys = library_keys();
+  std::map<std::string, LibraryKey> keys = library_keys();
   if (std::strcmp(argv[1], "--keys") == 0) {
     for (const auto& [name, info] : keys)
       std::printf("%s %s %s\n", name.c_str(), info.flag ? "switch" : "slider",

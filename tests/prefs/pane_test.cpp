@@ -9,29 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "prefs/library_keys.h"
 #include "sim/preferences/settings_app.h"
-#include "src/core/settings_keys.h"
 #include "support/sim_fixture.h"
 
 using namespace corvane_test;
 namespace plist = sim::plist;
 
 namespace {
-
-struct Key {
-  bool flag;
-  double fallback;
-};
-
-std::map<std::string, Key> library_keys() {
-  std::map<std::string, Key> keys;
-#define FLAG_KEY(name, fallback, meaning) keys[#name] = {true, (fallback) ? 1.0 : 0.0};
-#define REAL_KEY(name, fallback, meaning) keys[#name] = {false, fallback};
-  CORVANE_SETTINGS_KEYS(FLAG_KEY, REAL_KEY)
-#undef FLAG_KEY
-#undef REAL_KEY
-  return keys;
-}
 
 const plist::Value* field(const plist::Dictionary& d, const char* key) { return d.find(key); }
 
@@ -40,7 +25,7 @@ TEST(PanePage, ShowsEveryLibraryKeyOnceWithItsKindAndDefault) {
   ASSERT_TRUE(root && root->is_dictionary());
   const plist::Value* items = field(root->dictionary(), "items");
   ASSERT_TRUE(items && items->is_array());
-  std::map<std::string, Key> keys = library_keys();
+  std::map<std::string, corvane::prefs::LibraryKey> keys = corvane::prefs::library_keys();
   std::map<std::string, int> seen;
   for (const plist::Value& item : items->array()) {
     ASSERT_TRUE(item.is_dictionary());
@@ -54,7 +39,7 @@ TEST(PanePage, ShowsEveryLibraryKeyOnceWithItsKindAndDefault) {
     SCOPED_TRACE(name);
     ASSERT_TRUE(keys.count(name)) << "a row for a key the library does not read";
     ++seen[name];
-    const Key& k = keys[name];
+    const corvane::prefs::LibraryKey& k = keys[name];
     EXPECT_EQ(cell->string(), k.flag ? "PSSwitchCell" : "PSSliderCell");
     EXPECT_EQ(field(row, "defaults")->string(), "com.tallowbirch.corvane13prefs.settings");
     const plist::Value* fallback = field(row, "default");
