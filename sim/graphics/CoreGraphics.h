@@ -155,6 +155,9 @@ CGImageRef sim_CGImageCreateWithPNGData(const void* data, size_t length, char* e
 // equal R, G and B, layouts without alpha read as opaque. Returns 0 (and leaves
 // rgba alone) for a NULL image or a position outside it, else 1.
 int sim_CGImageGetPixel(CGImageRef image, size_t x, size_t y, uint8_t rgba[4]);
+// Row y's pixels in the same form, 4 × width bytes, valid while the image
+// lives; NULL for a NULL image or a row outside it.
+const uint8_t* sim_CGImageGetRow(CGImageRef image, size_t y);
 
 #ifdef __cplusplus
 }

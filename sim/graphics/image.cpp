@@ -136,4 +136,9 @@ int sim_CGImageGetPixel(CGImageRef image, size_t x, size_t y, uint8_t rgba[4]) {
   return 1;
 }
 
+const uint8_t* sim_CGImageGetRow(CGImageRef image, size_t y) {
+  if (!image || y >= image->height) return nullptr;
+  return image->rgba.data() + y * image->width * 4;
+}
+
 }  // extern "C"

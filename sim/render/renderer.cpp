@@ -105,11 +105,9 @@ cairo_surface_t* Painter::surface_for(CGImageRef image) {
       const int stride = cairo_image_surface_get_stride(s);
       for (size_t y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (size_t x = 0; x < w; ++x) {
-          uint8_t p[4] = {0, 0, 0, 0};
-          sim_CGImageGetPixel(image, x, y, p);
+        const uint8_t* p = sim_CGImageGetRow(image, y);
+        for (size_t x = 0; x < w; ++x, p += 4)
           row[x] = (uint32_t{p[3]} << 24) | (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-        }
       }
       cairo_surface_mark_dirty(s);
     } else {

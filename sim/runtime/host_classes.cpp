@@ -32,6 +32,19 @@ bool layer_present(Layer l) {
   return false;
 }
 
+// The runtime asks for a class it has not defined yet: installed if this
+// process has it.
+Class realize_one(std::string_view name) {
+  auto it = registry().find(std::string(name));
+  if (it == registry().end() || !layer_present(it->second.layer)) return nullptr;
+  return it->second.install();
+}
+
+void realize_all() {
+  for (auto& [name, e] : registry())
+    if (layer_present(e.layer)) ensure_class(name.c_str());
+}
+
 }  // namespace
 
 void register_installer(const char* class_name, Layer layer, Installer install) {
@@ -52,8 +65,7 @@ void install_layers(bool uikit, bool springboard, bool preferences, bool list_li
   g_uikit = uikit;
   g_springboard = springboard;
   g_preferences = preferences;
-  for (auto& [name, e] : registry())
-    if (layer_present(e.layer)) ensure_class(name.c_str());
+  set_class_realizer(realize_one, realize_all);
 }
 
 }  // namespace sim

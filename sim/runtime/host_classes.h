@@ -1,8 +1,12 @@
-// The host's classes are defined when a simulated process boots. Each host
-// class file registers an installer for its class; the process runs the
-// installers of the layers that exist in it (Foundation everywhere, UIKit in
-// applications and the home screen, the home screen's own classes only there,
-// the Preferences framework's only in the Settings app).
+// The host's classes. Each host class file registers an installer for its
+// class; a process has the classes of the layers that exist in it
+// (Foundation everywhere, UIKit in applications and the home screen, the
+// home screen's own classes only there, the Preferences framework's only in
+// the Settings app). As the platform's runtime realizes a class only when it
+// is first used, a class is installed the first time anything names it
+// (objc_getClass, NSClassFromString, a subclass's installer) or lists the
+// classes: a process pays for the classes it uses, and no one can tell a
+// class not yet installed from one that is.
 #pragma once
 
 #include "sim/runtime/runtime.h"
@@ -21,7 +25,8 @@ void register_installer(const char* class_name, Layer layer, Installer install);
 // the process has not yet. Used by installers for their superclass.
 Class ensure_class(const char* class_name);
 
-// Installs every registered class of the given layers.
+// Makes the registered classes of the given layers the process's own,
+// installed when first named.
 void install_layers(bool uikit, bool springboard, bool preferences = false, bool list_library = true);
 
 struct InstallerRegistration {

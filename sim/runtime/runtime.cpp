@@ -55,8 +55,16 @@ uint64_t sim_dispatch_epoch = 1;  // declared extern "C" in objc.h
 namespace sim {
 namespace {
 
+// Looks names up by view, without making a string of each.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+template <typename T>
+using ByName = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
+
 struct RuntimeState {
-  std::unordered_map<std::string, Class> classes;
+  ByName<Class> classes;
   std::vector<Class> order;
   objc_object* live_head = nullptr;
   size_t live_count = 0;
@@ -74,9 +82,14 @@ RuntimeState* g_rt = nullptr;
 uint64_t& g_epoch = sim_dispatch_epoch;  // bumped by every method change; stale caches empty themselves
 uint64_t g_next_serial = 1;              // never reset: names in the event log outlive a relaunch
 void (*g_missing_hook_observer)(Class, SEL) = nullptr;
+// Defines the process's classes that exist but were not needed yet.
+struct Realizer {
+  Class (*one)(std::string_view name) = nullptr;
+  void (*all)() = nullptr;
+} g_realizer;
 
-std::unordered_map<std::string, objc_selector*>& selector_table() {
-  static auto* table = new std::unordered_map<std::string, objc_selector*>();
+ByName<objc_selector*>& selector_table() {
+  static auto* table = new ByName<objc_selector*>();
   return *table;
 }
 
@@ -197,15 +210,34 @@ TouchRecord& touch(Class cls) {
   return g_rt->touches.back();
 }
 
-Method* add_method(Class cls, SEL sel, IMP imp, const char* types) {
+Method* add_method(Class cls, SEL sel, IMP imp, const char* types, std::string normalized) {
   auto* m = new Method();
   m->sel = sel;
   m->imp = imp;
-  m->types = types ? types : "";
-  m->normalized = normalize_encoding(m->types);
+  m->types = types;
+  m->normalized = std::move(normalized);
   cls->methods.push_back(m);
   flush_caches();
   return m;
+}
+
+Method* add_method(Class cls, SEL sel, IMP imp, const char* types) {
+  if (!types) types = "";
+  return add_method(cls, sel, imp, types, normalize_encoding(types));
+}
+
+// A host method, its encoding already normalized.
+void define_normalized(Class cls, const char* sel, IMP imp, const char* types, std::string normalized) {
+  SEL s = sel_registerName(sel);
+  if (Method* m = own_method(cls, s)) {
+    m->imp = imp;
+    m->types = types;
+    m->normalized = std::move(normalized);
+    m->verified = nullptr;
+    flush_caches();
+    return;
+  }
+  add_method(cls, s, imp, types, std::move(normalized));
 }
 
 }  // namespace
@@ -326,30 +358,29 @@ Class define_class_raw(const std::string& name, Class superclass, size_t size, C
 
 Class class_named(std::string_view name) {
   if (!g_rt) return nullptr;
-  auto it = g_rt->classes.find(std::string(name));
-  return it == g_rt->classes.end() ? nullptr : it->second;
+  auto it = g_rt->classes.find(name);
+  if (it != g_rt->classes.end()) return it->second;
+  return g_realizer.one ? g_realizer.one(name) : nullptr;
 }
 
-std::vector<Class> all_classes() { return g_rt ? g_rt->order : std::vector<Class>{}; }
+std::vector<Class> all_classes() {
+  if (!g_rt) return {};
+  if (g_realizer.all) g_realizer.all();
+  return g_rt->order;
+}
+
+void set_class_realizer(Class (*one)(std::string_view name), void (*all)()) { g_realizer = {one, all}; }
 
 void define_method_raw(Class cls, const char* sel, IMP imp, const char* types) {
-  SEL s = sel_registerName(sel);
-  if (Method* m = own_method(cls, s)) {
-    m->imp = imp;
-    m->types = types;
-    m->normalized = normalize_encoding(types);
-    m->verified = nullptr;
-    flush_caches();
-    return;
-  }
-  add_method(cls, s, imp, types);
+  define_normalized(cls, sel, imp, types, normalize_encoding(types));
 }
 
 void define_method_checked(Class cls, const char* sel, IMP imp, const char* types, const char* cxx_types) {
-  if (!encodings_agree(normalize_encoding(types), cxx_types))
+  std::string normalized = normalize_encoding(types);
+  if (!encodings_agree(normalized, cxx_types))
     fatal(std::string("host method ") + cls->name + " " + sel + " declared \"" + types +
           "\" but written with types \"" + cxx_types + "\"");
-  define_method_raw(cls, sel, imp, types);
+  define_normalized(cls, sel, imp, types, std::move(normalized));
 }
 
 Method* own_method(Class cls, SEL sel) {
@@ -445,7 +476,7 @@ BOOL class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
 // here names. It is hidden from objc_getClass until it is registered, as on
 // the platform; a name already taken yields Nil.
 Class objc_allocateClassPair(Class superclass, const char* name, size_t extraBytes) {
-  if (!g_rt || !name || !*name || g_rt->classes.count(name)) return nullptr;
+  if (!g_rt || !name || !*name || class_named(name)) return nullptr;
   const size_t size = (superclass ? superclass->instance_size : sizeof(objc_object)) + extraBytes;
   Class cls = define_class_raw(name, superclass, size, superclass ? superclass->construct : nullptr,
                                superclass ? superclass->destruct : nullptr);
@@ -505,7 +536,7 @@ const char* sim_class_method_types(Class cls, SEL sel) {
 
 SEL sel_registerName(const char* name) {
   auto& table = selector_table();
-  auto it = table.find(name);
+  auto it = table.find(std::string_view(name));
   if (it != table.end()) return it->second;
   auto* s = new objc_selector{name};
   table.emplace(name, s);

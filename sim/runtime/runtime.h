@@ -63,6 +63,10 @@ Class define_class(const std::string& name, Class superclass) {
 }
 Class class_named(std::string_view name);  // nullptr when absent
 std::vector<Class> all_classes();          // in definition order
+// How the process's classes that are not defined yet come to be: `one`
+// defines the class of that name if the process has it (else nullptr), `all`
+// defines every one left.
+void set_class_realizer(Class (*one)(std::string_view name), void (*all)());
 
 // Adds a method without recording it as the library's doing. def and
 // def_class give it the compiler's arm64 encoding of the function's C++

@@ -1,6 +1,7 @@
 #include "sim/uikit/UIImage.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -77,13 +78,11 @@ id make_solid_image(uint8_t r, uint8_t g, uint8_t b, uint8_t a, CGSize points, d
   size_t h = pixels_for(points.height, scale);
   CGImageRef bitmap = nullptr;
   if (w && h) {
+    // One row pixel by pixel, the others copied from it.
     std::vector<uint8_t> bytes(w * h * 4);
-    for (size_t i = 0; i < w * h; ++i) {
-      bytes[i * 4 + 0] = r;
-      bytes[i * 4 + 1] = g;
-      bytes[i * 4 + 2] = b;
-      bytes[i * 4 + 3] = a;
-    }
+    const uint8_t pixel[4] = {r, g, b, a};
+    for (size_t x = 0; x < w; ++x) std::memcpy(&bytes[x * 4], pixel, 4);
+    for (size_t y = 1; y < h; ++y) std::memcpy(&bytes[y * w * 4], bytes.data(), w * 4);
     CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
     bitmap = sim_CGImageCreateWithBytes(
         w, h, w * 4, rgb, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Big, bytes.data());

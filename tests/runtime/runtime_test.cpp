@@ -266,3 +266,27 @@ TEST(Encoding, NormalizationIgnoresOffsetsQualifiersAndBlocks) {
 }
 
 }  // namespace
+
+// A host class is installed when first named, which nothing can tell from a
+// class there from the start: it is found by name, its name is taken before
+// anyone used it, and the class list holds it; a class of a layer the
+// process lacks stays absent.
+TEST(HostClasses, AClassNotYetUsedIsThereWhenNamedOrListed) {
+  auto has = [](const char* name) {
+    for (Class c : all_classes())
+      if (c->name == name) return true;
+    return false;
+  };
+  {
+    SimProcess proc{ProcessSpec{{13, 7, 0}, ProcessKind::SpringBoard, "com.apple.springboard"}};
+    EXPECT_EQ(objc_allocateClassPair(objc_getClass("NSObject"), "SBIconView", 0), nullptr);
+    EXPECT_TRUE(has("SBFolderIconImageView"));
+    Class view = objc_getClass("UIView");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(class_getSuperclass(view), objc_getClass("UIResponder"));
+  }
+  SimProcess daemon{ProcessSpec{{13, 7, 0}, ProcessKind::Daemon, "test"}};
+  EXPECT_EQ(objc_getClass("SBIconView"), nullptr);
+  EXPECT_FALSE(has("UIView"));
+  EXPECT_NE(objc_allocateClassPair(objc_getClass("NSObject"), "SBIconView", 0), nullptr);
+}
