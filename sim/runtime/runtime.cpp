@@ -44,6 +44,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -226,6 +227,15 @@ Method* add_method(Class cls, SEL sel, IMP imp, const char* types) {
   return add_method(cls, sel, imp, types, normalize_encoding(types));
 }
 
+// A host method's encoding, normalized once per program: host encodings
+// are strings that live as long as the program, so the address names it.
+const std::string& host_encoding(const char* types) {
+  static auto* normalized = new std::unordered_map<const char*, std::string>();
+  auto [it, fresh] = normalized->try_emplace(types);
+  if (fresh) it->second = normalize_encoding(types);
+  return it->second;
+}
+
 // A host method, its encoding already normalized.
 void define_normalized(Class cls, const char* sel, IMP imp, const char* types, std::string normalized) {
   SEL s = sel_registerName(sel);
@@ -372,15 +382,19 @@ std::vector<Class> all_classes() {
 void set_class_realizer(Class (*one)(std::string_view name), void (*all)()) { g_realizer = {one, all}; }
 
 void define_method_raw(Class cls, const char* sel, IMP imp, const char* types) {
-  define_normalized(cls, sel, imp, types, normalize_encoding(types));
+  define_normalized(cls, sel, imp, types, host_encoding(types));
 }
 
 void define_method_checked(Class cls, const char* sel, IMP imp, const char* types, const char* cxx_types) {
-  std::string normalized = normalize_encoding(types);
-  if (!encodings_agree(normalized, cxx_types))
-    fatal(std::string("host method ") + cls->name + " " + sel + " declared \"" + types +
-          "\" but written with types \"" + cxx_types + "\"");
-  define_normalized(cls, sel, imp, types, std::move(normalized));
+  static auto* agreed = new std::set<std::pair<const char*, const char*>>();
+  const std::string& normalized = host_encoding(types);
+  if (!agreed->count({types, cxx_types})) {
+    if (!encodings_agree(normalized, cxx_types))
+      fatal(std::string("host method ") + cls->name + " " + sel + " declared \"" + types +
+            "\" but written with types \"" + cxx_types + "\"");
+    agreed->insert({types, cxx_types});
+  }
+  define_normalized(cls, sel, imp, types, normalized);
 }
 
 Method* own_method(Class cls, SEL sel) {
