@@ -70,7 +70,7 @@ id value_for_key(id self, SEL, id key) {
     SEL getter = sel_registerName(name.c_str());
     const Method* m = responding_method(self->isa, getter);
     id value = nullptr;
-    if (m && call_getter(self, getter, m->types.c_str(), &value)) return value;
+    if (m && call_getter(self, getter, m->types, &value)) return value;
   }
   for (const std::string& name : {"_" + k, "_is" + K, k, "is" + K}) {
     id value = nullptr;

@@ -19,9 +19,20 @@ namespace sim {
 struct Method {
   SEL sel = nullptr;
   IMP imp = nullptr;
-  std::string types;                        // as given to class_addMethod
-  std::string normalized;                   // types without offsets and qualifiers, for checks
+  // The encoding as given to class_addMethod, and the same without offsets
+  // and qualifiers, for checks. Both outlive the method: a host method's are
+  // the program's own strings, a hook's are those of the method it hooks,
+  // and a method added at run time keeps copies in `kept`.
+  const char* types = "";
+  const std::string* normalized = nullptr;
   const sim_signature* verified = nullptr;  // last caller signature that matched
+  struct Kept {
+    std::string types, normalized;
+  } kept;
+
+  Method() = default;
+  Method(const Method&) = delete;  // `types` and `normalized` may point into `kept`
+  Method& operator=(const Method&) = delete;
 };
 
 // How an instance variable holds what it refers to, as the platform's

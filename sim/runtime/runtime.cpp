@@ -71,6 +71,10 @@ struct RuntimeState {
   size_t live_count = 0;
   std::vector<id> pool;
   std::vector<TouchRecord> touches;
+  // Every method of the process, made in blocks: a method's address is
+  // fixed for the process's life.
+  std::vector<std::unique_ptr<Method[]>> method_blocks;
+  size_t methods_in_last_block = 0;
   bool tearing_down = false;
   // Every live object and class, kept only once the emulation asks for it
   // (track_live_objects): the phone's library under emulation hands the host
@@ -156,7 +160,7 @@ Method* lookup(Class cls, SEL sel) {
 }
 
 void verify(Method* m, Class cls, SEL sel, const sim_signature* sig) {
-  if (!encodings_agree(m->normalized, sig->types)) {
+  if (!encodings_agree(*m->normalized, sig->types)) {
     fatal(std::string("typed send of ") + (cls->meta ? "+[" : "-[") + cls->name + " " + sel_getName(sel) +
           "] with types \"" + sig->types + "\" but the method's encoding is \"" + m->types + "\"");
   }
@@ -211,20 +215,36 @@ TouchRecord& touch(Class cls) {
   return g_rt->touches.back();
 }
 
-Method* add_method(Class cls, SEL sel, IMP imp, const char* types, std::string normalized) {
-  auto* m = new Method();
+Method* new_method() {
+  constexpr size_t kPerBlock = 64;
+  if (g_rt->method_blocks.empty() || g_rt->methods_in_last_block == kPerBlock) {
+    g_rt->method_blocks.push_back(std::make_unique<Method[]>(kPerBlock));
+    g_rt->methods_in_last_block = 0;
+  }
+  return &g_rt->method_blocks.back()[g_rt->methods_in_last_block++];
+}
+
+// A method whose strings outlive it (see Method).
+Method* add_method(Class cls, SEL sel, IMP imp, const char* types, const std::string* normalized) {
+  Method* m = new_method();
   m->sel = sel;
   m->imp = imp;
   m->types = types;
-  m->normalized = std::move(normalized);
+  m->normalized = normalized;
+  if (cls->methods.capacity() == 0) cls->methods.reserve(8);
   cls->methods.push_back(m);
   flush_caches();
   return m;
 }
 
+// A method whose encoding is given at run time: the method keeps a copy.
 Method* add_method(Class cls, SEL sel, IMP imp, const char* types) {
-  if (!types) types = "";
-  return add_method(cls, sel, imp, types, normalize_encoding(types));
+  Method* m = add_method(cls, sel, imp, "", nullptr);
+  m->kept.types = types ? types : "";
+  m->kept.normalized = normalize_encoding(m->kept.types);
+  m->types = m->kept.types.c_str();
+  m->normalized = &m->kept.normalized;
+  return m;
 }
 
 // A host method's encoding, normalized once per program: host encodings
@@ -237,17 +257,18 @@ const std::string& host_encoding(const char* types) {
 }
 
 // A host method, its encoding already normalized.
-void define_normalized(Class cls, const char* sel, IMP imp, const char* types, std::string normalized) {
+void define_normalized(Class cls, const char* sel, IMP imp, const char* types,
+                       const std::string& normalized) {
   SEL s = sel_registerName(sel);
   if (Method* m = own_method(cls, s)) {
     m->imp = imp;
     m->types = types;
-    m->normalized = std::move(normalized);
+    m->normalized = &normalized;
     m->verified = nullptr;
     flush_caches();
     return;
   }
-  add_method(cls, s, imp, types, std::move(normalized));
+  add_method(cls, s, imp, types, &normalized);
 }
 
 }  // namespace
@@ -303,8 +324,6 @@ void runtime_stop() {
   }
   for (id o : all) std::free(o);
   for (Class c : g_rt->order) {
-    for (Method* m : c->counterpart->methods) delete m;
-    for (Method* m : c->methods) delete m;
     delete c->counterpart->side;  // a class's associations and weak places
     delete c->side;
     delete c->counterpart;
@@ -545,7 +564,7 @@ IMP class_getMethodImplementation(Class cls, SEL sel) {
 
 const char* sim_class_method_types(Class cls, SEL sel) {
   Method* m = cls && sel ? find_method(cls, sel) : nullptr;
-  return m ? m->types.c_str() : nullptr;
+  return m ? m->types : nullptr;
 }
 
 SEL sel_registerName(const char* name) {
@@ -580,7 +599,7 @@ void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* result) {
       return;
     }
     if (result) *result = inherited->imp;
-    add_method(cls, sel, replacement, inherited->types.c_str());
+    add_method(cls, sel, replacement, inherited->types, inherited->normalized);
   }
   TouchRecord& t = touch(cls);
   (cls->meta ? t.class_hooked : t.hooked).push_back(sel_getName(sel));

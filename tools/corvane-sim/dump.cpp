@@ -207,7 +207,8 @@ Json methods_json(Class cls) {
   });
   Json list = Json::array();
   for (const sim::Method* m : methods)
-    list.push(Json::object().set("selector", std::string(sel_getName(m->sel))).set("types", m->types));
+    list.push(
+        Json::object().set("selector", std::string(sel_getName(m->sel))).set("types", std::string(m->types)));
   return list;
 }
 
