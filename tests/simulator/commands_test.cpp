@@ -123,6 +123,8 @@ TEST(ScriptCommands, NamesThatReachNoObjectAreErrors) {
       {"new v view\nsend v addSubview: 5\n",
        "t.cvs:2: argument 1 of addSubview:: an object is expected, not 5\n"},
       {"dump nobody\n", "t.cvs:1: no object named 'nobody'\n"},
+      {"new v view\nexpect v.subviews.99999999999999999999 nil\n",
+       "t.cvs:2: 'v.subviews' has no field '99999999999999999999'\n"},
   };
   expect_script_errors(std::begin(cases), std::end(cases));
 }

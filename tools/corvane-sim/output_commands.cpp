@@ -1,6 +1,8 @@
 // The commands that print and check what the host can observe: dump,
 // expect and render.
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "src/core/names.h"
 #include "tools/corvane-sim/command_handlers.h"
@@ -19,6 +21,15 @@ std::string joined(const std::vector<std::string>& parts, size_t count) {
     out += parts[i];
   }
   return out;
+}
+
+// A path part as an index into an array: digits only, and an index past
+// any array (SIZE_MAX) when it is anything else or too large to be one.
+size_t array_index(const std::string& part) {
+  size_t index = 0;
+  const char* end = part.data() + part.size();
+  auto [stop, error] = std::from_chars(part.data(), end, index);
+  return part.empty() || error != std::errc() || stop != end ? SIZE_MAX : index;
 }
 
 // The views of the whole process that a field path may start with, unless
@@ -72,24 +83,23 @@ CommandError head_json(const Session& s, const std::vector<std::string>& path, J
 CommandError field_json(const Session& s, const std::string& text, Json* out, bool absent_is_null = false) {
   auto path = parse_field_path(text);
   if (!path || path->empty()) return path ? std::string("empty name") : path.error;
-  Json j;
+  Json head;
   size_t used = 1;
-  if (CommandError e = head_json(s, *path, &j, &used)) return e;
+  if (CommandError e = head_json(s, *path, &head, &used)) return e;
+  const Json* j = &head;  // only the value at the end of the path is copied
   for (size_t i = used; i < path->size(); ++i) {
     const std::string& field = (*path)[i];
     const Json* next = nullptr;
-    if (j.is_object()) next = j.find(field);
-    else if (j.is_array() && !field.empty() && field.find_first_not_of("0123456789") == std::string::npos)
-      next = j.at(std::stoul(field));
-    if (!next && absent_is_null && i + 1 == path->size() && j.is_object()) {
+    if (j->is_object()) next = j->find(field);
+    else if (j->is_array()) next = j->at(array_index(field));
+    if (!next && absent_is_null && i + 1 == path->size() && j->is_object()) {
       *out = Json();
       return kNoError;
     }
     if (!next) return "'" + joined(*path, i) + "' has no field '" + field + "'";
-    Json copy = *next;
-    j = std::move(copy);
+    j = next;
   }
-  *out = std::move(j);
+  *out = j == &head ? std::move(head) : *j;
   return kNoError;
 }
 
