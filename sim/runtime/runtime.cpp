@@ -256,10 +256,19 @@ const std::string& host_encoding(const char* types) {
   return it->second;
 }
 
+// A host method's selector, found once per program by the name's address
+// (a string that lives as long as the program, as its encoding is).
+SEL host_selector(const char* name) {
+  static auto* selectors = new std::unordered_map<const char*, SEL>();
+  auto [it, fresh] = selectors->try_emplace(name);
+  if (fresh) it->second = sel_registerName(name);
+  return it->second;
+}
+
 // A host method, its encoding already normalized.
 void define_normalized(Class cls, const char* sel, IMP imp, const char* types,
                        const std::string& normalized) {
-  SEL s = sel_registerName(sel);
+  SEL s = host_selector(sel);
   if (Method* m = own_method(cls, s)) {
     m->imp = imp;
     m->types = types;

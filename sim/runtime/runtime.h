@@ -72,9 +72,10 @@ void set_class_realizer(Class (*one)(std::string_view name), void (*all)());
 // def_class give it the compiler's arm64 encoding of the function's C++
 // types ("v24@0:8@16"); where the platform's encoding says more than the C++
 // types can (a block is "@?"), the platform's string is given and must
-// agree with the function's types, or the host does not start. Both strings
-// live as long as the program (literals, or the templates' statics): each is
-// normalized and checked once, not at every process start.
+// agree with the function's types, or the host does not start. The
+// selector's name and both encodings live as long as the program (literals,
+// or the templates' statics): each is looked up, normalized and checked once,
+// not at every process start.
 void define_method_raw(Class cls, const char* sel, IMP imp, const char* types);
 void define_method_checked(Class cls, const char* sel, IMP imp, const char* types, const char* cxx_types);
 template <typename R, typename... A>
