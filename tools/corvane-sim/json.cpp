@@ -17,13 +17,16 @@ double Json::as_double() const {
 
 Json& Json::push(Json value) {
   if (is_null()) v_ = Array{};
-  std::get<Array>(v_).push_back(std::move(value));
+  Array& items = std::get<Array>(v_);
+  if (items.capacity() == 0) items.reserve(4);  // a frame, a colour: one allocation, not three
+  items.push_back(std::move(value));
   return *this;
 }
 
 Json& Json::set(std::string_view key, Json value) {
   if (is_null()) v_ = Object{};
   Object& members = std::get<Object>(v_);
+  if (members.capacity() == 0) members.reserve(16);  // a view's dump: one allocation, not five
   for (Member& m : members) {
     if (m.first == key) {
       m.second = std::move(value);
