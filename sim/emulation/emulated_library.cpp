@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "sim/emulation/fat_file.h"
+#include "sim/emulation/untranslatable.h"
 #include "sim/foundation/CFNotificationCenter.h"
 #include "sim/graphics/live_graphics.h"
 #include "sim/io/whole_file.h"
@@ -150,6 +151,13 @@ std::unique_ptr<EmulatedLibrary> EmulatedLibrary::load_bytes(std::string bytes, 
     auto image = read_macho(std::move(bytes), error);
     if (!image) {
       error = name + ": " + error;
+      return nullptr;
+    }
+    if (auto at = first_untranslatable(*image)) {
+      uint32_t word;
+      std::memcpy(&word, image->file->data() + *at, 4);
+      error = name + ": the instruction " + hex(word) + " at offset " + hex(*at) +
+              " would stop the arm64 emulator (it cannot translate it)";
       return nullptr;
     }
     lib.reset(new EmulatedLibrary());

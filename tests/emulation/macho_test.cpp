@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/emulation/emulated_library.h"
+#include "sim/emulation/untranslatable.h"
 #include "support/sim_fixture.h"
 
 using namespace sim::emulation;
@@ -224,3 +225,22 @@ TEST(MachO, AnImportNamedByManySlotsIsBoundOnce) {
 }
 
 }  // namespace
+
+// Unicorn 2.0.1 asserts on FP16 "three same" encodings that name no
+// operation; the operations it does translate, and other code, load.
+TEST(MachO, KnowsTheInstructionsTheEmulatorCannotTranslate) {
+  const struct {
+    uint32_t word;
+    bool aborts;
+  } cases[] = {
+      {0x4ed21e00, true},   // found by the dylib fuzzer: U:a:opcode 0b01011
+      {0x0ec01c00, true},   // the same encoding, 64 bits wide
+      {0x2ec01c00, true},   // U:a:opcode 0b11011
+      {0x0e401400, false},  // FADD (half precision)
+      {0x2e401400, false},  // FADDP
+      {0xd503201f, false},  // NOP
+      {0x4e221c00, false},  // AND (vector), another "three same"
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(sim::emulation::aborts_the_translator(c.word), c.aborts) << std::hex << c.word;
+}
