@@ -11,8 +11,8 @@ struct Entry {
   Installer install;
 };
 
-std::map<std::string, Entry>& registry() {
-  static auto* r = new std::map<std::string, Entry>();
+std::map<std::string, Entry, std::less<>>& registry() {
+  static auto* r = new std::map<std::string, Entry, std::less<>>();
   return *r;
 }
 
@@ -35,7 +35,7 @@ bool layer_present(Layer l) {
 // The runtime asks for a class it has not defined yet: installed if this
 // process has it.
 Class realize_one(std::string_view name) {
-  auto it = registry().find(std::string(name));
+  auto it = registry().find(name);
   if (it == registry().end() || !layer_present(it->second.layer)) return nullptr;
   return it->second.install();
 }
